@@ -1,0 +1,39 @@
+// Operating-system basics with UTF-8 paths: environment, local time, files.
+// sys_os_win.cpp implements them with the wide Win32 API, sys_os_native.cpp with POSIX.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sys_result.h"
+
+std::optional<std::string> get_env(const char* name);
+
+struct LocalTime {
+    int year = 1970, month = 1, day = 1;
+    int weekday = 4;  // 0 = Sunday
+    int hour = 0, minute = 0, second = 0;
+};
+LocalTime local_time();
+// Seconds since 1970-01-01 UTC.
+int64_t unix_now();
+// The local time of a Unix time (false when it cannot be converted).
+bool local_time_of(int64_t unix_seconds, LocalTime& out);
+// Seconds since an arbitrary start; never goes backwards.
+double monotonic_seconds();
+
+// The platform's path separator joins the parts.
+std::string path_join(std::string_view dir, std::string_view name);
+// Creates the folder and its missing parents; true when it exists afterwards.
+bool create_dirs(const std::string& path);
+bool file_exists(const std::string& path);
+std::optional<std::string> read_file(const std::string& path);
+// Writes a temporary file beside the target and moves it over the target, so
+// the target holds either the old or the new contents.
+Status write_file_atomic(const std::string& path, std::string_view bytes);
+// Opens for shared appending (creating it) and writes the bytes in one write.
+Status append_file(const std::string& path, std::string_view bytes);
+bool remove_file(const std::string& path);
+std::optional<uint64_t> file_size(const std::string& path);

@@ -1,0 +1,210 @@
+// Win32 implementation of the OS basics: wide-character paths throughout.
+#include "sys_os.h"
+#include "sys_win.h"
+
+#include <algorithm>
+#include <vector>
+
+std::wstring widen(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+std::string narrow(std::wstring_view utf16) {
+    if (utf16.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string system_message(DWORD code) {
+    wchar_t* buf = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    UniqueLocal owner(buf);
+    std::wstring text = n && buf ? std::wstring(buf, n) : std::wstring();
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
+        text.pop_back();
+    return narrow(text);
+}
+
+Error win_error(const char* call, HRESULT hr) {
+    char code[16];
+    wsprintfA(code, "0x%08lX", static_cast<unsigned long>(hr));
+    std::string msg = std::string(call) + " (" + code + ")";
+    std::string sys = system_message(static_cast<DWORD>(hr));
+    if (!sys.empty()) msg += ": " + sys;
+    return Error{msg, static_cast<int32_t>(hr)};
+}
+
+Error last_error(const char* call) {
+    DWORD e = GetLastError();
+    return win_error(call, HRESULT_FROM_WIN32(e));
+}
+
+std::optional<std::string> get_env(const char* name) {
+    std::wstring wname = widen(name);
+    DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
+    if (n == 0) return std::nullopt;
+    std::wstring buf(n, L'\0');
+    DWORD got = GetEnvironmentVariableW(wname.c_str(), buf.data(), n);
+    if (got == 0 || got >= n) return got == 0 ? std::optional<std::string>(std::string()) : std::nullopt;
+    buf.resize(got);
+    return narrow(buf);
+}
+
+LocalTime local_time() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    LocalTime lt;
+    lt.year = st.wYear;
+    lt.month = st.wMonth;
+    lt.day = st.wDay;
+    lt.weekday = st.wDayOfWeek;
+    lt.hour = st.wHour;
+    lt.minute = st.wMinute;
+    lt.second = st.wSecond;
+    return lt;
+}
+
+// 100-ns intervals between 1601-01-01 and 1970-01-01.
+static constexpr int64_t kEpochDiff = 116444736000000000LL;
+
+int64_t unix_now() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER u;
+    u.LowPart = ft.dwLowDateTime;
+    u.HighPart = ft.dwHighDateTime;
+    return (static_cast<int64_t>(u.QuadPart) - kEpochDiff) / 10000000LL;
+}
+
+bool local_time_of(int64_t unix_seconds, LocalTime& out) {
+    if (unix_seconds < -11644473600LL || unix_seconds > 900000000000LL) return false;
+    ULARGE_INTEGER u;
+    u.QuadPart = static_cast<ULONGLONG>(unix_seconds * 10000000LL + kEpochDiff);
+    FILETIME ft{u.LowPart, u.HighPart};
+    SYSTEMTIME utc, loc;
+    if (!FileTimeToSystemTime(&ft, &utc)) return false;
+    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &loc)) return false;
+    out.year = loc.wYear;
+    out.month = loc.wMonth;
+    out.day = loc.wDay;
+    out.weekday = loc.wDayOfWeek;
+    out.hour = loc.wHour;
+    out.minute = loc.wMinute;
+    out.second = loc.wSecond;
+    return true;
+}
+
+double monotonic_seconds() {
+    static const double freq = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / freq;
+}
+
+std::string path_join(std::string_view dir, std::string_view name) {
+    std::string out(dir);
+    if (!out.empty() && out.back() != '\\' && out.back() != '/') out += '\\';
+    out += name;
+    return out;
+}
+
+bool create_dirs(const std::string& path) {
+    std::wstring w = widen(path);
+    for (auto& c : w)
+        if (c == L'/') c = L'\\';
+    // Create each missing parent from the left; existing ones just fail.
+    for (size_t i = 1; i < w.size(); ++i) {
+        if (w[i] == L'\\' && w[i - 1] != L':' && w[i - 1] != L'\\') {
+            CreateDirectoryW(w.substr(0, i).c_str(), nullptr);
+        }
+    }
+    CreateDirectoryW(w.c_str(), nullptr);
+    DWORD attr = GetFileAttributesW(w.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool file_exists(const std::string& path) {
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> read_file(const std::string& path) {
+    UniqueHandle f(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) return std::nullopt;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(f.get(), &size) || size.QuadPart < 0 || size.QuadPart > (1LL << 31)) return std::nullopt;
+    std::string out(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < out.size()) {
+        DWORD got = 0;
+        DWORD want = static_cast<DWORD>(std::min<size_t>(out.size() - done, 1u << 24));
+        if (!ReadFile(f.get(), out.data() + done, want, &got, nullptr)) return std::nullopt;
+        if (got == 0) break;
+        done += got;
+    }
+    out.resize(done);
+    return out;
+}
+
+static bool write_all(HANDLE f, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD wrote = 0;
+        DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+        if (!WriteFile(f, bytes.data() + done, want, &wrote, nullptr) || wrote == 0) return false;
+        done += wrote;
+    }
+    return true;
+}
+
+Status write_file_atomic(const std::string& path, std::string_view bytes) {
+    std::wstring target = widen(path);
+    std::wstring tmp = target + L".tmp";
+    {
+        UniqueHandle f(CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f.valid()) return last_error("CreateFileW");
+        if (!write_all(f.get(), bytes) || !FlushFileBuffers(f.get())) {
+            Error e = last_error("WriteFile");
+            f.reset();
+            DeleteFileW(tmp.c_str());
+            return e;
+        }
+    }
+    if (!MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        Error e = last_error("MoveFileExW");
+        DeleteFileW(tmp.c_str());
+        return e;
+    }
+    return ok_status();
+}
+
+Status append_file(const std::string& path, std::string_view bytes) {
+    // FILE_APPEND_DATA makes every write land at the end, so whole lines from
+    // several threads or processes never overwrite each other.
+    UniqueHandle f(CreateFileW(widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) return last_error("CreateFileW");
+    if (!write_all(f.get(), bytes)) return last_error("WriteFile");
+    return ok_status();
+}
+
+bool remove_file(const std::string& path) { return DeleteFileW(widen(path).c_str()) != 0; }
+
+std::optional<uint64_t> file_size(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
+    return (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}

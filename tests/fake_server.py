@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Scripted HTTP server on 127.0.0.1 for the client tests (standard library only).
+
+Usage:
+  fake_server.py --routes ROUTES.json --record RECORD.jsonl --port-file PORT.txt [--lifetime 60]
+
+ROUTES.json is an object from request target to response. A target with a
+query ("/p?q=1") matches only that query; otherwise the path alone is matched.
+The file is read again for every request, so a test may rewrite it. Response:
+  {"status": 200,                      # default 200
+   "headers": [["Name", "value"], ...], # sent in order
+   "body": "text",                      # UTF-8 body, or
+   "body_size": 123456,                 # generated body: byte i is i % 251
+   "delay_ms": 0}                       # wait before answering (time-out tests)
+An unknown target gets 404. GET /__quit answers 200 and stops the server.
+
+Every request is appended to RECORD.jsonl before it is answered, one JSON
+object a line: {"method", "target", "headers": [[name, value], ...] in the
+order received, "body" (UTF-8, bad bytes replaced), "body_hex"}.
+
+The port is written to PORT.txt (whole, by rename) once the server listens,
+and printed on stdout. The server stops by itself after --lifetime seconds
+(at most 300) so a crashed test never leaves it behind.
+"""
+
+import argparse
+import http.server
+import json
+import os
+import sys
+import threading
+import time
+
+LOOPBACK = "127.0.0.1"
+MAX_LIFETIME = 300
+CHUNK = 64 * 1024
+
+
+def utf8(header_text):
+    # http.server decodes header bytes as Latin-1; give back the UTF-8 text.
+    return header_text.encode("iso-8859-1", errors="replace").decode("utf-8", errors="replace")
+
+
+def generated_body(size):
+    pattern = bytes(i % 251 for i in range(251))
+    whole, part = divmod(size, len(pattern))
+    return pattern * whole + pattern[:part]
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "FakeServer/1"
+
+    def log_message(self, fmt, *args):  # keep the test output clean
+        pass
+
+    def _record(self, body):
+        entry = {
+            "method": self.command,
+            "target": self.path,
+            "headers": [[utf8(k), utf8(v)] for k, v in self.headers.items()],
+            "body": body.decode("utf-8", errors="replace"),
+            "body_hex": body.hex(),
+        }
+        line = json.dumps(entry, ensure_ascii=False) + "\n"
+        with self.server.record_lock:
+            with open(self.server.record_path, "a", encoding="utf-8") as f:
+                f.write(line)
+
+    def _routes(self):
+        try:
+            with open(self.server.routes_path, encoding="utf-8") as f:
+                return json.load(f)
+        except (OSError, ValueError):
+            return {}
+
+    def _handle(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length > 0 else b""
+        self._record(body)
+
+        if self.path == "/__quit":
+            self._answer({"status": 200, "body": "bye"})
+            threading.Thread(target=self.server.shutdown, daemon=True).start()
+            return
+        routes = self._routes()
+        route = routes.get(self.path)
+        if route is None:
+            route = routes.get(self.path.split("?", 1)[0])
+        if route is None:
+            route = {"status": 404, "body": "not found"}
+        self._answer(route)
+
+    def _answer(self, route):
+        delay = route.get("delay_ms", 0)
+        if delay:
+            time.sleep(delay / 1000.0)
+        if "body_size" in route:
+            payload = generated_body(int(route["body_size"]))
+        else:
+            payload = route.get("body", "").encode("utf-8")
+        try:
+            self.send_response(int(route.get("status", 200)))
+            for name, value in route.get("headers", []):
+                self.send_header(name, value)
+            self.send_header("Content-Length", str(len(payload)))
+            self.send_header("Connection", "close")
+            self.end_headers()
+            if self.command != "HEAD":
+                for i in range(0, len(payload), CHUNK):
+                    self.wfile.write(payload[i:i + CHUNK])
+                    self.wfile.flush()
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the client gave up (time-out tests)
+        self.close_connection = True
+
+    do_GET = _handle
+    do_POST = _handle
+    do_PUT = _handle
+    do_PATCH = _handle
+    do_DELETE = _handle
+    do_HEAD = _handle
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = False
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--routes", required=True)
+    parser.add_argument("--record", required=True)
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--lifetime", type=float, default=60.0)
+    args = parser.parse_args()
+
+    server = Server((LOOPBACK, 0), Handler)
+    server.routes_path = args.routes
+    server.record_path = args.record
+    server.record_lock = threading.Lock()
+    port = server.server_address[1]
+
+    lifetime = max(1.0, min(args.lifetime, MAX_LIFETIME))
+    timer = threading.Timer(lifetime, server.shutdown)
+    timer.daemon = True
+    timer.start()
+
+    tmp = args.port_file + ".tmp"
+    with open(tmp, "w", encoding="ascii") as f:
+        f.write(str(port))
+    os.replace(tmp, args.port_file)
+    try:
+        print(port, flush=True)
+    except (OSError, ValueError):
+        pass  # no usable stdout (started from a Windows process under Wine)
+
+    try:
+        server.serve_forever(poll_interval=0.1)
+    finally:
+        timer.cancel()
+        server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
