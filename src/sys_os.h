@@ -37,3 +37,10 @@ Status write_file_atomic(const std::string& path, std::string_view bytes);
 Status append_file(const std::string& path, std::string_view bytes);
 bool remove_file(const std::string& path);
 std::optional<uint64_t> file_size(const std::string& path);
+
+struct FileInfo {
+    bool directory = false;
+    uint64_t size = 0;
+};
+// Nothing when the file system cannot give the metadata.
+std::optional<FileInfo> file_info(const std::string& path);

@@ -151,3 +151,9 @@ std::optional<uint64_t> file_size(const std::string& path) {
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
     return static_cast<uint64_t>(st.st_size);
 }
+
+std::optional<FileInfo> file_info(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileInfo{S_ISDIR(st.st_mode), static_cast<uint64_t>(st.st_size)};
+}

@@ -208,3 +208,12 @@ std::optional<uint64_t> file_size(const std::string& path) {
     if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
     return (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
+
+std::optional<FileInfo> file_info(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
+    FileInfo fi;
+    fi.directory = (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    fi.size = (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+    return fi;
+}

@@ -1,0 +1,75 @@
+// The shelf's list operations.
+#include <algorithm>
+#include <cmath>
+
+#include <fmt/format.h>
+
+#include "app.h"
+#include "app_format.h"
+#include "gfx.h"
+#include "sys_os.h"
+#include "sys_text.h"
+
+namespace {
+
+constexpr size_t kShelfMax = 30;
+constexpr float kShelfRow = 98, kShelfView = 668;
+constexpr uint8_t kShelfImageOwner = 3;
+
+bool same_path_ignoring_ascii_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The last component of a path with either separator.
+std::string last_component(std::string_view path) {
+    std::string_view p = path;
+    while (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.remove_suffix(1);
+    size_t cut = p.find_last_of("\\/");
+    std::string_view name = cut == std::string_view::npos ? p : p.substr(cut + 1);
+    return name.empty() ? std::string(path) : std::string(name);
+}
+
+}  // namespace
+
+std::string shelf_detail(std::string_view name, const FileInfo& info) {
+    if (info.directory) return "Klasör";
+    std::string size = format_bytes(info.size);
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string_view::npos || dot == 0 || dot + 1 == name.size()) return size;
+    return fmt::format("{} · {}", to_upper(name.substr(dot + 1)), size);
+}
+
+void App::add_to_shelf(std::vector<std::string> paths, bool save) {
+    float scale_px = renderer ? renderer->scale() : 1.0f;
+    for (auto& raw : paths) {
+        std::string path(trim(raw));
+        if (path.empty()) continue;
+        auto info = file_info(path);
+        if (!info) continue;
+        bool present = std::any_of(shelf.begin(), shelf.end(),
+                                   [&](const ShelfItem& s) { return same_path_ignoring_ascii_case(s.path, path); });
+        if (present) continue;
+        ShelfItem item;
+        item.name = last_component(path);
+        item.detail = shelf_detail(item.name, *info);
+        uint32_t px = static_cast<uint32_t>(std::lround(52 * scale_px));
+        item.thumbnail = shell_thumbnail(path, px, px, true);
+        item.id = next_id++;
+        item.path = std::move(path);
+        shelf.push_back(std::move(item));
+    }
+    while (shelf.size() > kShelfMax) {
+        if (renderer) renderer->forget_image(image_id(kShelfImageOwner, shelf.front().id));
+        shelf.erase(shelf.begin());
+    }
+    shelf_scroll = std::max(kShelfRow * static_cast<float>(shelf.size()) - kShelfView, 0.0f);
+    if (save) save_state();
+    redraw = true;
+}

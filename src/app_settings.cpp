@@ -1,0 +1,187 @@
+// state.txt: the settings and lists that survive a restart.
+#include <algorithm>
+#include <cmath>
+
+#include <fmt/format.h>
+
+#include "app.h"
+#include "sys_log.h"
+#include "sys_num.h"
+#include "sys_os.h"
+#include "sys_text.h"
+
+namespace {
+
+// Countdown lengths the time page can set; anything else in the file is noise.
+constexpr double kTimerMin = 60, kTimerMax = 21600;
+
+const char* flag(bool b) { return b ? "1" : "0"; }
+
+// Line feeds would split a stored line in two.
+std::string one_line(std::string_view text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '\n', ' ');
+    return out;
+}
+
+bool read_bool(std::string_view v) { return v == "1"; }
+
+// Unsigned with one optional "+", capped at 2; anything unreadable gives 1.
+uint8_t read_small(std::string_view v) {
+    if (!v.empty() && v.front() == '+') v.remove_prefix(1);
+    if (v.empty() || v.front() == '+' || v.front() == '-') return 1;
+    auto n = parse_u64(v);
+    if (!n || *n > 255) return 1;
+    return static_cast<uint8_t>(std::min<uint64_t>(*n, 2));
+}
+
+std::optional<uint64_t> read_unsigned_plus(std::string_view v) {
+    if (v.empty() || v.front() == '-') return std::nullopt;
+    if (v.front() == '+') {
+        v.remove_prefix(1);
+        if (v.empty() || v.front() == '+' || v.front() == '-') return std::nullopt;
+    }
+    return parse_u64(v);
+}
+
+}  // namespace
+
+std::string state_path() { return data_file("state.txt"); }
+
+std::string App::state_text() const {
+    std::string out = fmt::format(
+        "timer={}\npage={}\npomo={}\nhover_open={}\nclip_hud={}\nkey_hud={}\ndl_hud={}\nauto_shelf={}\nhide_fs={}\n"
+        "hide_chrome={}\nglow={}\napp_notif={}\nwake={}\nmic={}\ndnd={}\nwake_sens={}\nbrief={}\nsize={}\ncity={}\n",
+        shortest_decimal(countdown.length), page_key(remembered_page), pomo.minutes, flag(hover_open),
+        flag(clip_hud), flag(key_hud), flag(dl_hud), flag(auto_shelf), flag(hide_fs), flag(hide_chrome), flag(glow),
+        flag(app_notif), flag(wake), mic, flag(dnd), wake_sens, brief, size, city);
+    for (const auto& s : shelf) out += fmt::format("shelf={}\n", s.path);
+    for (const auto& n : notes) out += fmt::format("note={}|{}\n", flag(n.done), one_line(n.text));
+    for (const auto& r : reminders) out += fmt::format("rem={}|{}\n", r.due, one_line(r.text));
+    return out;
+}
+
+void App::save_state() const {
+    if (quiet) return;
+    // A temporary file replaced in one step: a crash or a full disk never
+    // leaves a truncated state.txt behind.
+    (void)write_file_atomic(state_path(), state_text());
+}
+
+void App::load_state_text(std::string_view raw) {
+    // Bad bytes become U+FFFD so one damaged line cannot cost every other one.
+    std::string text = sanitize_utf8(raw);
+    std::vector<std::string> shelf_paths;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t nl = text.find('\n', pos);
+        std::string_view line(text.data() + pos, (nl == std::string::npos ? text.size() : nl) - pos);
+        pos = nl == std::string::npos ? text.size() : nl + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        std::string_view key = line.substr(0, eq);
+        std::string_view raw_value = line.substr(eq + 1);
+        if (key.size() < 3 || key.size() > 11) continue;
+        std::string_view v = trim(raw_value);
+
+        if (key == "timer") {
+            auto d = parse_double(v);
+            if (d && std::isfinite(*d) && *d >= kTimerMin && *d <= kTimerMax) {
+                countdown.length = *d;
+                countdown.remaining = *d;
+            }
+        } else if (key == "page") {
+            remembered_page = page_from_key(v).value_or(Page::Home);
+        } else if (key == "pomo") {
+            auto m = read_unsigned_plus(v);
+            if (m && *m >= 5 && *m <= 90) {
+                pomo.minutes = static_cast<uint32_t>(*m);
+                pomo.remaining = pomo.minutes * 60.0;
+            }
+        } else if (key == "hover_open") {
+            hover_open = read_bool(v);
+        } else if (key == "clip_hud") {
+            clip_hud = read_bool(v);
+        } else if (key == "key_hud") {
+            key_hud = read_bool(v);
+        } else if (key == "dl_hud") {
+            dl_hud = read_bool(v);
+        } else if (key == "auto_shelf") {
+            auto_shelf = read_bool(v);
+        } else if (key == "hide_fs") {
+            hide_fs = read_bool(v);
+        } else if (key == "hide_chrome") {
+            hide_chrome = read_bool(v);
+        } else if (key == "glow") {
+            glow = read_bool(v);
+        } else if (key == "app_notif") {
+            app_notif = read_bool(v);
+        } else if (key == "wake") {
+            wake = read_bool(v);
+        } else if (key == "mic") {
+            mic = std::string(v);
+        } else if (key == "dnd") {
+            dnd = read_bool(v);
+        } else if (key == "wake_sens") {
+            wake_sens = read_small(v);
+        } else if (key == "brief") {
+            brief = std::string(v);
+        } else if (key == "size") {
+            size = read_small(v);
+        } else if (key == "city") {
+            if (!v.empty()) city = std::string(v);
+        } else if (key == "shelf") {
+            shelf_paths.emplace_back(raw_value);
+        } else if (key == "note") {
+            NoteItem n;
+            size_t bar = raw_value.find('|');
+            if (bar == std::string_view::npos) {
+                n.text = std::string(raw_value);
+            } else {
+                n.done = raw_value.substr(0, bar) == "1";
+                n.text = std::string(raw_value.substr(bar + 1));
+            }
+            n.fade = n.done ? 1.0f : 0.0f;
+            n.id = next_id++;
+            notes.push_back(std::move(n));
+        } else if (key == "rem") {
+            size_t bar = raw_value.find('|');
+            if (bar == std::string_view::npos) continue;
+            auto due = parse_i64(trim(raw_value.substr(0, bar)));
+            if (!due) continue;
+            ReminderItem r;
+            r.text = std::string(raw_value.substr(bar + 1));
+            r.due = *due;
+            r.id = next_id++;
+            reminders.push_back(std::move(r));
+        }
+    }
+    // The tick fires only the first reminder, so the list must be in due order
+    // even when the file was edited by hand.
+    std::stable_sort(reminders.begin(), reminders.end(),
+                     [](const ReminderItem& a, const ReminderItem& b) { return a.due < b.due; });
+    if (!shelf_paths.empty()) add_to_shelf(std::move(shelf_paths), false);
+}
+
+float read_ui_scale_text(std::string_view text) {
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t nl = text.find('\n', pos);
+        std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        if (line.substr(0, 5) == "size=") {
+            auto n = read_unsigned_plus(trim(line.substr(5)));
+            if (!n) return 1.0f;
+            return *n == 0 ? 0.88f : *n == 1 ? 1.0f : 1.12f;
+        }
+        if (nl == std::string_view::npos) break;
+        pos = nl + 1;
+    }
+    return 1.0f;
+}
+
+float read_ui_scale() {
+    auto text = read_file(state_path());
+    return text ? read_ui_scale_text(*text) : 1.0f;
+}

@@ -1,0 +1,3 @@
+#include "sys_audio.h"
+
+BrightnessDevice open_brightness_device() { return BrightnessDevice{}; }

@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "app.h"
+#include "sys_win.h"
+#include "test_support.h"
+
+namespace {
+const wchar_t* kPersonalize = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+const wchar_t* kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::unique_ptr<App> build_app() {
+    AppInit init;
+    return std::make_unique<App>(std::move(init));
+}
+}  // namespace
+
+TEST(AppOnWindows, ReadsThemeAndAutostartFromTheRegistry) {
+    ScopedDataDir data;
+    DWORD light = 0;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof light),
+              ERROR_SUCCESS);
+    const wchar_t exe[] = L"\"C:\\VemoIsland\\VemoIsland.exe\"";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRun, L"VemoIsland", REG_SZ, exe, sizeof exe), ERROR_SUCCESS);
+    auto dark = build_app();
+    EXPECT_TRUE(dark->dark_mode);
+    EXPECT_TRUE(dark->autostart);
+
+    light = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof light);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRun, L"VemoIsland");
+    auto bright = build_app();
+    EXPECT_FALSE(bright->dark_mode);
+    EXPECT_FALSE(bright->autostart);
+
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
+    auto missing = build_app();
+    EXPECT_FALSE(missing->dark_mode) << "a missing value means light";
+    EXPECT_LE(missing->battery, 100);
+}
