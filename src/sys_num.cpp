@@ -9,16 +9,16 @@
 
 namespace {
 
-// Longest fixed form of a double: 309 integer digits, or "0." and 324 fraction digits.
-constexpr size_t kFixedShortestMax = 340;
-// Caps a caller's decimals so the buffer stays bounded; doubles carry no more digits.
+// Longest fixed form of a double before the decimals: sign and 309 integer digits.
+constexpr size_t kFixedIntegerMax = 320;
+// Caps a caller's decimals so the buffer stays bounded; far beyond any display need.
 constexpr int kMaxDecimals = 400;
 
 std::string fixed_with(double v, int decimals, char point) {
     if (!std::isfinite(v)) return "0";
     if (decimals < 0) decimals = 0;
     if (decimals > kMaxDecimals) decimals = kMaxDecimals;
-    std::string out(kFixedShortestMax + static_cast<size_t>(decimals), '\0');
+    std::string out(kFixedIntegerMax + static_cast<size_t>(decimals), '\0');
     auto r = std::to_chars(out.data(), out.data() + out.size(), v, std::chars_format::fixed, decimals);
     if (r.ec != std::errc()) return "0";
     out.resize(static_cast<size_t>(r.ptr - out.data()));
@@ -47,12 +47,54 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::string shortest_decimal(double v) {
-    // The fixed format without precision is the shortest round-trip form with
-    // the exponent spelled out as zeros, so "1e+300" never appears.
-    char buf[kFixedShortestMax];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    if (std::isnan(v)) return "nan";  // one spelling whatever the sign bit
+    // Shortest round-trip digits in scientific form, then written out with zeros:
+    // the plain and fixed forms print large whole numbers with all their binary
+    // digits (1.2345678901234568e20 as ...683968 instead of ...680000).
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
     if (r.ec != std::errc()) return "0";
-    return std::string(buf, r.ptr);
+    const std::string_view text(buf, static_cast<size_t>(r.ptr - buf));
+    const size_t e = text.find('e');
+    if (e == std::string_view::npos || !std::isfinite(v)) return std::string(text);
+
+    std::string_view mantissa = text.substr(0, e);
+    std::string out;
+    if (mantissa.front() == '-') {
+        out.push_back('-');
+        mantissa.remove_prefix(1);
+    }
+    std::string digits;
+    long point = 0;  // digits before the decimal point in the mantissa
+    bool seen_point = false;
+    for (char ch : mantissa) {
+        if (ch == '.') {
+            seen_point = true;
+        } else {
+            digits.push_back(ch);
+            if (!seen_point) ++point;
+        }
+    }
+    int exponent = 0;
+    std::string_view exp_text = text.substr(e + 1);
+    if (!exp_text.empty() && exp_text.front() == '+') exp_text.remove_prefix(1);
+    std::from_chars(exp_text.data(), exp_text.data() + exp_text.size(), exponent);
+    point += exponent;
+
+    const long count = static_cast<long>(digits.size());
+    if (point <= 0) {
+        out += "0.";
+        out.append(static_cast<size_t>(-point), '0');
+        out += digits;
+    } else if (point >= count) {
+        out += digits;
+        out.append(static_cast<size_t>(point - count), '0');
+    } else {
+        out.append(digits, 0, static_cast<size_t>(point));
+        out.push_back('.');
+        out.append(digits, static_cast<size_t>(point), std::string::npos);
+    }
+    return out;
 }
 
 std::string fixed_comma(double v, int decimals) { return fixed_with(v, decimals, ','); }
@@ -66,8 +108,8 @@ uint8_t sat_u8(double v) { return saturate<uint8_t>(v); }
 uint16_t sat_u16(double v) { return saturate<uint16_t>(v); }
 
 // Accepts what from_chars's general format accepts ("1", "-1.5", ".5", "5.",
-// "1e3", "inf", "nan"), plus one leading "+". Out-of-range values ("1e400") are
-// rejected rather than turned into infinity.
+// "1e3", "inf", "nan"), plus one leading "+". Values beyond the double range
+// ("1e400", "1e-400") are rejected rather than turned into infinity or zero.
 std::optional<double> parse_double(std::string_view s) {
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);
