@@ -46,7 +46,8 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-std::string shortest_decimal(double v) {
+template <class F>
+static std::string shortest_decimal_of(F v) {
     if (std::isnan(v)) return "nan";  // one spelling whatever the sign bit
     // Shortest round-trip digits in scientific form, then written out with zeros:
     // the plain and fixed forms print large whole numbers with all their binary
@@ -96,6 +97,9 @@ std::string shortest_decimal(double v) {
     }
     return out;
 }
+
+std::string shortest_decimal(double v) { return shortest_decimal_of(v); }
+std::string shortest_decimal(float v) { return shortest_decimal_of(v); }
 
 std::string fixed_comma(double v, int decimals) { return fixed_with(v, decimals, ','); }
 std::string fixed_point(double v, int decimals) { return fixed_with(v, decimals, '.'); }

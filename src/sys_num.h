@@ -8,6 +8,8 @@
 // Shortest decimal form that reads back to the same double, never with an
 // exponent; whole numbers have no fraction ("300", "299.5", "0.001").
 std::string shortest_decimal(double v);
+// The same for a 32-bit float: its own shortest digits (0.88f gives "0.88").
+std::string shortest_decimal(float v);
 // Fixed decimals with a comma as decimal point ("2,5"); NaN/inf give "0".
 std::string fixed_comma(double v, int decimals);
 // Fixed decimals with a point ("2.5").
