@@ -33,7 +33,7 @@ DWORD dword_size(size_t n) {
     return static_cast<DWORD>(n);
 }
 
-std::wstring wide_z(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring to_wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
 
 }  // namespace
 
@@ -41,10 +41,10 @@ Result<HttpResponse> http_send(const HttpRequest& request) {
     Result<CrackedUrl> cracked = crack_url(request.url);
     if (!cracked) return cracked.error();
     const CrackedUrl& url = *cracked;
-    std::wstring host = wide_z(utf8_to_utf16(url.host));
-    std::wstring path = wide_z(utf8_to_utf16(url.path));
-    std::wstring method = wide_z(utf8_to_utf16(request.method));
-    std::wstring agent = wide_z(utf8_to_utf16(kHttpUserAgent));
+    std::wstring host = to_wide(utf8_to_utf16(url.host));
+    std::wstring path = to_wide(utf8_to_utf16(url.path));
+    std::wstring method = to_wide(utf8_to_utf16(request.method));
+    std::wstring agent = to_wide(utf8_to_utf16(kHttpUserAgent));
 
     // Declared session first so the handles close request, connection, session.
     UniqueInternet session(WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
@@ -64,7 +64,7 @@ Result<HttpResponse> http_send(const HttpRequest& request) {
         WinHttpSetOption(req.get(), WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature);
     }
 
-    std::wstring header_block = wide_z(http_header_block(request.headers));
+    std::wstring header_block = to_wide(http_header_block(request.headers));
     const wchar_t* headers_ptr = header_block.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : header_block.c_str();
     DWORD headers_len = dword_size(header_block.size());
     void* body_ptr = request.body ? const_cast<char*>(request.body->data()) : WINHTTP_NO_REQUEST_DATA;

@@ -2,16 +2,20 @@
 """Scripted HTTP server on 127.0.0.1 for the client tests (standard library only).
 
 Usage:
-  fake_server.py --routes ROUTES.json --record RECORD.jsonl --port-file PORT.txt [--lifetime 60]
+  fake_server.py --routes ROUTES.json --record RECORD.jsonl [--port-file PORT.txt] [--lifetime 60]
 
-ROUTES.json is an object from request target to response. A target with a
-query ("/p?q=1") matches only that query; otherwise the path alone is matched.
+ROUTES.json is an object from request target to response. A key with a query
+("/p?q=1") matches only that exact target; a key without one ("/p") matches
+the path with any query.
 The file is read again for every request, so a test may rewrite it. Response:
   {"status": 200,                      # default 200
    "headers": [["Name", "value"], ...], # sent in order
    "body": "text",                      # UTF-8 body, or
    "body_size": 123456,                 # generated body: byte i is i % 251
-   "delay_ms": 0}                       # wait before answering (time-out tests)
+   "delay_ms": 0,                       # wait before reading the request body
+                                        # and answering (time-out tests)
+   "pause_after_bytes": 1000,           # send this much of the body, then
+   "pause_ms": 2000}                    # wait this long before the rest
 An unknown target gets 404. GET /__quit answers 200 and stops the server.
 
 Every request is appended to RECORD.jsonl before it is answered, one JSON
@@ -19,7 +23,8 @@ object a line: {"method", "target", "headers": [[name, value], ...] in the
 order received, "body" (UTF-8, bad bytes replaced), "body_hex"}.
 
 The port is written to PORT.txt (whole, by rename) once the server listens,
-and printed on stdout. The server stops by itself after --lifetime seconds
+or printed on stdout without --port-file; the file is removed once the server
+no longer listens. The server stops by itself after --lifetime seconds
 (at most 300) so a crashed test never leaves it behind.
 """
 
@@ -75,38 +80,57 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return {}
 
     def _handle(self):
-        length = int(self.headers.get("Content-Length") or 0)
-        body = self.rfile.read(length) if length > 0 else b""
-        self._record(body)
-
-        if self.path == "/__quit":
-            self._answer({"status": 200, "body": "bye"})
-            threading.Thread(target=self.server.shutdown, daemon=True).start()
-            return
         routes = self._routes()
         route = routes.get(self.path)
         if route is None:
             route = routes.get(self.path.split("?", 1)[0])
         if route is None:
             route = {"status": 404, "body": "not found"}
-        self._answer(route)
-
-    def _answer(self, route):
+        # The delay comes before the request body is read, so a large body
+        # also stalls the client's send.
         delay = route.get("delay_ms", 0)
         if delay:
             time.sleep(delay / 1000.0)
+
+        length = int(self.headers.get("Content-Length") or 0)
+        gone = False
+        try:
+            body = self.rfile.read(length) if length > 0 else b""
+        except (ConnectionResetError, BrokenPipeError):
+            body, gone = b"", True  # the client gave up while sending (time-out tests)
+        self._record(body)
+        if gone:
+            self.close_connection = True
+            return
+
+        if self.path == "/__quit":
+            self._answer({"status": 200, "body": "bye"})
+            threading.Thread(target=self.server.shutdown, daemon=True).start()
+            return
+        self._answer(route)
+
+    def _answer(self, route):
         if "body_size" in route:
             payload = generated_body(int(route["body_size"]))
         else:
             payload = route.get("body", "").encode("utf-8")
         try:
             self.send_response(int(route.get("status", 200)))
-            for name, value in route.get("headers", []):
+            headers = route.get("headers", [])
+            if isinstance(headers, dict):
+                headers = list(headers.items())
+            for name, value in headers:
                 self.send_header(name, value)
             self.send_header("Content-Length", str(len(payload)))
             self.send_header("Connection", "close")
             self.end_headers()
             if self.command != "HEAD":
+                pause_at = route.get("pause_after_bytes")
+                if pause_at is not None:
+                    self.wfile.write(payload[:pause_at])
+                    self.wfile.flush()
+                    time.sleep(route.get("pause_ms", 0) / 1000.0)
+                    payload = payload[pause_at:]
                 for i in range(0, len(payload), CHUNK):
                     self.wfile.write(payload[i:i + CHUNK])
                     self.wfile.flush()
@@ -131,7 +155,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--routes", required=True)
     parser.add_argument("--record", required=True)
-    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--port-file")
     parser.add_argument("--lifetime", type=float, default=60.0)
     args = parser.parse_args()
 
@@ -146,20 +170,25 @@ def main():
     timer.daemon = True
     timer.start()
 
-    tmp = args.port_file + ".tmp"
-    with open(tmp, "w", encoding="ascii") as f:
-        f.write(str(port))
-    os.replace(tmp, args.port_file)
-    try:
+    if args.port_file:
+        tmp = args.port_file + ".tmp"
+        with open(tmp, "w", encoding="ascii") as f:
+            f.write(str(port))
+        os.replace(tmp, args.port_file)
+    else:
         print(port, flush=True)
-    except (OSError, ValueError):
-        pass  # no usable stdout (started from a Windows process under Wine)
 
     try:
         server.serve_forever(poll_interval=0.1)
     finally:
         timer.cancel()
         server.server_close()
+        # Gone port file = nothing listens any more.
+        if args.port_file:
+            try:
+                os.remove(args.port_file)
+            except OSError:
+                pass
     return 0
 
 
