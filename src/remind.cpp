@@ -1,5 +1,7 @@
 #include "remind.h"
 
+#include "sys_os.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -232,10 +234,8 @@ std::string format_time_until(int64_t delay, TimeOfDay now) {
 }
 
 int64_t unix_now_secs() {
-    auto secs = std::chrono::duration_cast<std::chrono::seconds>(
-                    std::chrono::system_clock::now().time_since_epoch())
-                    .count();
-    return secs < 0 ? 0 : static_cast<int64_t>(secs);
+    int64_t secs = unix_now();
+    return secs < 0 ? 0 : secs;
 }
 
 void insert_reminder(std::vector<ReminderItem>& list, ReminderItem item) {
