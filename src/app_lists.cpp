@@ -7,7 +7,9 @@
 #include "app.h"
 #include "app_format.h"
 #include "gfx.h"
+#include "sys_log.h"
 #include "sys_os.h"
+#include "sys_shell.h"
 #include "sys_text.h"
 
 namespace {
@@ -72,4 +74,23 @@ void App::add_to_shelf(std::vector<std::string> paths, bool save) {
     shelf_scroll = std::max(kShelfRow * static_cast<float>(shelf.size()) - kShelfView, 0.0f);
     if (save) save_state();
     redraw = true;
+}
+
+void App::update_browser_hide(std::string_view exe_path, bool skip) {
+    if (skip) return;
+    bool browser = contains_browser_word(exe_path);
+    if (browser == browser_front) return;
+    browser_front = browser;
+    redraw = true;
+    if (!quiet)
+        write_log(browser ? fmt::format("foreground {}: tarayici onde, ada gizlendi", exe_path)
+                          : fmt::format("foreground {}: ada gosteriliyor", exe_path));
+}
+
+void App::show_settings_hint(std::string text) {
+    auto ends_with = [&](std::string_view tail) {
+        return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    if (ends_with("açıldı") || ends_with("kapatıldı")) return;
+    show_info(text, "Ayarlar > Ağ ve İnternet'ten deneyebilirsin");
 }

@@ -117,6 +117,15 @@ constexpr Color rgb(int r, int g, int b, float a = 1.0f) {
     return Color{r / 255.0f, g / 255.0f, b / 255.0f, a};
 }
 
+// A rectangle in whole pixels (monitors, dirty areas).
+struct RectI {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    bool empty() const { return right <= left || bottom <= top; }
+    bool operator==(const RectI& o) const {
+        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+    }
+};
+
 // A clickable rectangle in window pixels with the Action it triggers.
 struct HitRegion {
     RectF rect;

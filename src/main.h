@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "app_types.h"
+
 struct App;
 
 constexpr const char* kVersion = "2.4.0";
@@ -36,13 +38,6 @@ struct StartChoice {
 StartChoice classify_args(const std::vector<std::string>& args);
 
 // ---- Window geometry -----------------------------------------------------------------
-struct RectI {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-    bool operator==(const RectI& o) const {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-};
-
 struct WindowGeometry {
     float scale = 1;
     int32_t width = 0, height = 0, x = 0, y = 0;
