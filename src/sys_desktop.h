@@ -9,6 +9,7 @@
 struct PowerStatus {
     bool on_ac = false;
     uint8_t percent = 0;  // 0..100
+    bool has_battery = false;  // the battery flag names neither "no battery" nor "unknown"
 };
 // Nothing when the query fails.
 std::optional<PowerStatus> read_power_status();
@@ -16,6 +17,16 @@ std::optional<PowerStatus> read_power_status();
 bool read_dark_mode();
 // The current user's Run key holds a string value "VemoIsland".
 bool read_autostart();
+// Caps Lock's toggle state.
+bool read_caps_lock();
+// The two-letter upper-case code of the foreground window's keyboard-layout
+// language, "??" outside the known table, empty without a foreground window.
+std::string input_language_code();
+// The code for a keyboard layout's language identifier (its low 10 bits pick the row).
+const char* language_code_of(uint16_t language_id);
+// Keeps the system and the display awake (on) or lets them sleep again (off);
+// the request belongs to the calling thread, so the user-interface thread makes it.
+void set_keep_awake(bool on);
 
 #ifndef _WIN32
 // The native stand-in's desktop, for tests.
@@ -24,6 +35,9 @@ struct FakeDesktop {
     bool dark_mode = false;
     bool autostart = false;
     int registry_reads = 0;  // counts theme and autostart reads
+    bool caps_lock = false;
+    std::string language;  // what input_language_code answers
+    std::optional<bool> keep_awake;  // the last set_keep_awake request
 };
 FakeDesktop& fake_desktop();
 #endif

@@ -16,3 +16,9 @@ bool read_autostart() {
     ++fake_desktop().registry_reads;
     return fake_desktop().autostart;
 }
+
+bool read_caps_lock() { return fake_desktop().caps_lock; }
+
+std::string input_language_code() { return fake_desktop().language; }
+
+void set_keep_awake(bool on) { fake_desktop().keep_awake = on; }

@@ -7,6 +7,8 @@ std::optional<PowerStatus> read_power_status() {
     PowerStatus p;
     p.on_ac = s.ACLineStatus == 1;
     p.percent = s.BatteryLifePercent > 100 ? 100 : s.BatteryLifePercent;
+    // 128: no system battery; 255: status unknown.
+    p.has_battery = s.BatteryFlag != 128 && s.BatteryFlag != 255;
     return p;
 }
 
@@ -22,4 +24,18 @@ bool read_autostart() {
     LSTATUS r = RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"VemoIsland",
                              RRF_RT_REG_SZ, nullptr, nullptr, &size);
     return r == ERROR_SUCCESS;
+}
+
+bool read_caps_lock() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+std::string input_language_code() {
+    HWND fg = GetForegroundWindow();
+    if (!fg) return {};
+    DWORD thread = GetWindowThreadProcessId(fg, nullptr);
+    HKL layout = GetKeyboardLayout(thread);
+    return language_code_of(static_cast<uint16_t>(reinterpret_cast<uintptr_t>(layout) & 0xFFFF));
+}
+
+void set_keep_awake(bool on) {
+    SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED : ES_CONTINUOUS);
 }
