@@ -29,6 +29,7 @@ App::App(AppInit init) {
     mic_cache.flow = 1;
     out_cache.refreshed_at = mic_cache.refreshed_at = quiet ? mono + kYearSeconds : mono - 60.0;
     if (!quiet) brightness_device = open_brightness_device();
+    brightness_ok = brightness_device.present && !brightness_device.levels.empty();
 
     // 3. Power status; a failed query leaves 0 % on battery.
     if (auto p = read_power_status()) {

@@ -1,0 +1,138 @@
+// Requests to the workers: the Google and media senders, the island context
+// that goes with every question to the assistant, and questions that arrive
+// from outside the island.
+//
+// Index
+//   Context text
+//   Senders
+//   Questions from outside
+#include <algorithm>
+#include <cmath>
+
+#include <fmt/format.h>
+
+#include "app.h"
+#include "app_format.h"
+#include "app_time.h"
+#include "sys_audio.h"
+#include "sys_os.h"
+#include "sys_text.h"
+
+namespace {
+
+constexpr size_t kContextReminders = 6;
+constexpr size_t kContextNotes = 8;
+constexpr size_t kContextDays = 3;
+constexpr int64_t kDaySeconds = 86400, kHalfDay = 43200;
+
+long long whole(double x) { return std::isfinite(x) ? std::llround(x) : 0; }
+
+int64_t floor_div(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floor_mod(int64_t a, int64_t b) { return a - floor_div(a, b) * b; }
+
+// "Bugün 14:05", "Yarın 09:30", "Per 08:00": a reminder's local day and time
+// relative to now (Unix seconds), with the zone offset of the system's clock.
+std::string day_time_label(int64_t when, int64_t now_unix) {
+    LocalTime lt = local_time();
+    int64_t local_secs = lt.hour * 3600 + lt.minute * 60 + lt.second;
+    int64_t offset = floor_mod(local_secs - floor_mod(unix_now(), kDaySeconds) + kHalfDay, kDaySeconds) - kHalfDay;
+    int64_t day_when = floor_div(when + offset, kDaySeconds);
+    int64_t d = day_when - floor_div(now_unix + offset, kDaySeconds);
+    std::string label;
+    if (d == -1) label = "Dün";
+    else if (d == 0) label = "Bugün";
+    else if (d == 1) label = "Yarın";
+    else label = weekday_short(static_cast<int>(floor_mod(day_when + 4, 7)));
+    int64_t secs = floor_mod(when + offset, kDaySeconds);
+    return fmt::format("{} {:02}:{:02}", label, secs / 3600, secs % 3600 / 60);
+}
+
+bool is_question(const GoogleCommand& c) {
+    return std::holds_alternative<gcmd::Ask>(c) || std::holds_alternative<gcmd::AskVoice>(c) ||
+           std::holds_alternative<gcmd::AskScreen>(c) || std::holds_alternative<gcmd::AskLabelled>(c);
+}
+
+}  // namespace
+
+// ---- Context text ----------------------------------------------------------------------
+
+std::string App::island_context() const {
+    std::string out;
+    if (weather.ok) {
+        out += fmt::format(" Hava ({}): şu an {}°C, {}.", weather.city, whole(weather.temp),
+                           weather_code_text(static_cast<uint32_t>(weather.code)));
+        static const char* const labels[kContextDays] = {"Bugün", "Yarın", "Ertesi gün"};
+        for (size_t i = 0; i < std::min(weather.days.size(), kContextDays); ++i) {
+            const WeatherDay& d = weather.days[i];
+            out += fmt::format(" {}: en yüksek {}°, en düşük {}°, {}, yağış %{}.", labels[i], whole(d.high),
+                               whole(d.low), weather_code_text(static_cast<uint32_t>(d.code)), whole(d.precip));
+        }
+    }
+    if (media.has)
+        out += fmt::format(" Medya: {} - {} ({}), {}.", media.title, media.artist, media.app,
+                           media.playing ? "çalıyor" : "duraklatıldı");
+    if (has_battery) out += fmt::format(" Pil %{}{}.", battery, on_ac ? ", şarj oluyor" : "");
+    out += fmt::format(" Ses düzeyi %{}{}.", whole(volume * 100.0), muted ? " (kapalı)" : "");
+
+    if (countdown.running)
+        out += fmt::format(" Zamanlayıcı: {} sn kaldı.", whole(countdown_left(countdown, now)));
+    else if (countdown_partway(countdown))
+        out += fmt::format(" Zamanlayıcı: {} sn kaldı (duraklatıldı).", whole(countdown.remaining));
+    if (pomo.running)
+        out += fmt::format(" Pomodoro: {} dk kaldı.", whole((pomo.end - now) / 60));
+    else if (pomodoro_partway(pomo))
+        out += fmt::format(" Pomodoro: {} dk kaldı.", whole(pomo.remaining / 60));
+
+    if (!reminders.empty()) {
+        out += " Adadaki hatırlatıcılar:";
+        int64_t now_unix = wall_unix();
+        for (size_t i = 0; i < std::min(reminders.size(), kContextReminders); ++i)
+            out += fmt::format(" [{} · {}]", day_time_label(reminders[i].due, now_unix), reminders[i].text);
+    }
+    size_t open_notes = 0;
+    for (const NoteItem& n : notes) {
+        if (n.done) continue;
+        if (open_notes == kContextNotes) break;
+        if (open_notes++ == 0) out += " Adadaki notlar:";
+        out += fmt::format(" [{}]", n.text);
+    }
+    if (steam.playing) out += fmt::format(" Steam'de oynanıyor: {}.", steam.playing->name);
+    if (steam_download) {
+        const SteamActiveDownload& d = *steam_download;
+        double share = d.total > 0 ? std::clamp(d.done / d.total, 0.0, 1.0) : 0.0;
+        out += fmt::format(" Steam indirmesi: {} %{}.", d.name, whole(share * 100));
+    }
+    return out;
+}
+
+// ---- Senders ------------------------------------------------------------------------------
+
+void App::send_google_command(GoogleCommand cmd) {
+    if (is_question(cmd)) {
+        std::string context = island_context();
+        // A poisoned state loses only the context; the question still goes.
+        google_shared.with([&](GoogleState& s) { s.context = std::move(context); });
+    }
+    google_tx.send(std::move(cmd));  // a missing or closed channel drops it
+    redraw = true;
+}
+
+void App::send_media_command(MediaCommand cmd) { media_tx.send(std::move(cmd)); }
+
+// ---- Questions from outside ------------------------------------------------------------------
+
+bool App::ask_assistant(std::string_view question, bool speak) {
+    if (!google.signed_in) return false;
+    std::string_view q = trim(question);
+    if (q.empty()) return false;
+    if (!quiet) set_alarm_sound(false);
+    if (open) close_island();
+    voice_question.assign(q);
+    voice_answer.clear();
+    voice = VoiceState::Thinking;
+    voice_outside = true;
+    voice_speak = speak;
+    show_hud(HudKind::Voice);
+    send_google_command(gcmd::Ask{std::string(q)});
+    return true;
+}

@@ -1,0 +1,503 @@
+// The frame tick: one pass per frame that advances the App clock, hands back
+// due window effects, runs the timers, voice recordings, reminders and notice
+// queues, chooses the display mode, integrates the springs, draws when
+// something changed and tells the frame loop how long it may sleep.
+//
+// Index
+//   Constants
+//   Wall clocks
+//   Timers (countdown end, pomodoro phase end)
+//   Voice recordings and the microphone test
+//   Display mode, targets and glow
+//   Springs
+//   Display key and the wait
+//   App::tick
+#include <algorithm>
+#include <cmath>
+
+#include <fmt/format.h>
+
+#include "app.h"
+#include "app_time.h"
+#include "remind.h"
+#include "sys_audio.h"
+#include "sys_log.h"
+#include "sys_os.h"
+#include "ui_geometry.h"
+
+// ---- Constants -------------------------------------------------------------------------
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kHoverOpenDelay = 0.35;
+constexpr double kHoldToTalk = 0.55;
+constexpr double kForgetPrevious = 0.5;
+constexpr double kSettleWindow = 0.62;   // frames keep coming this long after a mode change
+constexpr double kPomoNoticeSeconds = 5.0;
+constexpr float kSubStep = 1.0f / 480.0f;
+constexpr float kNoteFadeRate = 5, kNoteFadeMaxDt = 0.05f;
+constexpr uint8_t kTileToggleBase = 16;
+constexpr float kToggleStiffness = 438.65f, kToggleDamping = 37.70f, kToggleThreshold = 0.003f;
+
+// Open-page content heights: the tab strip shows below them.
+constexpr float kContentHeights[kPageCount] = {240, 238, 242, 244, 310, 228, 268, 274, 268, 262, 264, 310, 330, 0, 362};
+
+constexpr Color kBlue = rgb(10, 132, 255), kGreen = rgb(50, 215, 75), kOrange = rgb(255, 159, 10),
+                kRed = rgb(255, 69, 58), kPurple = rgb(191, 90, 242), kCyan = rgb(100, 210, 255);
+
+}  // namespace
+
+// ---- Wall clocks ---------------------------------------------------------------------------
+
+int64_t App::wall_unix() const { return wall_clock.unix_seconds ? *wall_clock.unix_seconds : unix_now_secs(); }
+
+int App::wall_minute_of_day() const {
+    if (wall_clock.minute_of_day) return *wall_clock.minute_of_day;
+    LocalTime t = local_time();
+    return t.hour * 60 + t.minute;
+}
+
+namespace {
+
+// The tick's close also ends a held press; without `restore` no RestoreFocus follows.
+void close_from_tick(App& a, bool restore) {
+    a.button_held = false;
+    if (restore)
+        a.close_island();
+    else
+        a.close_for_hand_off();
+}
+
+// ---- Timers --------------------------------------------------------------------------------
+
+void end_countdown(App& a) {
+    a.countdown.running = false;
+    a.countdown.remaining = 0;
+    if (a.open) close_from_tick(a, true);
+    a.show_hud(HudKind::TimerDone);
+    if (!a.quiet) set_alarm_sound(true);
+    a.redraw = true;
+}
+
+void end_pomodoro_phase(App& a) {
+    pomodoro_next_phase(a.pomo, a.now);
+    bool focus = a.pomo.phase == PomoPhase::Focus;
+    if (!a.quiet) play_notify_sound();
+    if (a.open) close_from_tick(a, true);
+    bool blocked = a.hud_shown && hud_blocks(a.hud);
+    if (!a.quiet && !blocked) {
+        if (focus) {
+            a.hud_title = "Odaklanma zamanı";
+            a.hud_body = fmt::format("{} dk odak · {}. tur", a.pomo.minutes, a.pomo.completed + 1);
+        } else {
+            a.hud_title = "Mola zamanı!";
+            a.hud_body = a.pomo.phase == PomoPhase::LongBreak ? "Uzun mola · 15 dk" : "Kısa mola · 5 dk";
+        }
+        a.show_hud(HudKind::Pomo, kPomoNoticeSeconds);
+    }
+    a.redraw = true;
+}
+
+// ---- Voice recordings and the microphone test -------------------------------------------------
+
+void follow_voice_capture(App& a) {
+    if (a.voice != VoiceState::Listening || !a.voice_capture) return;
+    const MicCapture& cap = *a.voice_capture;
+    std::copy(a.level_history.begin() + 1, a.level_history.end(), a.level_history.begin());
+    a.level_history.back() = cap.level();
+    if (!cap.done()) return;
+
+    if (a.teaching.takes) {
+        MicCapture finished = std::move(*a.voice_capture);
+        a.voice_capture.reset();
+        a.teaching_take_done(std::move(finished));
+        return;
+    }
+    if (std::optional<std::string> error = cap.error()) {
+        if (!a.quiet) write_log("voice: kayıt hatası: " + *error);
+        a.voice = VoiceState::Idle;
+        a.voice_capture.reset();
+        a.hud_shown = false;
+        a.show_info("Dinleme: " + *error, "Adaya basılı tut");
+        return;
+    }
+    std::string wav = cap.wav_bytes();
+    double seconds = cap.recorded_seconds();
+    if (!a.quiet) write_log(fmt::format("voice: {:.1f} sn kayıt Gemini'ye gidiyor", seconds));
+    a.voice_capture.reset();
+    a.voice = VoiceState::Thinking;
+    a.send_google_command(gcmd::AskVoice{std::move(wav)});
+}
+
+void keep_voice_notice(App& a) {
+    if (a.voice != VoiceState::Idle && !(a.hud_shown && a.hud == HudKind::Voice)) {
+        if (a.voice == VoiceState::Answer) {
+            a.voice = VoiceState::Idle;
+        } else {
+            a.show_hud(HudKind::Voice);
+        }
+    }
+    a.publish_wake_flags(a.voice != VoiceState::Idle || a.teaching.takes.has_value());
+}
+
+void follow_mic_test(App& a) {
+    if (!a.mic_test) return;
+    float level = a.mic_test->level();
+    if (!std::isnan(level)) a.mic_test_peak = std::max(a.mic_test_peak, level);
+    a.redraw = true;
+    if (!a.mic_test->done()) return;
+    std::string device = a.mic.empty() ? std::string("Windows varsayılanı") : a.mic;
+    std::optional<std::string> error = a.mic_test->error();
+    a.mic_test.reset();
+    if (error)
+        a.show_info("Mikrofon: " + *error, device + " · başka mikrofon seç");
+    else
+        a.show_info("Mikrofon çalışıyor", device);
+}
+
+// ---- Display mode, targets and glow -----------------------------------------------------------
+
+IslandMode choose_mode(const App& a, const App::Activities& acts) {
+    if (a.open) return IslandMode::open(a.page);
+    if (a.hud_shown) return IslandMode::hud(a.hud);
+    if (acts.count == 0) return a.pointer_inside ? IslandMode::peek() : IslandMode::idle();
+    return IslandMode::act(acts.kinds[0]);
+}
+
+// Stiffness and damping of the size springs for a change between two modes.
+void tune_size_springs(App& a, const IslandMode& from, const IslandMode& to) {
+    double period = 0.46, ratio = 1.36;  // closed to closed
+    if (!from.is_open() && to.is_open()) period = 0.52, ratio = 1.44;
+    else if (from.is_open() && to.is_open()) period = 0.42, ratio = 1.72;
+    else if (from.is_open()) period = 0.44, ratio = 1.68;
+    double w = 2 * kPi / period;
+    for (Spring* s : {&a.width, &a.height, &a.radius}) {
+        s->stiffness = static_cast<float>(w * w);
+        s->damping = static_cast<float>(ratio * w);
+    }
+}
+
+Color media_colour(const App& a) { return Color{a.media.accent[0], a.media.accent[1], a.media.accent[2], 1}; }
+
+// The glow colour of the mode, or nothing when that mode glows not at all.
+std::optional<Color> glow_colour(const App& a) {
+    if (a.mode.tag == ModeTag::Act) {
+        switch (a.mode.act_kind()) {
+            case ActKind::Music: return a.media.playing ? std::optional<Color>(media_colour(a)) : std::nullopt;
+            case ActKind::Steam:
+                return a.steam_download && !a.steam_download->paused ? std::optional<Color>(kBlue) : std::nullopt;
+            case ActKind::Game: return kGreen;
+            case ActKind::Timer: return kOrange;
+            case ActKind::Pomo: return a.pomo.phase == PomoPhase::Focus ? kRed : kGreen;
+            case ActKind::Watch: return a.stopwatch.running ? std::optional<Color>(kBlue) : std::nullopt;
+        }
+        return std::nullopt;
+    }
+    if (a.mode.tag != ModeTag::Hud) return std::nullopt;
+    switch (a.mode.hud_kind()) {
+        case HudKind::Battery: return a.on_ac ? std::optional<Color>(kGreen) : std::nullopt;
+        case HudKind::LowBattery: case HudKind::Mail: return kRed;
+        case HudKind::Track: return media_colour(a);
+        case HudKind::TimerDone: case HudKind::Privacy: return kOrange;
+        case HudKind::Pomo: return a.pomo.phase == PomoPhase::Focus ? kRed : kGreen;
+        case HudKind::Download: case HudKind::Event: return kBlue;
+        case HudKind::Notice: return kPurple;
+        case HudKind::Toast: return kCyan;
+        case HudKind::Steam: {
+            std::string_view t = a.hud_title;
+            bool finished = t.rfind("İndirme bitti", 0) == 0 || t.rfind("Oyun", 0) == 0;
+            return finished ? kGreen : kBlue;
+        }
+        case HudKind::Voice: return a.voice == VoiceState::Listening ? kBlue : kPurple;
+        default: return std::nullopt;
+    }
+}
+
+void set_targets(App& a, const App::Activities& acts, float dt) {
+    IslandShape shape = island_size(a, static_cast<uint8_t>(a.mode.tag), a.mode.payload);
+    if (a.mode.tag == ModeTag::Act && a.pointer_inside) {
+        shape.width += 14;
+        shape.height += 4;
+    }
+    a.width.target = shape.width;
+    a.height.target = shape.height;
+    a.radius.target = shape.radius;
+
+    if (a.mode.tag == ModeTag::Act && acts.count >= 2) {
+        a.bubble_act = static_cast<uint8_t>(acts.kinds[1]);
+        a.bubble.target = 1;
+        a.bubble.stiffness = 503.55f;
+        a.bubble.damping = 44.88f;
+    } else {
+        a.bubble_act = kNoAct;
+        a.bubble.target = 0;
+        a.bubble.stiffness = 130.51f;
+        a.bubble.damping = 14.17f;
+    }
+    a.equaliser.target = a.media.playing ? 1.0f : 0.0f;
+
+    // Visibility: full-screen programs and browsers hide the closed island.
+    float vis = 1;
+    if (!a.open) {
+        if (a.fullscreen_front && !a.browser_front && a.hide_fs)
+            vis = a.hud_shown && hud_keeps(a.hud) ? 1.0f : 0.0f;
+        else if (a.browser_front && (a.hide_chrome || (a.hide_fs && a.fullscreen_front)))
+            vis = a.hud_shown ? 1.0f : 0.0f;
+    }
+    a.visibility.target = vis;
+
+    // Glow.
+    std::optional<Color> glow;
+    if (a.glow && (a.mode.tag == ModeTag::Act || a.mode.tag == ModeTag::Hud)) glow = glow_colour(a);
+    if (glow) {
+        a.glow_strength.target = 1;
+        if (a.glow_strength.value < 0.02f) {
+            a.glow_color = *glow;
+        } else {
+            float f = std::min(4 * dt, 1.0f);
+            a.glow_color.r += (glow->r - a.glow_color.r) * f;
+            a.glow_color.g += (glow->g - a.glow_color.g) * f;
+            a.glow_color.b += (glow->b - a.glow_color.b) * f;
+            a.glow_color.a = 1;
+        }
+    } else {
+        a.glow_strength.target = 0;
+    }
+
+    // Tab strip reveal: the pointer rests below the open page's content.
+    bool reveal = false;
+    if (a.open && a.pointer_inside && std::fabs(a.shift) < 1) {
+        auto p = static_cast<size_t>(a.page);
+        float content = a.page == Page::Search
+                            ? (a.search_rows.empty() ? 170.0f : static_cast<float>(a.search_rows.size()) * 40 + 124)
+                            : kContentHeights[p];
+        float zoom = a.zoom;
+        float u = zoom != 0 ? (a.pointer_x - 450) / zoom + 450 : a.pointer_x;
+        reveal = a.pointer_y >= content * zoom + 8 && std::fabs(u - 450) <= 300;
+    }
+    a.tab_reveal.target = reveal ? 1.0f : 0.0f;
+    a.search_sel.target = static_cast<float>(a.search_sel_index);
+
+    // Toggle switches: the settings, then the control-centre tiles.
+    const bool settings[kSettingToggleCount] = {a.hover_open, a.clip_hud, a.key_hud, a.dl_hud,    a.auto_shelf,
+                                                a.hide_fs,    a.hide_chrome, a.glow, a.autostart, a.app_notif};
+    const bool tiles[5] = {a.sysmon.wifi == RadioState::On, a.sysmon.bluetooth == RadioState::On, a.dark_mode,
+                           a.keep_awake, a.mic_muted};
+    for (size_t i = 0; i < a.toggles.size(); ++i) {
+        bool on = i < kSettingToggleCount ? settings[i]
+                  : i >= kTileToggleBase && i < kTileToggleBase + 5u ? tiles[i - kTileToggleBase]
+                                                                      : false;
+        Spring& t = a.toggles[i];
+        // A switch starts at rest in its state; afterwards it slides.
+        if (t.stiffness == 0)
+            t = Spring::make(on ? 1.0f : 0.0f, kToggleStiffness, kToggleDamping, kToggleThreshold);
+        else
+            t.target = on ? 1.0f : 0.0f;
+    }
+}
+
+// ---- Springs -----------------------------------------------------------------------------------
+
+bool settled(const Spring& s) {
+    return std::fabs(s.value - s.target) < s.threshold && std::fabs(s.velocity) < 6 * s.threshold;
+}
+
+// True when the spring still moves (it was integrated, or needs time to).
+bool step_spring(Spring& s, float dt, int steps, float h) {
+    if (settled(s)) {
+        s.value = s.target;
+        s.velocity = 0;
+        return false;
+    }
+    if (dt <= 0) return true;
+    for (int i = 0; i < steps; ++i) {
+        float acc = -s.stiffness * (s.value - s.target) - s.damping * s.velocity;
+        s.velocity += h * acc;
+        s.value += h * s.velocity;
+    }
+    if (settled(s)) {
+        s.value = s.target;
+        s.velocity = 0;
+    }
+    return true;
+}
+
+bool step_springs(App& a, float dt) {
+    int steps = dt > 0 ? std::max(1, static_cast<int>(std::ceil(dt / kSubStep))) : 0;
+    float h = steps > 0 ? dt / static_cast<float>(steps) : 0;
+    bool moved = false;
+    for (Spring* s : {&a.width, &a.height, &a.radius, &a.squash, &a.visibility, &a.bubble, &a.glow_strength, &a.hover,
+                      &a.tab_reveal, &a.equaliser, &a.search_sel, &a.hud_level})
+        moved |= step_spring(*s, dt, steps, h);
+    for (Spring& s : a.toggles) moved |= step_spring(s, dt, steps, h);
+    return moved;
+}
+
+// ---- Display key and the wait ---------------------------------------------------------------------
+
+int64_t compute_display_key(const App& a) {
+    int64_t key = a.wall_minute_of_day();
+    if (a.countdown.running || countdown_partway(a.countdown))
+        key += 10000 * static_cast<int64_t>(std::ceil(countdown_left(a.countdown, a.now)));
+    if (a.pomo.running || pomodoro_partway(a.pomo))
+        key += 100000000 * static_cast<int64_t>(std::ceil(pomodoro_left(a.pomo, a.now)));
+    if (a.stopwatch.running) key += 7 * static_cast<int64_t>(std::floor(stopwatch_elapsed(a.stopwatch, a.now)));
+    if (a.steam.playing) key += 13 * (a.wall_unix() - a.steam.playing->started);
+    return key;
+}
+
+double fraction(double x) { return x - std::floor(x); }
+
+FrameWait idle_wait(const App& a) {
+    bool hidden = a.visibility.value < 0.004f && a.visibility.target < 0.004f;
+    double wait = hidden ? 2.0 : 1.0;
+    if (a.hud_shown) wait = std::min(wait, a.hud_until - a.now);
+    if (a.close_deadline) wait = std::min(wait, *a.close_deadline - a.now);
+    for (const PendingEffect& e : a.pending) wait = std::min(wait, e.time - a.now);
+    if (a.countdown.running) wait = std::min(wait, fraction(countdown_left(a.countdown, a.now)) + 0.005);
+    if (a.pomo.running) wait = std::min(wait, fraction(pomodoro_left(a.pomo, a.now)) + 0.005);
+    if (a.hover_open && !a.open && a.pointer_inside) wait = std::min(wait, 0.05);
+    if (!a.reminders.empty())
+        wait = std::min(wait, static_cast<double>(std::max<int64_t>(a.reminders.front().due - a.wall_unix(), 0)) + 0.01);
+    double ms = std::ceil(wait * 1000);
+    return FrameWait::wait_ms(static_cast<uint32_t>(std::clamp(ms, 5.0, 2000.0)));
+}
+
+}  // namespace
+
+// ---- App::tick ------------------------------------------------------------------------------------
+
+App::TickResult App::tick(float dt) {
+    TickResult out;
+    // 1. Clock.
+    now += static_cast<double>(dt);
+
+    // 2. Due effects, in queue order.
+    if (!pending.empty()) {
+        size_t keep = 0;
+        for (size_t i = 0; i < pending.size(); ++i) {
+            if (pending[i].time <= now)
+                out.effects.push_back(std::move(pending[i].effect));
+            else
+                pending[keep++] = std::move(pending[i]);
+        }
+        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(keep), pending.end());
+    }
+
+    // 3. Notice expiry; an unanswered alarm resets the countdown.
+    if (hud_shown && now >= hud_until) {
+        if (hud == HudKind::TimerDone) dismiss_timer_done();
+        hud_shown = false;
+        redraw = true;
+    }
+
+    // 4. Close deadline (the pointer left the open island).
+    if (close_deadline && now >= *close_deadline) {
+        close_deadline.reset();
+        if (open && !pointer_inside && focus == TextField::None && !slider_grab && !button_held && !drag_hover &&
+            !drag_out)
+            close_from_tick(*this, false);
+    }
+
+    // 5. Hover open.
+    if (hover_open && pointer_inside && !open && !hud_shown && now - pointer_entered > kHoverOpenDelay &&
+        hit_island(pointer_x, pointer_y))
+        open_page(page_to_open());
+
+    // 6. Countdown end.
+    if (countdown.running && now >= countdown.end) end_countdown(*this);
+
+    // 7. Pomodoro phase end.
+    if (pomo.running && now >= pomo.end) end_pomodoro_phase(*this);
+
+    // 8. Media clock: Music stays live for a while after playback stops.
+    if (media.playing) media_changed = now;
+
+    // 9-11. Voice recording, voice notice, microphone test.
+    follow_voice_capture(*this);
+    keep_voice_notice(*this);
+    follow_mic_test(*this);
+
+    // 12. Next teaching take.
+    if (teaching.next_take && now >= *teaching.next_take) {
+        teaching.next_take.reset();
+        if (teaching.takes && !quiet) start_teaching_take();
+    }
+
+    // 13. Press and hold on the closed island starts voice input.
+    if (press && now - press->time > kHoldToTalk && button_held && !open) {
+        press.reset();
+        button_held = false;
+        squash.target = 1;
+        start_voice();
+        if (voice == VoiceState::Listening) hold_talk_start = now;
+    }
+
+    // 14. One due reminder per tick.
+    if (!reminders.empty() && reminders.front().due <= wall_unix()) {
+        std::string text = std::move(reminders.front().text);
+        reminders.erase(reminders.begin());
+        save_state();
+        notify("Hatırlatma", text);
+    }
+
+    // 15. One waiting notice or toast per tick.
+    drain_notice_queues();
+
+    // 16. Note done-fade.
+    float fade_step = kNoteFadeRate * std::min(dt, kNoteFadeMaxDt);
+    for (NoteItem& n : notes) {
+        float target = n.done ? 1.0f : 0.0f;
+        if (std::fabs(n.fade - target) > 0.001f) {
+            n.fade = std::clamp(n.fade + (target > n.fade ? fade_step : -fade_step), 0.0f, 1.0f);
+            redraw = true;
+        }
+    }
+
+    // 17-18. Display mode and its change.
+    Activities acts = live_activities();
+    IslandMode next = choose_mode(*this, acts);
+    if (next != mode) {
+        tune_size_springs(*this, mode, next);
+        slide_dir = 0;
+        if (mode.is_open() && next.is_open())
+            slide_dir = static_cast<int>(next.payload) > static_cast<int>(mode.payload) ? 1 : -1;
+        prev_mode = mode;
+        mode = next;
+        mode_changed = now;
+    }
+
+    // 19-23. Targets of every spring.
+    set_targets(*this, acts, dt);
+
+    // 24. Springs.
+    bool moved = step_springs(*this, dt);
+
+    // 25. The previous mode has faded out.
+    if (prev_mode.tag != ModeTag::None && now - mode_changed >= kForgetPrevious) prev_mode = IslandMode::none();
+
+    // 26. Display key.
+    int64_t key = compute_display_key(*this);
+    bool key_changed = key != display_key;
+    if (key_changed) display_key = key;
+
+    // 27. Draw when something changed, then the wait.
+    double since_change = now - mode_changed;
+    bool settling = moved || since_change < kSettleWindow;
+    bool animating = is_animating();
+    if (key_changed || redraw || settling || animating) {
+        render();
+        redraw = false;
+        if (settling) {
+            out.wait = FrameWait::animate();
+            return out;
+        }
+        if (animating) {
+            out.wait = FrameWait::idle();
+            return out;
+        }
+    }
+    out.wait = idle_wait(*this);
+    return out;
+}

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "app.h"
+#include "app_format.h"
+
+namespace {
+
+std::unique_ptr<App> quiet_app() {
+    AppInit init;
+    init.quiet = true;
+    auto app = std::make_unique<App>(std::move(init));
+    app->has_battery = false;
+    return app;
+}
+
+size_t count_of(const std::string& text, std::string_view part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(IslandContext, NothingGoingOnLeavesTheVolumeSentence) {
+    auto app = quiet_app();
+    app->volume = 0.456f;
+    EXPECT_EQ(app->island_context(), " Ses düzeyi %46.");
+    app->muted = true;
+    EXPECT_EQ(app->island_context(), " Ses düzeyi %46 (kapalı).");
+}
+
+TEST(IslandContext, SentencesInTheirOrder) {
+    auto app = quiet_app();
+    app->now = 100;
+    app->weather.ok = true;
+    app->weather.city = "Ankara";
+    app->weather.temp = 12.6f;
+    app->weather.code = 0;
+    app->weather.days = {{1, 0, 20.4f, 8.5f, 10}, {2, 0, 18, 7, 40}};  // only two days known
+    app->media.has = true;
+    app->media.title = "Şarkı";
+    app->media.artist = "Sanatçı";
+    app->media.app = "Spotify";
+    app->has_battery = true;
+    app->battery = 57;
+    app->on_ac = true;
+    app->countdown.running = true;
+    app->countdown.end = 190.4;
+    app->pomo.remaining = 600;  // paused part-way
+    app->steam.playing = SteamPlaying{"Hades", 0, {}, 1};
+    app->steam_download = SteamActiveDownload{"Portal", 50, 200, 0, {}, 2, 2, false};
+
+    std::string want = std::string(" Hava (Ankara): şu an 13°C, ") + weather_code_text(0) + "." +
+                       " Bugün: en yüksek 20°, en düşük 9°, " + weather_code_text(0) + ", yağış %10." +
+                       " Yarın: en yüksek 18°, en düşük 7°, " + weather_code_text(0) + ", yağış %40." +
+                       " Medya: Şarkı - Sanatçı (Spotify), duraklatıldı." + " Pil %57, şarj oluyor." +
+                       " Ses düzeyi %0." + " Zamanlayıcı: 90 sn kaldı." + " Pomodoro: 10 dk kaldı." +
+                       " Steam'de oynanıyor: Hades." + " Steam indirmesi: Portal %25.";
+    EXPECT_EQ(app->island_context(), want);
+
+    app->countdown.running = false;
+    app->countdown.remaining = 42;
+    EXPECT_NE(app->island_context().find(" Zamanlayıcı: 42 sn kaldı (duraklatıldı)."), std::string::npos);
+}
+
+TEST(IslandContext, ListsStopAtSixRemindersAndEightOpenNotes) {
+    auto app = quiet_app();
+    app->wall_clock.unix_seconds = 1700000000;
+    for (int i = 0; i < 7; ++i) app->reminders.push_back({"hatırlat" + std::to_string(i), 1700000000 + 60 * i, 0});
+    for (int i = 0; i < 10; ++i) {
+        NoteItem n;
+        n.text = "not" + std::to_string(i);
+        n.done = i == 1 || i == 4;
+        app->notes.push_back(n);
+    }
+    std::string text = app->island_context();
+    EXPECT_EQ(count_of(text, " · hatırlat"), 6u);
+    EXPECT_EQ(text.find("hatırlat6"), std::string::npos);
+    EXPECT_NE(text.find(" Adadaki notlar: [not0] [not2] [not3] [not5] [not6] [not7] [not8] [not9]"), std::string::npos);
+    EXPECT_EQ(text.find("[not1]"), std::string::npos);
+    EXPECT_NE(text.find(" Adadaki hatırlatıcılar: ["), std::string::npos);
+}
+
+TEST(WorkerRequests, OnlyQuestionsTouchTheContextAndMissingChannelsDropSilently) {
+    auto app = quiet_app();
+    app->google_shared.with([](GoogleState& s) { s.context = "eski"; });
+    app->send_google_command(gcmd::Refresh{});  // no channel: dropped
+    app->send_google_command(gcmd::SignIn{});
+    EXPECT_EQ(app->google_shared.snapshot()->context, "eski");
+
+    auto [tx, rx] = channel<GoogleCommand>();
+    app->google_tx = tx;
+    app->send_google_command(gcmd::AskLabelled{"Özetle: x", "prompt"});
+    EXPECT_EQ(app->google_shared.snapshot()->context, " Ses düzeyi %0.");
+    ASSERT_TRUE(rx.try_recv().has_value());
+
+    // A poisoned state loses only the context.
+    try {
+        app->google_shared.with([](GoogleState&) { throw 1; });
+    } catch (int) {
+    }
+    app->redraw = false;
+    app->send_google_command(gcmd::Ask{"soru"});
+    EXPECT_TRUE(app->redraw);
+    auto sent = rx.try_recv();
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(std::get<gcmd::Ask>(*sent).question, "soru");
+
+    auto [mtx, mrx] = channel<MediaCommand>();
+    app->send_media_command(media_cmd::Next{});  // no channel yet
+    app->media_tx = mtx;
+    app->send_media_command(media_cmd::Seek{12.5});
+    auto m = mrx.try_recv();
+    ASSERT_TRUE(m.has_value());
+    EXPECT_DOUBLE_EQ(std::get<media_cmd::Seek>(*m).position, 12.5);
+    EXPECT_FALSE(mrx.try_recv().has_value());
+}
+
+TEST(WorkerRequests, AskAssistantNeedsSignInAndAQuestion) {
+    auto app = quiet_app();
+    auto [tx, rx] = channel<GoogleCommand>();
+    app->google_tx = tx;
+    EXPECT_FALSE(app->ask_assistant("hava nasıl", false)) << "signed out";
+    app->google.signed_in = true;
+    EXPECT_FALSE(app->ask_assistant("  \n ", false));
+    EXPECT_FALSE(rx.try_recv().has_value());
+
+    app->open = true;
+    app->voice_answer = "eski cevap";
+    EXPECT_TRUE(app->ask_assistant("  hava nasıl ", true));
+    EXPECT_FALSE(app->open);
+    EXPECT_EQ(app->voice_question, "hava nasıl");
+    EXPECT_TRUE(app->voice_answer.empty());
+    EXPECT_EQ(app->voice, VoiceState::Thinking);
+    EXPECT_TRUE(app->voice_outside);
+    EXPECT_TRUE(app->voice_speak);
+    EXPECT_EQ(app->hud, HudKind::Voice);
+    EXPECT_DOUBLE_EQ(app->hud_until, app->now + 60);
+    auto sent = rx.try_recv();
+    ASSERT_TRUE(sent.has_value());
+    EXPECT_EQ(std::get<gcmd::Ask>(*sent).question, "hava nasıl");
+}
