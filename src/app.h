@@ -13,6 +13,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -296,6 +298,242 @@ struct App {
 
     // ---- Shelf (app_lists.cpp) -------------------------------------------------------------
     void add_to_shelf(std::vector<std::string> paths, bool save);
+
+    // ---- Actions (app_actions.cpp) -----------------------------------------------------------
+    // Carries out one Action (a click, or Enter in a field); at most one effect for the host.
+    std::optional<WindowEffect> act(const Action& a);
+    // Opens the island on a page (silencing a finished countdown's alarm first); does not save.
+    void open_page(Page p);
+    // Makes p the current page; every page but search also becomes the remembered one.
+    void set_page(Page p);
+    // Collapses the open island, queues RestoreFocus when a field had the keyboard
+    // and no program was handed the desktop, and saves.
+    void close_island();
+    // Sets the hand-off flag, then closes: no RestoreFocus follows. Nothing while closed.
+    void close_for_hand_off();
+    // The page to show when the island opens without a stated page.
+    Page page_to_open() const;
+    // Appends one deferred effect; the tick hands it back once its time has come.
+    static void push_effect(std::vector<PendingEffect>& list, PendingEffect e);
+    // Hides TimerDone, stops the alarm and resets the countdown to its full length.
+    void dismiss_timer_done();
+    uint8_t google_tab = 0;    // the Google page's tab
+    bool chat_follow = true;   // the Gemini chat scrolls to its newest line
+    // The microphone choices: "" (Windows default), then the waveIn devices; rebuilt
+    // on every call (in quiet mode only while empty).
+    std::vector<std::string> microphone_names();
+    std::vector<std::string> microphones;
+    // Stores the chosen microphone ("" = Windows default) and saves.
+    void set_microphone(std::string name);
+    // Starts a wake-word teaching run of three takes (the tick records them).
+    void start_wake_teaching();
+
+    // ---- Control-centre tiles (app_tiles.cpp) ------------------------------------------------
+    struct TileInfo {
+        const char* label;
+        char32_t glyph;  // Segoe Fluent Icons
+        bool is_switch;
+    };
+    static const std::array<TileInfo, 12> kTiles;
+    // The drawn on-state of a switch tile.
+    bool tile_on(uint8_t tile) const;
+    std::optional<WindowEffect> run_tile(uint8_t tile);
+    bool keep_awake = false;
+
+    // ---- Pointer (app_pointer.cpp) -------------------------------------------------------------
+    std::optional<WindowEffect> on_pointer_down(float x, float y);
+    std::optional<WindowEffect> on_pointer_move(float x, float y);
+    // The button release.
+    std::optional<WindowEffect> on_click(float x, float y);
+    // delta: 120 per notch, positive away from the user.
+    void on_wheel(int32_t delta, bool shift_held);
+    // Applies the grabbed slider's value at x.
+    void drag_slider(float x);
+    bool hit_island(float x, float y) const;
+    // The Action of the last region drawn under the point; none when nothing is hit.
+    Action hit_test(float x, float y) const;
+    // x mapped back through the page zoom and shift (seek bar and sliders).
+    float track_position(float x) const;
+    // The scroll maximum of a page's list.
+    float wheel_max(Page p) const;
+    bool slider_moved = false;        // the grabbed slider moved more than 3 px
+    std::optional<float> seek_drag;   // fraction of the track while the seek bar is dragged
+    bool pressed_on_island = false;   // the press on the closed island hit the island
+
+    // ---- Keyboard (app_keys.cpp) ---------------------------------------------------------------
+    std::optional<WindowEffect> on_key(uint16_t vk, bool ctrl);
+    // One typed character (a Unicode scalar value).
+    void on_char(char32_t c);
+    // The text of a field; null for TextField::None.
+    std::string* field_text(TextField f);
+
+    // ---- Search page (app_search.cpp) ----------------------------------------------------------
+    // Sets a reminder from a phrase and saves; the when-text, or nothing when it is no reminder.
+    std::optional<std::string> add_reminder(std::string_view phrase);
+    // Rebuilds the search rows from the query; selects the first.
+    void update_search();
+    std::optional<WindowEffect> run_search_row(size_t index);
+
+    // ---- Dispatch helpers (app_actions.cpp) ----------------------------------------------------
+    std::optional<WindowEffect> dispatch(const Action& a);
+    void flip_setting(SettingToggle t);
+    void forget_clip_picture(const ClipEntry& e);
+    void recopy_clip(uint16_t index);
+    std::optional<WindowEffect> submit_field(TextField f);
+    void ask_about_clip(uint16_t index, uint8_t mode);
+
+    // ---- Widgets (ui_widgets.cpp) --------------------------------------------------------------
+    // Each widget draws at once and, while record_hits is on, appends its HitRegion
+    // through the hit zoom and shift (zoom, shift above); later regions win.
+    bool record_hits = false;
+    bool has_battery = false;  // the power status reports a battery
+    // App id -> the shell's icon; null once the shell had none, so each id is asked once.
+    std::unordered_map<std::string, ImageRef> app_icon_cache;
+
+    // Appends r (drawing units) with a when recording, mapped to window units.
+    void push_hit(const RectF& r, Action a);
+    // clamp(hover progress, 0, 1) while a is the hovered Action, else 0.
+    float hover_of(const Action& a) const;
+    bool is_pressed(const Action& a) const;
+
+    void card(const RectF& r, Action a);
+    // An empty button label means no button.
+    void text_field(const RectF& r, TextField field, char32_t glyph, std::string_view placeholder,
+                    std::string_view button = {});
+    // The header row of an open page; (x, y, width) is the island's rectangle.
+    void draw_page_header(float x, float y, float width);
+    void draw_battery(float right_x, float cy);
+    void draw_eq_bars(float x, float cy, float width, float height, const Color& c);
+    void draw_artwork(const RectF& r, float radius, bool small);
+    void draw_spinner(float cx, float cy, float size, double t);
+    void draw_sun(float cx, float cy, float size);
+    void draw_bolt(float cx, float cy, float s, const Color& c);
+    void slider_row(uint8_t index, const RectF& r, float level, char32_t glyph, bool enabled, std::string_view label);
+    void app_icon(std::string_view app_id, std::string_view name, const Image* image, const RectF& r, float radius);
+    // The page dock; island_height is the open island's height H.
+    void draw_tab_strip(float island_height);
+    void draw_title_subtitle(float x, float cy, float width, std::string_view title, std::string_view subtitle,
+                             const Color& title_color);
+    void circle_button(Action a, float cx, float cy, float r, const Color& c, const Color& hover_c);
+    void game_thumb(uint32_t steam_app_id, const Image* image, const RectF& r, float radius);
+    // mark: 0 pause, 1 play, 2 none.
+    void pill_button(const RectF& r, Action a, std::string_view label, uint8_t mark, const Color& fill,
+                     const Color& content);
+    void draw_primary_button(const RectF& r, std::string_view label);
+    void draw_chip_button(const RectF& r, Action a, std::string_view label);
+
+    // ---- Time page (app_time.cpp) ------------------------------------------------------------
+    uint8_t time_mode = 0;  // 0 countdown, 1 stopwatch, 2 pomodoro
+    // The live activities in use, in priority order Music, Steam, Game, Timer, Pomo, Watch.
+    struct Activities {
+        std::array<ActKind, 6> kinds{};
+        uint8_t count = 0;
+        bool has(ActKind k) const;
+    };
+    Activities live_activities() const;
+    // Carries out TMode, Preset, TMinus, TPlus, TToggle, TReset, Lap, PomoLen,
+    // PomoSkip and Snooze and marks the frame; false (nothing done) for any other action.
+    bool act_time(const Action& a);
+
+    // ---- Notices (app_notice.cpp) -------------------------------------------------------------
+    Spring hud_level = Spring::make(0, 438.65f, 37.70f, 0.003f);  // bar of the Volume and Brightness notices
+    bool out_seen = false, mic_seen = false, brightness_seen = false;
+    uint32_t hud_polls = 0;
+    uint8_t caps_state = 2;  // 0 off, 1 on, 2 not read yet
+    bool low_battery_warned = false, power_seen = false;
+    // How long a kind stays up, in seconds.
+    static double hud_seconds(HudKind k);
+    // Shows the kind until now + seconds, replacing whatever is shown, and marks the frame.
+    void show_hud(HudKind k, double seconds);
+    void show_hud(HudKind k) { show_hud(k, hud_seconds(k)); }
+    // The gate of every kind but Info, Notice, Toast, TimerDone, Pomo, Voice, Mail and Event.
+    bool hud_gate() const;
+    // Volume or Brightness with its bar at `level` (the bar glides when that kind is already up).
+    void show_level_hud(HudKind k, float level);
+    // New notice texts; shows Info while the island is closed.
+    void show_info(std::string_view title, std::string_view body);
+    // The Notice path: waits in the queue behind TimerDone, Notice or Toast.
+    void notify(std::string_view title, std::string_view body);
+    // The Toast path with its gate and its queue of at most 6.
+    void push_toast(AppNotification n);
+    // When nothing is shown: the first waiting notice, else the first waiting toast.
+    void drain_notice_queues();
+    // One 150 ms poll: volume, microphone, brightness (every 4th), Caps Lock, keyboard language.
+    void watch_hud_sources();
+    // One 1 s step: power source and low battery, then the full-screen flag.
+    void check_power_and_brief(bool fullscreen);
+    // A level the user sets; above the unmute threshold it unmutes the device and clears the flag.
+    void set_output_level(float v);
+    void set_mic_level(float v);
+
+    // ---- Requests (app_requests.cpp) ----------------------------------------------------------
+    std::string voice_question;  // the question the voice notice shows
+    bool voice_outside = false;  // the coming answer is one for the voice notice
+    bool voice_speak = false;    // and it is to be spoken
+    // Question commands first store the island context in the shared Google state.
+    void send_google_command(GoogleCommand cmd);
+    void send_media_command(MediaCommand cmd);
+    // A question from outside the island; false when signed out or blank.
+    bool ask_assistant(std::string_view question, bool speak);
+    // The sentences about the island that accompany every question.
+    std::string island_context() const;
+
+    // ---- Voice (app_voice.cpp) ------------------------------------------------------------------
+    // Starts or stops voice input for a question, or says why it cannot.
+    void start_voice();
+    // Records the next take of a teaching run.
+    void start_teaching_take();
+    // A finished take of a teaching run (its samples or its error).
+    void teaching_take_done(MicCapture capture);
+    // Tells the wake-word listener to stand aside while a question or a teaching run is on.
+    void publish_wake_flags(bool paused);
+
+    // ---- Tick (app_tick.cpp) ---------------------------------------------------------------------
+    struct TickResult {
+        FrameWait wait;
+        std::vector<WindowEffect> effects;  // due window effects in queue order
+    };
+    // Wall clocks the tick reads; tests pin them, unset ones read the system.
+    struct WallClockPin {
+        std::optional<int64_t> unix_seconds;  // reminders, Steam play time, the context's day labels
+        std::optional<int> minute_of_day;     // local hours × 60 + minutes for the display key
+    };
+    WallClockPin wall_clock;
+    int64_t wall_unix() const;
+    int wall_minute_of_day() const;
+    // One frame: dt is the seconds since the previous call.
+    TickResult tick(float dt);
+
+    // ---- Geometry and frame (ui_geometry.cpp, ui_frame.cpp) ---------------------------------------
+    // The frame loop must keep drawing although no spring moves.
+    bool is_animating() const;
+    // Draws and presents one frame.
+    void render();
+
+    // ---- Island content and pages (ui_island.cpp, pages*.cpp) ----
+    // The id the notice picture was last drawn under (0 = none); once the notice
+    // changes it is forgotten, so notice bitmaps never pile up in the renderer.
+    uint64_t notice_image_id = 0;
+    // The body of one open page in the island's layout rectangle (x, 8, 720, height).
+    void draw_page(Page p, const RectF& rect);
+    // An animated weather pictogram of kind 0..9 (weather_icon_kind); the crescent
+    // moon is cut with `backdrop`, the colour behind the icon.
+    void draw_weather_icon(uint8_t kind, float cx, float cy, float s, const Color& backdrop);
+
+    // ---- Host and frame (main_win.cpp, ui_frame.cpp, app_lists.cpp) ----
+    RectI monitor;                 // the monitor the island sits on, in screen pixels
+    bool hidden_frame = false;     // the transparent frame of a hidden island is drawn
+    RectI last_presented;          // pixels of the last presented island bounds
+    // A notice shown once the App clock passes `due` (the after-update greeting).
+    struct StartupNotice {
+        std::string title, body;
+        double due = 0;
+    };
+    std::optional<StartupNotice> startup_notice;
+    // Whether the island hides in front of a browser, from the foreground program.
+    void update_browser_hide(std::string_view exe_path, bool skip);
+    // A radio switch's result; failures come with a hint to the Windows settings.
+    void show_settings_hint(std::string text);
 };
 
 // The path of state.txt in the data folder (the folder is created on the way).

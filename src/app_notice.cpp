@@ -230,9 +230,10 @@ void App::check_power_and_brief(bool fullscreen) {
 
     // The once-a-day morning brief joins this step with its summary text.
 
+    // Only a change is worth a frame: an idle island draws nothing.
     if (fullscreen != fullscreen_front) {
         fullscreen_front = fullscreen;
         if (fullscreen && open && hide_fs && !browser_front) close_island();
+        redraw = true;
     }
-    redraw = true;
 }

@@ -355,6 +355,7 @@ FrameWait idle_wait(const App& a) {
     if (a.hud_shown) wait = std::min(wait, a.hud_until - a.now);
     if (a.close_deadline) wait = std::min(wait, *a.close_deadline - a.now);
     for (const PendingEffect& e : a.pending) wait = std::min(wait, e.time - a.now);
+    if (a.startup_notice) wait = std::min(wait, a.startup_notice->due - a.now);
     if (a.countdown.running) wait = std::min(wait, fraction(countdown_left(a.countdown, a.now)) + 0.005);
     if (a.pomo.running) wait = std::min(wait, fraction(pomodoro_left(a.pomo, a.now)) + 0.005);
     if (a.hover_open && !a.open && a.pointer_inside) wait = std::min(wait, 0.05);
@@ -440,6 +441,13 @@ App::TickResult App::tick(float dt) {
         reminders.erase(reminders.begin());
         save_state();
         notify("Hatırlatma", text);
+    }
+
+    // The greeting after an update, once its time has come.
+    if (startup_notice && now >= startup_notice->due) {
+        StartupNotice n = std::move(*startup_notice);
+        startup_notice.reset();
+        notify(n.title, n.body);
     }
 
     // 15. One waiting notice or toast per tick.

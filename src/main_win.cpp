@@ -1,8 +1,660 @@
-// Program entry of VemoIsland.exe.
+// VemoIsland.exe: the program's main, the frame loop and the window procedure.
+//
+// Index
+//   Start-up failures and small helpers
+//   Monitor placement
+//   Page choice and the openers shared by tray, hot key and drop target
+//   Window procedure
+//   Window effects
+//   Frame loop
+//   Local modes
+//   run_main
+
+#include <cmath>
+#include <cstdlib>
+#include <iterator>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "gfx.h"
+#include "gfx_icon.h"
+#include "main.h"
+#include "search.h"
+#include "sys_audio.h"
+#include "sys_drop.h"
+#include "sys_log.h"
+#include "sys_os.h"
+#include "sys_radio.h"
+#include "sys_shell.h"
+#include "sys_thread.h"
 #include "sys_win.h"
 
-int wmain(int argc, wchar_t** argv) {
-    (void)argc;
-    (void)argv;
+#include <dwmapi.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <shellscalingapi.h>
+
+namespace {
+
+constexpr UINT WM_APP_MEDIA = WM_APP + 1, WM_APP_TRAY = WM_APP + 2, WM_APP_SHOW = WM_APP + 3,
+               WM_APP_SYSMON = WM_APP + 4, WM_APP_WEATHER = WM_APP + 5, WM_APP_RADIO = WM_APP + 6,
+               WM_APP_NOTIFS = WM_APP + 7, WM_APP_STEAM = WM_APP + 8, WM_APP_UPDATE = WM_APP + 9,
+               WM_APP_GOOGLE = WM_APP + 10, WM_APP_WAKE = WM_APP + 11;
+constexpr UINT_PTR TIMER_HUD_POLL = 1, TIMER_SECOND = 2, TIMER_PLACE = 3;
+constexpr int HOTKEY_SEARCH = 1, HOTKEY_VOICE = 2;
+const wchar_t* const kClassName = L"VemoIslandWnd";
+
+}  // namespace
+
+// ---- Start-up failures and small helpers ----------------------------------------------------
+
+namespace {
+
+HWND g_window = nullptr;
+
+HWND island_hwnd() { return static_cast<HWND>(ui_thread_state().island_window); }
+
+void startup_failure(const Error& e) {
+    std::wstring text = widen("Vemo Ada başlatılamadı:\n" + e.message);
+    MessageBoxW(nullptr, text.c_str(), L"Vemo Ada", MB_ICONERROR);
+}
+
+std::vector<std::string> process_args() {
+    std::vector<std::string> out;
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return out;
+    for (int i = 0; i < argc; ++i) out.push_back(narrow(argv[i]));
+    LocalFree(argv);
+    return out;
+}
+
+// Island units from a mouse message's lParam.
+void pointer_units(LPARAM lp, float& x, float& y, float scale) {
+    int px = static_cast<short>(LOWORD(lp));
+    int py = static_cast<short>(HIWORD(lp));
+    float s = scale > 0 ? scale : 1.0f;
+    x = static_cast<float>(px) / s;
+    y = static_cast<float>(py) / s;
+}
+
+// ---- Monitor placement -----------------------------------------------------------------------
+
+struct MonitorPlacement {
+    RectI rect;
+    float scale = 1;
+};
+
+MonitorPlacement pick_monitor() {
+    MonitorPlacement p;
+    HMONITOR mon = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (mon && GetMonitorInfoW(mon, &mi)) p.rect = RectI{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom};
+    UINT dx = 96, dy = 96;
+    if (mon && FAILED(GetDpiForMonitor(mon, MDT_EFFECTIVE_DPI, &dx, &dy))) dx = 96;
+    p.scale = static_cast<float>(dx) / 96.0f;
+    return p;
+}
+
+void place_window(HWND window, bool force) {
+    MonitorPlacement mp = pick_monitor();
+    with_app([&](App& app) {
+        WindowGeometry g = window_geometry(mp.rect, mp.scale, scale_for_size(app.size));
+        float rs = app.renderer ? app.renderer->scale() : 0.0f;
+        if (!force && mp.rect == app.monitor && std::fabs(rs - g.scale) <= 0.001f) return;
+        if (app.renderer && (std::fabs(rs - g.scale) > 0.001f || app.renderer->pixel_width() != g.width))
+            (void)app.renderer->resize_dib(g.width, g.height, g.scale);
+        app.monitor = mp.rect;
+        app.window_x = g.x;
+        app.window_y = g.y;
+        app.redraw = true;
+        app.full_present = true;
+    });
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+}  // namespace
+
+// ---- Page choice and the openers shared by tray, hot key and drop target --------------------
+
+namespace {
+
+// Rings no more: the alarm of a finished countdown stops when the island opens.
+void stop_ringing_alarm(App& app) {
+    if (app.hud_shown && app.hud == HudKind::TimerDone) app.dismiss_timer_done();
+}
+
+// The island closes as a tray click closes it.
+void close_from_host(App& app) {
+    app.drag_out = false;
+    app.close_island();
+}
+
+void on_tray_click() {
+    with_app([](App& app) {
+        if (app.open) close_from_host(app);
+        else app.open_page(app.page_to_open());
+    });
+}
+
+void on_show_request() {
+    with_app([](App& app) { app.open_page(app.page_to_open()); });
+}
+
+std::optional<WindowEffect> toggle_search_hotkey() {
+    std::optional<WindowEffect> out;
+    with_app([&](App& app) {
+        if (app.open && app.page == Page::Search && app.focus != TextField::None) {
+            close_from_host(app);
+            return;
+        }
+        stop_ringing_alarm(app);
+        app.open = true;
+        app.hud_shown = false;
+        if (app.focus != TextField::None && app.focus != TextField::Search) app.focus = TextField::None;
+        if (app.search_text.empty()) app.update_search();
+        app.page = Page::Search;
+        app.close_deadline.reset();
+        app.redraw = true;
+        app.focus = TextField::Search;
+        out = effect::FocusIsland{};
+    });
+    return out;
+}
+
+void begin_drag_hover(App& app) {
+    app.drag_hover = true;
+    if (!(app.open && app.page == Page::Shelf)) {
+        stop_ringing_alarm(app);
+        app.open = true;
+        app.hud_shown = false;
+        if (app.focus != TextField::None && app.page != Page::Shelf) app.focus = TextField::None;
+        app.page = Page::Shelf;
+        app.remembered_page = Page::Shelf;
+    }
+    app.close_deadline.reset();
+    app.redraw = true;
+}
+
+void add_dropped_files(App& app, std::vector<std::string> paths) {
+    if (!paths.empty()) {
+        app.add_to_shelf(std::move(paths), true);
+        return;
+    }
+    app.drag_hover = false;
+    if (!app.pointer_inside) app.close_deadline = app.now + 0.6;
+    app.redraw = true;
+}
+
+}  // namespace
+
+// ---- Window effects ------------------------------------------------------------------------
+
+namespace {
+
+struct EffectRunner {
+    HWND window;
+
+    void operator()(const effect::OpenUrl& e) const { shell_open(e.target, e.params); }
+
+    void operator()(const effect::FocusIsland&) const {
+        HWND f = GetForegroundWindow();
+        if (f && f != window) ui_thread_state().previous_foreground = f;
+        SetForegroundWindow(window);
+        SetFocus(window);
+        with_app([](App& app) {
+            if (app.open && app.page == Page::Search && app.focus == TextField::None) app.focus = TextField::Search;
+            app.redraw = true;
+        });
+    }
+
+    void operator()(const effect::RestoreFocus&) const {
+        HWND prev = static_cast<HWND>(ui_thread_state().previous_foreground);
+        if (GetForegroundWindow() == window && prev && IsWindow(prev)) SetForegroundWindow(prev);
+    }
+
+    void operator()(const effect::DragShelfItem& e) const {
+        std::optional<std::string> path;
+        with_app([&](App& app) {
+            if (e.index < app.shelf.size()) path = app.shelf[e.index].path;
+        });
+        if (path) drag_file_out(window, *path);
+        with_app([](App& app) {
+            app.drag_out = false;
+            size_t before = app.shelf.size();
+            // A moved file leaves the shelf; a copied one stays.
+            std::erase_if(app.shelf, [](const ShelfItem& s) { return !file_exists(s.path); });
+            if (app.shelf.size() != before) app.save_state();
+            if (app.open && !app.pointer_inside) app.close_deadline = app.now + 0.5;
+            app.redraw = true;
+        });
+    }
+
+    void operator()(const effect::LockWorkstation&) const { LockWorkStation(); }
+    void operator()(const effect::ShowDesktop&) const { send_keys({VK_LWIN, 'D'}); }
+    void operator()(const effect::MonitorOff&) const { PostMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2); }
+    void operator()(const effect::Reposition&) const { place_window(window, true); }
+
+    void operator()(const effect::SetRadio& e) const {
+        HWND w = window;
+        bool wifi = e.wifi, on = e.on;
+        if (!spawn_detached("", [w, wifi, on] { post_radio_result(w, WM_APP_RADIO, set_radio(wifi, on)); })) {
+            write_log("fatal: failed to spawn thread");
+            std::abort();
+        }
+    }
+
+    void operator()(const effect::RestartAfterUpdate&) const {
+        wchar_t path[MAX_PATH * 4];
+        DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+        if (n > 0 && n < std::size(path)) {
+            write_log("restarting into the new version");
+            std::wstring cmd = L"\"" + std::wstring(path, n) + L"\" --after-update";
+            STARTUPINFOW si{};
+            si.cb = sizeof si;
+            PROCESS_INFORMATION pi{};
+            if (CreateProcessW(path, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+                CloseHandle(pi.hThread);
+                CloseHandle(pi.hProcess);
+            }
+        }
+        DestroyWindow(window);
+    }
+};
+
+}  // namespace
+
+void run_window_effect(HWND window, const WindowEffect& effect) { std::visit(EffectRunner{window}, effect); }
+
+// ---- Window procedure -----------------------------------------------------------------------
+
+namespace {
+
+void run_effect_if(HWND window, const std::optional<WindowEffect>& e) {
+    if (e) run_window_effect(window, *e);
+}
+
+float app_scale() {
+    float s = 1.0f;
+    with_app([&](App& app) {
+        if (app.renderer) s = app.renderer->scale();
+    });
+    return s;
+}
+
+void check_foreground_app() {
+    ForegroundApp fg = foreground_exe_name(island_hwnd());
+    with_app([&](App& app) { app.update_browser_hide(fg.name, fg.is_self); });
+}
+
+ScreenRect app_monitor() {
+    ScreenRect r;
+    with_app([&](App& app) { r = ScreenRect{app.monitor.left, app.monitor.top, app.monitor.right, app.monitor.bottom}; });
+    return r;
+}
+
+LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    UiThreadState& ui = ui_thread_state();
+    if (ui.taskbar_created_message && msg == ui.taskbar_created_message) return DefWindowProcW(window, msg, wp, lp);
+    switch (msg) {
+        case WM_APP_SHOW:
+            on_show_request();
+            return 0;
+        case WM_APP_RADIO: {
+            auto text = take_radio_result(static_cast<intptr_t>(lp));
+            if (text) with_app([&](App& app) { app.show_settings_hint(std::move(*text)); });
+            return 0;
+        }
+        case WM_APP_MEDIA: case WM_APP_TRAY: case WM_APP_SYSMON: case WM_APP_WEATHER: case WM_APP_NOTIFS:
+        case WM_APP_STEAM: case WM_APP_UPDATE: case WM_APP_GOOGLE: case WM_APP_WAKE:
+            return 0;
+        case WM_HOTKEY:
+            if (wp == HOTKEY_VOICE) with_app([](App& app) { app.start_voice(); });
+            else run_effect_if(window, toggle_search_hotkey());
+            return 0;
+        case WM_TIMER:
+            if (wp == TIMER_HUD_POLL) {
+                with_app([](App& app) { app.watch_hud_sources(); });
+            } else if (wp == TIMER_SECOND) {
+                bool fs = is_foreground_fullscreen(window, app_monitor());
+                with_app([&](App& app) { app.check_power_and_brief(fs); });
+                check_foreground_app();
+            } else if (wp == TIMER_PLACE) {
+                place_window(window, false);
+            }
+            return 0;
+        case WM_KEYDOWN: {
+            bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+            std::optional<WindowEffect> e;
+            with_app([&](App& app) { e = app.on_key(static_cast<uint32_t>(LOWORD(wp)), ctrl); });
+            run_effect_if(window, e);
+            return 0;
+        }
+        case WM_CHAR: {
+            uint32_t c = static_cast<uint32_t>(wp);
+            if (c < 0x110000 && (c < 0xD800 || c > 0xDFFF))
+                with_app([&](App& app) { app.on_char(static_cast<char32_t>(c)); });
+            return 0;
+        }
+        case WM_MOUSEMOVE: {
+            TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, window, 0};
+            TrackMouseEvent(&tme);
+            float x, y;
+            pointer_units(lp, x, y, app_scale());
+            std::optional<WindowEffect> e;
+            with_app([&](App& app) { e = app.on_pointer_move(x, y); });
+            run_effect_if(window, e);
+            return 0;
+        }
+        case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: {
+            SetCapture(window);
+            float x, y;
+            pointer_units(lp, x, y, app_scale());
+            std::optional<WindowEffect> e;
+            with_app([&](App& app) { e = app.on_pointer_down(x, y); });
+            run_effect_if(window, e);
+            return 0;
+        }
+        case WM_LBUTTONUP: {
+            ReleaseCapture();
+            float x, y;
+            pointer_units(lp, x, y, app_scale());
+            std::optional<WindowEffect> e;
+            with_app([&](App& app) { e = app.on_click(x, y); });
+            run_effect_if(window, e);
+            return 0;
+        }
+        case WM_MOUSEWHEEL: {
+            int16_t delta = static_cast<int16_t>(HIWORD(wp));
+            bool shift = (GET_KEYSTATE_WPARAM(wp) & MK_SHIFT) != 0;
+            with_app([&](App& app) { app.on_wheel(delta, shift); });
+            return 0;
+        }
+        case WM_MOUSELEAVE:
+            with_app([](App& app) {
+                app.pointer_inside = false;
+                app.hovered = Action::none();
+                app.squash.target = 1.0f;
+                bool dragging = app.slider_grab.has_value() || app.seek_drag.has_value() ||
+                                app.pressed.kind == ActionKind::Shelf || app.drag_out;
+                if (app.open && app.focus == TextField::None && !dragging) app.close_deadline = app.now + 0.45;
+                app.redraw = true;
+            });
+            return 0;
+        case WM_ACTIVATE: {
+            bool active = LOWORD(wp) != WA_INACTIVE;
+            with_app([&](App& app) {
+                if (active) {
+                    if (app.open && app.page == Page::Search && app.focus == TextField::None) app.focus = TextField::Search;
+                } else {
+                    app.focus = TextField::None;
+                    if (app.open && !app.pointer_inside && !app.drag_out) app.close_deadline = app.now + 0.15;
+                }
+                app.redraw = true;
+            });
+            return DefWindowProcW(window, msg, wp, lp);
+        }
+        case WM_SETCURSOR: {
+            bool hand = false;
+            with_app([&](App& app) {
+                hand = app.open ? !app.hovered.is_none() : app.hit_island(app.pointer_x, app.pointer_y);
+            });
+            SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
+            return TRUE;
+        }
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_DPICHANGED:
+            place_window(window, false);
+            return 0;
+        case WM_DISPLAYCHANGE: case WM_SETTINGCHANGE:
+            place_window(window, false);
+            return DefWindowProcW(window, msg, wp, lp);
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, msg, wp, lp);
+    }
+}
+
+// No exception leaves the window procedure: one that escapes a handler is a
+// broken invariant of the user-interface thread, so it ends the process.
+LRESULT CALLBACK island_wnd_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        return handle_message(window, msg, wp, lp);
+    } catch (const std::exception& e) {
+        write_log(std::string("fatal: ") + e.what());
+    } catch (...) {
+        write_log("fatal: window procedure");
+    }
+    std::abort();
+}
+
+void CALLBACK on_foreground_changed(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    try {
+        check_foreground_app();
+        HWND window = island_hwnd();
+        bool fs = is_foreground_fullscreen(window, app_monitor());
+        with_app([&](App& app) {
+            if (fs != app.fullscreen_front) app.check_power_and_brief(fs);
+        });
+    } catch (...) {
+        write_log("fatal: foreground hook");
+        std::abort();
+    }
+}
+
+}  // namespace
+
+// ---- Frame loop -----------------------------------------------------------------------------
+
+namespace {
+
+void frame_loop(HWND window) {
+    double last = monotonic_seconds();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        double t = monotonic_seconds();
+        float dt = static_cast<float>(t - last);
+        App::TickResult result;
+        result.wait = FrameWait::wait_ms(16);
+        with_app([&](App& app) { result = app.tick(dt); });
+        for (const auto& e : result.effects) run_window_effect(window, e);
+        switch (result.wait.tag) {
+            case FrameWait::Animate: {
+                double before = monotonic_seconds();
+                HRESULT hr = DwmFlush();
+                if (FAILED(hr) || monotonic_seconds() - before < 0.0015) Sleep(4);
+                break;
+            }
+            case FrameWait::Idle:
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 40, QS_ALLINPUT);
+                break;
+            case FrameWait::WaitMs:
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, result.wait.ms, QS_ALLINPUT);
+                break;
+        }
+        last = t;
+    }
+}
+
+// ---- Local modes ------------------------------------------------------------------------------
+
+int run_local_mode(const LocalStart& mode) {
+    switch (mode.mode) {
+        case LocalMode::MakeIcon:
+            (void)write_app_icon_file(mode.output);
+            return 0;
+        default:
+            // Not available in this build: no output, a non-zero exit.
+            return 4;
+    }
+}
+
+// ---- run_main ---------------------------------------------------------------------------------
+
+struct HotKeyCandidate {
+    UINT modifiers;
+    const char* label;
+};
+
+int run_main() {
+    std::vector<std::string> args = process_args();
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    StartChoice choice = classify_args(args);
+    if (auto* local = std::get_if<LocalStart>(&choice.what)) return run_local_mode(*local);
+    if (std::holds_alternative<RemoteStart>(choice.what)) return 4;  // remote commands are not available yet
+
+    // Single instance; after an update the old process gets about 15 s to end.
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Local\\VemoIsland.Single");
+    if (!mutex) {
+        startup_failure(last_error("CreateMutexW"));
+        return 0;
+    }
+    if (choice.after_update) {
+        for (int retry = 0; GetLastError() == ERROR_ALREADY_EXISTS && retry < 50; ++retry) {
+            CloseHandle(mutex);
+            Sleep(300);
+            mutex = CreateMutexW(nullptr, TRUE, L"Local\\VemoIsland.Single");
+            if (!mutex) {
+                startup_failure(last_error("CreateMutexW"));
+                return 0;
+            }
+        }
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (HWND other = FindWindowW(kClassName, nullptr)) PostMessageW(other, WM_APP_SHOW, 0, 0);
+        return 0;
+    }
+
+    if (!choice.after_update) remove_file(data_file("log.txt"));
+    write_log(std::string("Vemo Ada ") + kVersion + " starting");
+
+    HRESULT ole = OleInitialize(nullptr);
+    if (FAILED(ole)) {
+        startup_failure(win_error("OleInitialize", ole));
+        return 0;
+    }
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!instance) {
+        startup_failure(last_error("GetModuleHandleW"));
+        return 0;
+    }
+    HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    if (!arrow) {
+        startup_failure(last_error("LoadCursorW"));
+        return 0;
+    }
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = island_wnd_proc;
+    wc.hInstance = instance;
+    wc.hCursor = arrow;
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);
+    UiThreadState& ui = ui_thread_state();
+    ui.taskbar_created_message = RegisterWindowMessageW(L"TaskbarCreated");
+
+    MonitorPlacement mp = pick_monitor();
+    WindowGeometry g = window_geometry(mp.rect, mp.scale, read_ui_scale());
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE, kClassName,
+                                  L"Vemo Ada", WS_POPUP, g.x, g.y, g.width, g.height, nullptr, nullptr, instance,
+                                  nullptr);
+    if (!window) {
+        startup_failure(last_error("CreateWindowExW"));
+        return 0;
+    }
+    auto renderer = create_renderer(g.width, g.height, g.scale);
+    if (!renderer) {
+        startup_failure(renderer.error());
+        return 0;
+    }
+
+    // Workers, then the App.
+    AppInit init;
+    init.window = window;
+    init.renderer = std::move(renderer.value());
+    init.apps = spawn_apps_thread();
+    auto app = std::make_unique<App>(std::move(init));
+    app->monitor = mp.rect;
+    app->window_x = g.x;
+    app->window_y = g.y;
+    if (choice.after_update) {
+        app->startup_notice = App::StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5};
+        write_log("started after update");
+    }
+
+    ui.island_window = window;
+    install_app_state(std::move(app));
+    with_app([](App& a) {
+        a.redraw = true;
+        a.full_present = true;
+        a.watch_hud_sources();
+        a.check_power_and_brief(false);
+        (void)a.tick(0);
+    });
+    check_foreground_app();
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                         on_foreground_changed, 0, 0, WINEVENT_OUTOFCONTEXT);
+    write_log(std::string("foreground hook ") + (hook ? "ok" : "FAILED"));
+    bool tray = false;
+
+    const HotKeyCandidate search_keys[] = {{MOD_CONTROL | MOD_ALT, "Ctrl + Alt + Boşluk"}, {MOD_WIN | MOD_ALT, "Win + Alt + Boşluk"}};
+    const HotKeyCandidate voice_keys[] = {{MOD_CONTROL | MOD_ALT, "Ctrl + Alt + G"}, {MOD_WIN | MOD_SHIFT, "Win + Shift + G"}};
+    std::string search_label;
+    for (const auto& c : search_keys)
+        if (RegisterHotKey(window, HOTKEY_SEARCH, c.modifiers | MOD_NOREPEAT, VK_SPACE)) {
+            search_label = c.label;
+            break;
+        }
+    with_app([&](App& a) { a.hotkey_label = search_label; });
+    for (const auto& c : voice_keys)
+        if (RegisterHotKey(window, HOTKEY_VOICE, c.modifiers | MOD_NOREPEAT, 'G')) {
+            std::string label = c.label;
+            with_app([&](App& a) { a.voice_hotkey_label = label; });
+            write_log("voice hotkey " + label);
+            break;
+        }
+
+    DropSink sink;
+    sink.with_app = [](const std::function<void(DropApp&)>& use) {
+        return with_app([&](App& a) {
+            DropApp d{a.drag_hover, a.drag_out, a.pointer_inside, a.now, a.close_deadline, a.redraw,
+                      [&a] { begin_drag_hover(a); },
+                      [&a](std::vector<std::string> paths) { add_dropped_files(a, std::move(paths)); }};
+            use(d);
+        });
+    };
+    auto drop_target = make_shelf_drop_target(window, sink);
+    bool dragdrop = drop_target && SUCCEEDED(register_shelf_drop_target(window, drop_target.Get()));
+    bool clipboard = AddClipboardFormatListener(window) != FALSE;
+    write_log(placement_log_line(mp.rect, g.scale, g, tray, search_label, dragdrop, clipboard));
+    SetTimer(window, TIMER_HUD_POLL, 150, nullptr);
+    SetTimer(window, TIMER_SECOND, 1000, nullptr);
+    SetTimer(window, TIMER_PLACE, 3000, nullptr);
+    timeBeginPeriod(1);
+
+    frame_loop(window);
+
+    timeEndPeriod(1);
+    if (hook) UnhookWinEvent(hook);
+    revoke_shelf_drop_target(window);
+    take_app_state().reset();
+    drop_target.Reset();
     return 0;
 }
+
+}  // namespace
+
+int wmain(int, wchar_t**) { return run_main(); }

@@ -73,6 +73,8 @@ ForegroundApp foreground_exe_name(WindowHandle island) {
 bool is_foreground_fullscreen(WindowHandle island, const ScreenRect& monitor) {
     HWND front = GetForegroundWindow();
     if (!front || front == static_cast<HWND>(island)) return false;
+    // The desktop window itself is no application, whatever its class is called.
+    if (front == GetDesktopWindow() || front == GetShellWindow()) return false;
     wchar_t cls[kClassNameUnits];
     int n = GetClassNameW(front, cls, kClassNameUnits);
     if (n > 0 && is_shell_window_class(from_wide(cls, static_cast<size_t>(n)))) return false;

@@ -1,0 +1,67 @@
+// The open island's page bodies: the content rectangle every page lays itself
+// out in, the drawing conventions the pages share (rows, delete buttons,
+// footers, empty states, scrolling lists) and the page bodies themselves
+// (pages.cpp dispatches through App::draw_page; pages_*.cpp draw the bodies).
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "app_types.h"
+
+struct App;
+
+// ---- Content rectangle --------------------------------------------------------------------------
+// Header above the content and tab strip below it.
+constexpr float kPageHeaderHeight = 56, kPageDockHeight = 66, kPageInset = 24;
+// The area below the page header and above the tab strip:
+// (x + 24, y + 56, width − 48, height − 122).
+RectF page_content_rect(const RectF& island);
+
+// ---- Shared colours -----------------------------------------------------------------------------
+namespace page_color {
+constexpr Color kPrimary = rgb(255, 255, 255);
+constexpr Color kSecondary = rgb(255, 255, 255, 0.62f);
+constexpr Color kTertiary = rgb(255, 255, 255, 0.4f);
+constexpr Color kBlue = rgb(10, 132, 255);
+constexpr Color kGreen = rgb(50, 215, 75);
+constexpr Color kOrange = rgb(255, 159, 10);
+constexpr Color kRed = rgb(255, 69, 58);
+constexpr Color kIndigo = rgb(94, 92, 230);
+constexpr Color kPurple = rgb(191, 90, 242);
+constexpr Color kLightBlue = rgb(100, 210, 255);
+constexpr Color kYellow = rgb(255, 214, 10);
+constexpr Color kDarkLabel = rgb(28, 28, 30);
+constexpr Color kNeutralButton = rgb(58, 58, 60);
+}  // namespace page_color
+
+// ---- Control-centre switches shared with the home page -----------------------------------------
+// App::toggles index of control tile 0 (tiles 0-4 follow it).
+constexpr uint8_t kTileToggleSpring = 16;
+// The solid colour a switch tile (0-4) blends to when on.
+Color tile_on_color(uint8_t tile);
+
+// ---- Shared patterns ------------------------------------------------------------------------------
+// 0.9 while the Action is pressed, else 1: pressed elements shrink about their centre.
+float press_scale(const App& app, const Action& a);
+// A row's background: white at 0.05 + 0.07 × hover, radius min(width / 2, 14).
+void draw_row_background(App& app, const RectF& r, float hover);
+// The delete circle of a hovered row (radius 10, neutral grey to red by its own
+// hover, a cross glyph), faded with the row's hover; its region follows the row's.
+void draw_row_delete(App& app, float cx, float cy, float row_hover, const Action& a);
+// A tertiary count line 24 above the content bottom and, while the list has
+// entries, a "Temizle" button at the right.
+void draw_list_footer(App& app, const RectF& content, std::string_view count_text, bool has_items, const Action& clear);
+// A glyph, a title and a hint, centred in the area near its top.
+void draw_empty_state(App& app, const RectF& area, char32_t glyph, std::string_view title, std::string_view hint);
+// A scrolling list's item k sits at start + pitch × k − scroll; items wholly
+// outside [clip_top, clip_bottom) are neither drawn nor registered.
+inline float list_item_top(float start, float pitch, size_t k, float scroll) {
+    return start + pitch * static_cast<float>(k) - scroll;
+}
+inline bool list_item_visible(float top, float height, float clip_top, float clip_bottom) {
+    return top + height > clip_top && top < clip_bottom;
+}
+
+// ---- Page bodies -----------------------------------------------------------------------------------
+// Each draws inside the content rectangle of the island rect it is given.
+void draw_home_page(App& app, const RectF& island);

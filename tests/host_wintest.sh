@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The island on a desktop: start-up log, the pill on screen, single instance,
+# command-line flags that are not flags, --make-icon, and the idle cost.
+# Run by CTest under the Wine prefix and Xvfb display that tools/test prepared.
+set -u
+exe="$1"
+fail=0
+check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
+
+data_unix="$(mktemp -d)"
+export VEMO_ISLAND_DATA="$(winepath -w "$data_unix" 2>/dev/null)"
+log="$data_unix/log.txt"
+screen="$(xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2}')"
+W="${screen%x*}"; H="${screen#*x}"
+[ -n "$W" ] || { W=1920; H=1080; }
+
+wine "$exe" >/dev/null 2>&1 &
+for _ in $(seq 1 120); do
+  grep -q 'monitor (' "$log" 2>/dev/null && break
+  sleep 0.25
+done
+sleep 2
+
+first="$(head -n 1 "$log" 2>/dev/null)"
+check "log starts with the start line" '[[ "$first" == *"Vemo Ada 2.4.0 starting" ]]'
+X=$(( (W - 900) / 2 ))
+check "placement line for ${W}x${H}" 'grep -q "monitor (0, 0, $W, $H) scale 1 window 900x470 at $X,0; " "$log"'
+
+shot="$(dirname "$exe")/host_island.png"
+import -window root "$shot" 2>/dev/null
+pill="$(convert "$shot" -format "%[fx:int(255*p{$((X + 450)),25}.r)],%[fx:int(255*p{$((X + 450)),25}.g)],%[fx:int(255*p{$((X + 450)),25}.b)]" info: 2>/dev/null)"
+outside="$(convert "$shot" -format "%[fx:int(255*p{$((X + 450)),200}.r)]" info: 2>/dev/null)"
+check "black pill centred at the top (got $pill)" '[ "$pill" = "0,0,0" ]'
+check "nothing drawn below the pill (got $outside)" '[ "$outside" = "255" ]'
+
+# Idle: no frame and almost no processor time while nothing changes.
+pid="$(pgrep -x VemoIsland.exe | head -n 1)"
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+before_lines="$(wc -l < "$log")"
+t0="$(ticks "$pid")"; sleep 10; t1="$(ticks "$pid")"
+hz="$(getconf CLK_TCK)"
+cpu_ms=$(( (t1 - t0) * 1000 / hz ))
+echo "idle: ${cpu_ms} ms of processor time in 10 s"
+check "idle island uses under 300 ms of processor time in 10 s" '[ "$cpu_ms" -lt 300 ]'
+
+snapshot="$(cat "$log")"
+for args in "" "--SHOTS" "-shots"; do
+  wine "$exe" $args >/dev/null 2>&1
+  rc=$?
+  check "second start '$args' exits 0" '[ "$rc" -eq 0 ]'
+done
+check "second starts leave log.txt unchanged" '[ "$(cat "$log")" = "$snapshot" ]'
+
+ico_unix="$data_unix/out.ico"
+wine "$exe" --make-icon "$(winepath -w "$ico_unix")" >/dev/null 2>&1
+rc=$?
+check "--make-icon exits 0" '[ "$rc" -eq 0 ]'
+header="$(head -c 6 "$ico_unix" 2>/dev/null | od -An -tx1 | tr -d ' \n')"
+check "--make-icon writes a 9-image ICO (header $header)" '[ "$header" = "000001000900" ]'
+check "--make-icon makes no window" '[ "$(cat "$log")" = "$snapshot" ]'
+
+wine "$exe" --selftest >/dev/null 2>&1
+rc=$?
+check "a mode not in this build exits non-zero" '[ "$rc" -ne 0 ]'
+
+wine taskkill /F /IM VemoIsland.exe >/dev/null 2>&1
+wineserver -w
+rm -rf "$data_unix"
+[ $fail -eq 0 ] && echo "host: all checks passed"
+exit $fail

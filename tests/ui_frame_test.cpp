@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "app.h"
+#include "gfx_record.h"
+#include "ui_frame.h"
+
+namespace {
+
+struct Frame {
+    RecordingRenderer* rec = nullptr;
+    std::unique_ptr<App> app;
+    explicit Frame(bool quiet = true) {
+        auto r = std::make_unique<RecordingRenderer>(1.0f);
+        (void)r->resize_dib(900, 470, 1.0f);
+        rec = r.get();
+        AppInit init;
+        init.quiet = quiet;
+        init.renderer = std::move(r);
+        app = std::make_unique<App>(std::move(init));
+        app->full_present = false;
+    }
+};
+
+}  // namespace
+
+TEST(IslandFrame, RestingPillGeometryAndDirtyRectangle) {
+    Frame f;
+    FrameGeometry g = frame_geometry(*f.app);
+    EXPECT_FLOAT_EQ(g.w, 126);
+    EXPECT_FLOAT_EQ(g.h, 34);
+    EXPECT_FLOAT_EQ(g.x, 387);
+    EXPECT_FLOAT_EQ(g.r, 17);
+    RectI d = frame_dirty_rect(*f.app, g, 1.0f, 900, 470);
+    EXPECT_EQ(d, (RectI{384, 5, 516, 45})) << "3 px margin around a calm pill";
+    f.app->glow_strength.value = 0.5f;
+    EXPECT_EQ(frame_dirty_rect(*f.app, g, 1.0f, 900, 470), (RectI{365, 0, 535, 64}));
+    f.app->sysmon.mic_users = {"Zoom"};
+    EXPECT_EQ(frame_dirty_rect(*f.app, g, 1.0f, 900, 470).right, 593) << "room for the privacy dots";
+}
+
+TEST(IslandFrame, DirtyRectangleScalesAndClampsToTheBitmap) {
+    Frame f;
+    f.app->width.value = 2000;
+    FrameGeometry g = frame_geometry(*f.app);
+    RectI d = frame_dirty_rect(*f.app, g, 1.12f, 1008, 526);
+    EXPECT_EQ(d.left, 0);
+    EXPECT_EQ(d.right, 1008);
+    EXPECT_EQ(unite_pixels(RectI{}, RectI{1, 2, 3, 4}), (RectI{1, 2, 3, 4}));
+    EXPECT_EQ(unite_pixels(RectI{0, 0, 5, 5}, RectI{3, 3, 9, 9}), (RectI{0, 0, 9, 9}));
+}
+
+TEST(IslandFrame, DrawsThePillAndRecordsOneFrame) {
+    Frame f;
+    f.app->render();
+    EXPECT_EQ(f.rec->frames, 1);
+    EXPECT_FALSE(f.app->redraw);
+    bool pill = false;
+    for (const auto& c : f.rec->calls)
+        if (c.op == DrawOp::FillRoundedRect && c.rect.w == 126 && c.rect.h == 34 && c.color.r == 0 && c.color.a == 1)
+            pill = true;
+    EXPECT_TRUE(pill);
+}
+
+TEST(IslandFrame, HiddenIslandCostsOneTransparentFrameThenNothing) {
+    Frame f;
+    f.app->visibility = Spring::make(0, 385.53f, 39.27f, 0.002f);
+    f.app->render();
+    EXPECT_EQ(f.rec->frames, 1);
+    EXPECT_TRUE(f.rec->calls.empty()) << "an empty, transparent frame";
+    f.app->render();
+    f.app->render();
+    EXPECT_EQ(f.rec->frames, 1);
+    f.app->visibility.target = 1;
+    f.app->render();
+    EXPECT_EQ(f.rec->frames, 2) << "a visible island draws again";
+}
+
+TEST(IslandFrame, BubbleNeckAndHitRegionFollowTheExtension) {
+    struct Case { float e; bool neck; bool hit; };
+    const Case cases[] = {{0.5f, true, false}, {0.7f, true, true}, {0.85f, false, true}, {1.0f, false, true}};
+    for (const auto& c : cases) {
+        Frame f;
+        f.app->bubble.value = c.e;
+        f.app->bubble_act = static_cast<uint8_t>(ActKind::Timer);
+        f.app->render();
+        FrameGeometry g = frame_geometry(*f.app);
+        bool neck = false;
+        for (const auto& call : f.rec->calls)
+            if (call.op == DrawOp::FillRoundedRect && call.rect.h > 0 && call.rect.h < g.h && call.rect.y > 8)
+                neck = true;
+        EXPECT_EQ(neck, c.neck) << c.e;
+        bool hit = !f.app->hits.empty() && f.app->hits.back().action.kind == ActionKind::Bubble;
+        EXPECT_EQ(hit, c.hit) << c.e;
+    }
+}
+
+TEST(IslandFrame, FailedEndFrameRedrawsTheWholeBitmapNextTime) {
+    Frame f;
+    f.rec->simulate_end_draw_error(static_cast<int32_t>(0x80004005u));
+    f.app->render();
+    EXPECT_TRUE(f.app->redraw);
+    EXPECT_EQ(f.app->last_presented, (RectI{0, 0, 900, 470}));
+}

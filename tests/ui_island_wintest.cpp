@@ -1,0 +1,313 @@
+// Every display mode and the open home page drawn through the Direct2D
+// renderer into its memory bitmap (under Wine: Xvfb, Mesa, DejaVu Sans for the
+// Segoe families; icon-font glyphs stay blank there), written as PNG files into
+// "island_shots" beside the test program and checked for ink inside the pill
+// and transparency outside it.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app.h"
+#include "gfx.h"
+#include "sys_image.h"
+#include "sys_os.h"
+#include "sys_win.h"
+#include "test_support.h"
+#include "ui_geometry.h"
+#include "ui_island.h"
+
+namespace {
+
+constexpr float kScale = 2.0f;
+
+struct Bgra {
+    int b = 0, g = 0, r = 0, a = 0;
+};
+
+Bgra pixel_at(const Renderer& r, int x, int y) {
+    const uint8_t* p = r.pixels() + (static_cast<size_t>(y) * r.pixel_width() + x) * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+struct Box {
+    int x0, y0, x1, y1;  // pixels, end exclusive
+};
+
+// Island units to a pixel box, clipped to the bitmap.
+Box pixel_box(const Renderer& r, float x, float y, float w, float h) {
+    auto px = [&](float v, int limit) { return std::clamp(static_cast<int>(std::lround(v * kScale)), 0, limit); };
+    return {px(x, r.pixel_width()), px(y, r.pixel_height()), px(x + w, r.pixel_width()), px(y + h, r.pixel_height())};
+}
+
+// Pixels whose brightest channel rises above `above` (premultiplied, so on the black pill this is ink).
+int ink(const Renderer& r, const Box& b, int above = 40) {
+    int n = 0;
+    for (int y = b.y0; y < b.y1; ++y)
+        for (int x = b.x0; x < b.x1; ++x) {
+            Bgra p = pixel_at(r, x, y);
+            if (std::max({p.r, p.g, p.b}) > above) ++n;
+        }
+    return n;
+}
+
+// Pixels with any alpha outside the box.
+int alpha_outside(const Renderer& r, const Box& b) {
+    int n = 0;
+    for (int y = 0; y < r.pixel_height(); ++y)
+        for (int x = 0; x < r.pixel_width(); ++x) {
+            if (x >= b.x0 && x < b.x1 && y >= b.y0 && y < b.y1) continue;
+            if (pixel_at(r, x, y).a != 0) ++n;
+        }
+    return n;
+}
+
+// island_shots/ beside the test program, inside the build tree.
+std::string shots_dir() {
+    wchar_t exe[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path(exe, n);
+    return path_join(narrow(path.substr(0, path.find_last_of(L"\\/"))), "island_shots");
+}
+
+// The box as a straight-alpha PNG.
+void save_png(const Renderer& r, const Box& b, const std::string& name) {
+    const std::string dir = shots_dir();
+    create_dirs(dir);
+    const int w = b.x1 - b.x0, h = b.y1 - b.y0;
+    std::vector<uint8_t> px;
+    px.reserve(static_cast<size_t>(w) * h * 4);
+    for (int y = b.y0; y < b.y1; ++y)
+        for (int x = b.x0; x < b.x1; ++x) {
+            Bgra p = pixel_at(r, x, y);
+            auto straight = [&](int c) { return static_cast<uint8_t>(p.a ? std::min(255, c * 255 / p.a) : 0); };
+            px.insert(px.end(), {straight(p.b), straight(p.g), straight(p.r), static_cast<uint8_t>(p.a)});
+        }
+    Status s = encode_png(path_join(dir, name + ".png"), static_cast<uint32_t>(w), static_cast<uint32_t>(h), px);
+    EXPECT_TRUE(s) << name << ": " << (s ? "" : s.error().message);
+}
+
+// A diagonal gradient picture standing in for artwork, thumbnails and headers.
+ImageRef gradient(uint32_t w, uint32_t h, uint8_t tint) {
+    auto img = std::make_shared<Image>();
+    img->width = w;
+    img->height = h;
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            img->pixels.insert(img->pixels.end(), {static_cast<uint8_t>(255 * x / w), tint,
+                                                   static_cast<uint8_t>(255 * y / h), 255});
+    return img;
+}
+
+struct Scene {
+    std::string name;
+    IslandMode mode;
+    std::function<void(App&)> set;
+    // A box in island units, relative to the pill's top-left, that must carry
+    // ink; empty when the scene draws only icon glyphs or dark shapes there.
+    RectF must_ink;
+};
+
+struct IslandShots : ::testing::Test {
+    ComInit com;  // the image encoder is a COM object
+    ScopedDataDir data;
+    std::unique_ptr<App> app;
+    Renderer* g = nullptr;
+
+    void SetUp() override {
+        auto made = create_renderer(static_cast<int>(900 * kScale), static_cast<int>(470 * kScale), kScale);
+        ASSERT_TRUE(made) << made.error().message;
+        g = made.value().get();
+        AppInit init;
+        init.quiet = true;
+        init.renderer = std::move(made.value());
+        app = std::make_unique<App>(std::move(init));
+        app->now = 100.3;
+        app->mode_changed = 99;
+        LocalTime t;
+        ASSERT_TRUE(local_time_of(unix_now(), t));
+        // 09:05 local time today.
+        app->wall_clock.unix_seconds = unix_now() + ((9 - t.hour) * 60 + (5 - t.minute)) * 60 - t.second;
+        fill_state(*app);
+    }
+
+    static void fill_state(App& a) {
+        a.has_battery = true;
+        a.battery = 64;
+        a.keep_awake = true;
+        a.weather.ok = true;
+        a.weather.temp = 18.4f;
+        a.weather.code = 2;
+        a.weather.city = "İstanbul";
+        a.weather.days.push_back(WeatherDay{3, 2, 21, 12, 10});
+        a.media.has = true;
+        a.media.playing = true;
+        a.media.title = "Gülümse";
+        a.media.artist = "Sezen Aksu";
+        a.media.app = "Spotify";
+        a.media.position = 75;
+        a.media.duration = 220;
+        a.media_changed = a.now;
+        a.media.art = gradient(96, 96, 60);
+        a.media.art_small = gradient(32, 32, 60);
+        a.media.art_version = 1;
+        a.media.accent[0] = 0.9f, a.media.accent[1] = 0.35f, a.media.accent[2] = 0.4f;
+        a.equaliser.value = 1;
+        a.sysmon.cpu = 0.37f;
+        a.sysmon.mem_used = 9.1e9;
+        a.sysmon.mem_total = 16e9;
+        a.sysmon.down_rate = 2.4e6;
+        a.sysmon.up_rate = 180e3;
+        a.sysmon.online = true;
+        a.sysmon.wireless = true;
+        a.sysmon.net_checked = true;
+        a.steam_download = SteamActiveDownload{"Dota 2", 6.2e9, 9.8e9, 3.1e7, gradient(92, 43, 200), 570, 2, false};
+        a.steam.playing = SteamPlaying{"Portal 2", *a.wall_clock.unix_seconds - 3725, gradient(92, 43, 120), 620};
+        a.countdown.running = true;
+        a.countdown.end = a.now + 754.2;
+        a.pomo.running = true;
+        a.pomo.end = a.now + 1100;
+        a.stopwatch.accumulated = 83.47;
+        a.hud_level.value = 0.62f;
+        a.caps_state = 1;
+        a.layout_code = "TR";
+        a.unread_badge = 12;
+        a.toggles[16].value = 1;
+        a.toggles[18].value = 1;
+    }
+
+    void run(const Scene& s) {
+        SCOPED_TRACE(s.name);
+        if (s.set) s.set(*app);
+        const IslandShape shape = island_size(*app, static_cast<uint8_t>(s.mode.tag), s.mode.payload);
+        app->mode = s.mode;
+        app->width.value = shape.width;
+        app->height.value = shape.height;
+        const RectF pill{450 - shape.width / 2, 8, shape.width, shape.height};
+
+        ASSERT_TRUE(g->begin_frame(0, 0, g->pixel_width(), g->pixel_height()));
+        g->fill_rounded_rect(pill, shape.radius, rgb(0, 0, 0));
+        g->push_clip(pill);
+        draw_island(*app, static_cast<uint8_t>(s.mode.tag), s.mode.payload, 1.0f, 0.0f, true, true);
+        g->pop_clip();
+        ASSERT_TRUE(g->end_frame());
+        GdiFlush();
+
+        const Box inside = pixel_box(*g, pill.x, pill.y, pill.w, pill.h);
+        EXPECT_GT(ink(*g, inside, 24), 0) << "nothing drawn in the pill";
+        if (s.must_ink.w > 0) {
+            const Box where = pixel_box(*g, pill.x + s.must_ink.x, pill.y + s.must_ink.y, s.must_ink.w, s.must_ink.h);
+            EXPECT_GT(ink(*g, where), 20) << "no ink where the mode draws";
+        }
+        EXPECT_EQ(alpha_outside(*g, inside), 0) << "drawing outside the pill";
+        EXPECT_EQ(pixel_at(*g, (inside.x0 + inside.x1) / 2, inside.y0 + 2).a, 255) << "the pill is opaque";
+        save_png(*g, pixel_box(*g, pill.x - 8, pill.y - 6, pill.w + 16, pill.h + 12), s.name);
+    }
+};
+
+// Texts are what shows under Wine: the boxes below cover one text of each mode.
+TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
+    auto text = [](const char* t, const char* b) {
+        return [t, b](App& a) {
+            a.hud_title = t;
+            a.hud_body = b;
+        };
+    };
+    std::vector<Scene> scenes = {
+        {"idle", IslandMode::idle(), nullptr, {}},
+        {"peek", IslandMode::peek(), nullptr, {18, 0, 90, 36}},
+        {"act_music", IslandMode::act(ActKind::Music), nullptr, {7, 6, 24, 24}},
+        {"act_steam", IslandMode::act(ActKind::Steam), nullptr, {40, 0, 70, 36}},
+        {"act_game", IslandMode::act(ActKind::Game), nullptr, {40, 0, 120, 36}},
+        {"act_timer", IslandMode::act(ActKind::Timer), nullptr, {136, 0, 84, 36}},
+        {"act_pomo", IslandMode::act(ActKind::Pomo), nullptr, {36, 0, 80, 36}},
+        {"act_watch", IslandMode::act(ActKind::Watch), nullptr, {116, 0, 104, 36}},
+        {"hud_volume", IslandMode::hud(HudKind::Volume), nullptr, {50, 0, 208, 44}},
+        {"hud_brightness", IslandMode::hud(HudKind::Brightness), nullptr, {50, 0, 208, 44}},
+        {"hud_battery", IslandMode::hud(HudKind::Battery), [](App& a) { a.on_ac = true; }, {42, 0, 120, 44}},
+        {"hud_low_battery", IslandMode::hud(HudKind::LowBattery), [](App& a) { a.on_ac = false, a.battery = 12; },
+         {46, 0, 100, 44}},
+        {"hud_clipboard", IslandMode::hud(HudKind::Clipboard), text("", "“Yarın 10:00 toplantı”"), {46, 0, 90, 44}},
+        {"hud_image", IslandMode::hud(HudKind::Image),
+         [](App& a) {
+             a.hud_title = "Görsel panoya kopyalandı";
+             a.hud_body = "1920 × 1080";
+             a.hud_picture = gradient(120, 68, 90);
+             a.hud_serial = 1;
+         },
+         {12, 12, 70, 52}},
+        {"hud_track", IslandMode::hud(HudKind::Track), nullptr, {72, 10, 200, 50}},
+        {"hud_timer_done", IslandMode::hud(HudKind::TimerDone), nullptr, {80, 18, 150, 42}},
+        {"hud_pomo", IslandMode::hud(HudKind::Pomo), text("Mola zamanı!", "Kısa mola · 5 dk"), {80, 18, 200, 42}},
+        {"hud_caps", IslandMode::hud(HudKind::Caps), nullptr, {46, 0, 130, 44}},
+        {"hud_layout", IslandMode::hud(HudKind::Layout), nullptr, {48, 0, 100, 44}},
+        {"hud_mic", IslandMode::hud(HudKind::Mic), [](App& a) { a.mic_muted = true; }, {48, 0, 130, 44}},
+        {"hud_net", IslandMode::hud(HudKind::Net), text("Bağlandı", "Ev-5G"), {48, 0, 100, 44}},
+        {"hud_download", IslandMode::hud(HudKind::Download),
+         [](App& a) {
+             a.hud_title = "İndirme tamamlandı";
+             a.hud_body = "rapor-2026.pdf";
+             a.hud_picture.reset();
+         },
+         {74, 14, 200, 48}},
+        {"hud_privacy", IslandMode::hud(HudKind::Privacy), text("Kamera kullanımda", "Teams"), {44, 0, 140, 44}},
+        {"hud_info", IslandMode::hud(HudKind::Info), text("Tema", "Karanlık mod açık"), {46, 0, 60, 44}},
+        {"hud_notice", IslandMode::hud(HudKind::Notice), text("Hatırlatma", "Çamaşırları as"), {76, 16, 150, 44}},
+        {"hud_toast", IslandMode::hud(HudKind::Toast),
+         [](App& a) {
+             a.toast = AppNotification{"Discord", "", "Ayşe", "Akşam geliyor musun?", "21:04", nullptr, 3};
+         },
+         {74, 8, 200, 64}},
+        {"hud_steam", IslandMode::hud(HudKind::Steam),
+         [](App& a) {
+             a.hud_title = "İndirme bitti";
+             a.hud_body = "Dota 2 · 9,8 GB";
+             a.hud_picture = gradient(184, 86, 200);
+             a.hud_serial = 2;
+         },
+         {12, 14, 102, 48}},
+        {"hud_mail", IslandMode::hud(HudKind::Mail), text("Mehmet Yılmaz", "Yarınki sunum hakkında"), {72, 7, 200, 60}},
+        {"hud_event", IslandMode::hud(HudKind::Event), text("Ekip toplantısı", "15 dk sonra"), {72, 16, 200, 44}},
+        {"hud_voice_listening", IslandMode::hud(HudKind::Voice), [](App& a) { a.voice = VoiceState::Listening; },
+         {62, 0, 90, 64}},
+        {"hud_voice_thinking", IslandMode::hud(HudKind::Voice),
+         [](App& a) {
+             a.voice = VoiceState::Thinking;
+             a.voice_question = "Yarın hava nasıl?";
+         },
+         {62, 0, 150, 64}},
+        {"hud_voice_answer", IslandMode::hud(HudKind::Voice),
+         [](App& a) {
+             a.voice = VoiceState::Answer;
+             a.voice_question = "Yarın hava nasıl?";
+             a.voice_answer = "Yarın İstanbul'da parçalı bulutlu, en yüksek 21, en düşük 12 derece bekleniyor. "
+                              "Öğleden sonra hafif rüzgâr var.";
+         },
+         {64, 38, 400, 40}},
+    };
+    for (const Scene& s : scenes) run(s);
+}
+
+TEST_F(IslandShots, OpenHomePage) {
+    run({"open_home", IslandMode::open(Page::Home), nullptr, {26, 12, 120, 32}});
+    // The clock card's time, the media card's title and the system card's rates carry text.
+    const RectF c{90 + 24, 8 + 56, 672, 180};
+    EXPECT_GT(ink(*g, pixel_box(*g, c.x + 18, c.y + 8, 190, 54)), 200);
+    EXPECT_GT(ink(*g, pixel_box(*g, c.x + 322, c.y + 18, 118, 20)), 20);
+    EXPECT_GT(ink(*g, pixel_box(*g, c.x + 600, c.y + 12, 70, 40)), 20);
+
+    // Nothing playing, no weather yet.
+    app->media = MediaSnapshot{};
+    app->weather = WeatherSnapshot{};
+    app->weather.loading = true;
+    run({"open_home_empty", IslandMode::open(Page::Home), nullptr, {26, 12, 120, 32}});
+    EXPECT_GT(ink(*g, pixel_box(*g, c.x + 230, c.y + 80, 220, 20)), 20) << "Müzik çalmıyor";
+}
+
+}  // namespace
