@@ -21,6 +21,7 @@
 #include "gfx.h"
 #include "gfx_icon.h"
 #include "main.h"
+#include "main_win.h"
 #include "search.h"
 #include "sys_audio.h"
 #include "sys_drop.h"
@@ -36,23 +37,10 @@
 #include <shellapi.h>
 #include <shellscalingapi.h>
 
-namespace {
-
-constexpr UINT WM_APP_MEDIA = WM_APP + 1, WM_APP_TRAY = WM_APP + 2, WM_APP_SHOW = WM_APP + 3,
-               WM_APP_SYSMON = WM_APP + 4, WM_APP_WEATHER = WM_APP + 5, WM_APP_RADIO = WM_APP + 6,
-               WM_APP_NOTIFS = WM_APP + 7, WM_APP_STEAM = WM_APP + 8, WM_APP_UPDATE = WM_APP + 9,
-               WM_APP_GOOGLE = WM_APP + 10, WM_APP_WAKE = WM_APP + 11;
-constexpr UINT_PTR TIMER_HUD_POLL = 1, TIMER_SECOND = 2, TIMER_PLACE = 3;
-constexpr int HOTKEY_SEARCH = 1, HOTKEY_VOICE = 2;
-const wchar_t* const kClassName = L"VemoIslandWnd";
-
-}  // namespace
 
 // ---- Start-up failures and small helpers ----------------------------------------------------
 
 namespace {
-
-HWND g_window = nullptr;
 
 HWND island_hwnd() { return static_cast<HWND>(ui_thread_state().island_window); }
 
@@ -80,43 +68,8 @@ void pointer_units(LPARAM lp, float& x, float& y, float scale) {
     y = static_cast<float>(py) / s;
 }
 
-// ---- Monitor placement -----------------------------------------------------------------------
-
-struct MonitorPlacement {
-    RectI rect;
-    float scale = 1;
-};
-
-MonitorPlacement pick_monitor() {
-    MonitorPlacement p;
-    HMONITOR mon = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    if (mon && GetMonitorInfoW(mon, &mi)) p.rect = RectI{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom};
-    UINT dx = 96, dy = 96;
-    if (mon && FAILED(GetDpiForMonitor(mon, MDT_EFFECTIVE_DPI, &dx, &dy))) dx = 96;
-    p.scale = static_cast<float>(dx) / 96.0f;
-    return p;
-}
-
-void place_window(HWND window, bool force) {
-    MonitorPlacement mp = pick_monitor();
-    with_app([&](App& app) {
-        WindowGeometry g = window_geometry(mp.rect, mp.scale, scale_for_size(app.size));
-        float rs = app.renderer ? app.renderer->scale() : 0.0f;
-        if (!force && mp.rect == app.monitor && std::fabs(rs - g.scale) <= 0.001f) return;
-        if (app.renderer && (std::fabs(rs - g.scale) > 0.001f || app.renderer->pixel_width() != g.width))
-            (void)app.renderer->resize_dib(g.width, g.height, g.scale);
-        app.monitor = mp.rect;
-        app.window_x = g.x;
-        app.window_y = g.y;
-        app.redraw = true;
-        app.full_present = true;
-    });
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
-}
-
 }  // namespace
+
 
 // ---- Page choice and the openers shared by tray, hot key and drop target --------------------
 
@@ -131,13 +84,6 @@ void stop_ringing_alarm(App& app) {
 void close_from_host(App& app) {
     app.drag_out = false;
     app.close_island();
-}
-
-void on_tray_click() {
-    with_app([](App& app) {
-        if (app.open) close_from_host(app);
-        else app.open_page(app.page_to_open());
-    });
 }
 
 void on_show_request() {
@@ -191,83 +137,6 @@ void add_dropped_files(App& app, std::vector<std::string> paths) {
 
 }  // namespace
 
-// ---- Window effects ------------------------------------------------------------------------
-
-namespace {
-
-struct EffectRunner {
-    HWND window;
-
-    void operator()(const effect::OpenUrl& e) const { shell_open(e.target, e.params); }
-
-    void operator()(const effect::FocusIsland&) const {
-        HWND f = GetForegroundWindow();
-        if (f && f != window) ui_thread_state().previous_foreground = f;
-        SetForegroundWindow(window);
-        SetFocus(window);
-        with_app([](App& app) {
-            if (app.open && app.page == Page::Search && app.focus == TextField::None) app.focus = TextField::Search;
-            app.redraw = true;
-        });
-    }
-
-    void operator()(const effect::RestoreFocus&) const {
-        HWND prev = static_cast<HWND>(ui_thread_state().previous_foreground);
-        if (GetForegroundWindow() == window && prev && IsWindow(prev)) SetForegroundWindow(prev);
-    }
-
-    void operator()(const effect::DragShelfItem& e) const {
-        std::optional<std::string> path;
-        with_app([&](App& app) {
-            if (e.index < app.shelf.size()) path = app.shelf[e.index].path;
-        });
-        if (path) drag_file_out(window, *path);
-        with_app([](App& app) {
-            app.drag_out = false;
-            size_t before = app.shelf.size();
-            // A moved file leaves the shelf; a copied one stays.
-            std::erase_if(app.shelf, [](const ShelfItem& s) { return !file_exists(s.path); });
-            if (app.shelf.size() != before) app.save_state();
-            if (app.open && !app.pointer_inside) app.close_deadline = app.now + 0.5;
-            app.redraw = true;
-        });
-    }
-
-    void operator()(const effect::LockWorkstation&) const { LockWorkStation(); }
-    void operator()(const effect::ShowDesktop&) const { send_keys({VK_LWIN, 'D'}); }
-    void operator()(const effect::MonitorOff&) const { PostMessageW(window, WM_SYSCOMMAND, SC_MONITORPOWER, 2); }
-    void operator()(const effect::Reposition&) const { place_window(window, true); }
-
-    void operator()(const effect::SetRadio& e) const {
-        HWND w = window;
-        bool wifi = e.wifi, on = e.on;
-        if (!spawn_detached("", [w, wifi, on] { post_radio_result(w, WM_APP_RADIO, set_radio(wifi, on)); })) {
-            write_log("fatal: failed to spawn thread");
-            std::abort();
-        }
-    }
-
-    void operator()(const effect::RestartAfterUpdate&) const {
-        wchar_t path[MAX_PATH * 4];
-        DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-        if (n > 0 && n < std::size(path)) {
-            write_log("restarting into the new version");
-            std::wstring cmd = L"\"" + std::wstring(path, n) + L"\" --after-update";
-            STARTUPINFOW si{};
-            si.cb = sizeof si;
-            PROCESS_INFORMATION pi{};
-            if (CreateProcessW(path, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-                CloseHandle(pi.hThread);
-                CloseHandle(pi.hProcess);
-            }
-        }
-        DestroyWindow(window);
-    }
-};
-
-}  // namespace
-
-void run_window_effect(HWND window, const WindowEffect& effect) { std::visit(EffectRunner{window}, effect); }
 
 // ---- Window procedure -----------------------------------------------------------------------
 
@@ -532,7 +401,7 @@ int run_main() {
         }
     }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        if (HWND other = FindWindowW(kClassName, nullptr)) PostMessageW(other, WM_APP_SHOW, 0, 0);
+        if (HWND other = FindWindowW(kIslandClassName, nullptr)) PostMessageW(other, WM_APP_SHOW, 0, 0);
         return 0;
     }
 
@@ -559,14 +428,14 @@ int run_main() {
     wc.lpfnWndProc = island_wnd_proc;
     wc.hInstance = instance;
     wc.hCursor = arrow;
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = kIslandClassName;
     RegisterClassExW(&wc);
     UiThreadState& ui = ui_thread_state();
     ui.taskbar_created_message = RegisterWindowMessageW(L"TaskbarCreated");
 
     MonitorPlacement mp = pick_monitor();
     WindowGeometry g = window_geometry(mp.rect, mp.scale, read_ui_scale());
-    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE, kClassName,
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE, kIslandClassName,
                                   L"Vemo Ada", WS_POPUP, g.x, g.y, g.width, g.height, nullptr, nullptr, instance,
                                   nullptr);
     if (!window) {

@@ -1,0 +1,25 @@
+// The island window's host on Windows: private messages, timers, hot keys,
+// monitor placement and the executor of window effects.
+#pragma once
+#include "app.h"
+#include "main.h"
+#include "sys_win.h"
+
+constexpr UINT WM_APP_MEDIA = WM_APP + 1, WM_APP_TRAY = WM_APP + 2, WM_APP_SHOW = WM_APP + 3,
+               WM_APP_SYSMON = WM_APP + 4, WM_APP_WEATHER = WM_APP + 5, WM_APP_RADIO = WM_APP + 6,
+               WM_APP_NOTIFS = WM_APP + 7, WM_APP_STEAM = WM_APP + 8, WM_APP_UPDATE = WM_APP + 9,
+               WM_APP_GOOGLE = WM_APP + 10, WM_APP_WAKE = WM_APP + 11;
+constexpr UINT_PTR TIMER_HUD_POLL = 1, TIMER_SECOND = 2, TIMER_PLACE = 3;
+constexpr int HOTKEY_SEARCH = 1, HOTKEY_VOICE = 2;
+constexpr const wchar_t* kIslandClassName = L"VemoIslandWnd";
+
+struct MonitorPlacement {
+    RectI rect;
+    float scale = 1;
+};
+// The monitor holding (0, 0), else the primary one, with its effective scale.
+MonitorPlacement pick_monitor();
+// Re-places the window for the current monitor and size; `force` also when nothing changed.
+void place_window(HWND window, bool force);
+// Carries out one effect on the user-interface thread, outside any App borrow.
+void run_window_effect(HWND window, const WindowEffect& effect);
