@@ -24,6 +24,7 @@
 #include "sys_log.h"
 #include "sys_os.h"
 #include "ui_geometry.h"
+#include "ui_palette.h"
 
 // ---- Constants -------------------------------------------------------------------------
 
@@ -43,8 +44,8 @@ constexpr float kToggleStiffness = 438.65f, kToggleDamping = 37.70f, kToggleThre
 // Open-page content heights: the tab strip shows below them.
 constexpr float kContentHeights[kPageCount] = {240, 238, 242, 244, 310, 228, 268, 274, 268, 262, 264, 310, 330, 0, 362};
 
-constexpr Color kBlue = rgb(10, 132, 255), kGreen = rgb(50, 215, 75), kOrange = rgb(255, 159, 10),
-                kRed = rgb(255, 69, 58), kPurple = rgb(191, 90, 242), kCyan = rgb(100, 210, 255);
+using namespace palette;
+constexpr Color kCyan = kLightBlue;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app_types.h"
+#include "ui_palette.h"
 
 struct App;
 
@@ -19,18 +20,9 @@ RectF page_content_rect(const RectF& island);
 
 // ---- Shared colours -----------------------------------------------------------------------------
 namespace page_color {
-constexpr Color kPrimary = rgb(255, 255, 255);
-constexpr Color kSecondary = rgb(255, 255, 255, 0.62f);
-constexpr Color kTertiary = rgb(255, 255, 255, 0.4f);
-constexpr Color kBlue = rgb(10, 132, 255);
-constexpr Color kGreen = rgb(50, 215, 75);
-constexpr Color kOrange = rgb(255, 159, 10);
-constexpr Color kRed = rgb(255, 69, 58);
-constexpr Color kIndigo = rgb(94, 92, 230);
-constexpr Color kPurple = rgb(191, 90, 242);
-constexpr Color kLightBlue = rgb(100, 210, 255);
-constexpr Color kYellow = rgb(255, 214, 10);
-constexpr Color kDarkLabel = rgb(28, 28, 30);
+using namespace palette;
+constexpr Color kPrimary = kWhite;
+constexpr Color kDarkLabel = kInk;
 constexpr Color kNeutralButton = rgb(58, 58, 60);
 }  // namespace page_color
 

@@ -16,6 +16,7 @@
 #include "ui_geometry.h"
 #include "ui_island.h"
 #include "ui_widgets.h"
+#include "ui_palette.h"
 
 // ---- Frame geometry ----------------------------------------------------------------------
 
@@ -37,6 +38,8 @@ FrameGeometry frame_geometry(const App& app) {
 // ---- Dirty rectangle --------------------------------------------------------------------------
 
 namespace {
+
+using namespace palette;
 
 RectF unite(const RectF& a, const RectF& b) {
     float l = std::min(a.x, b.x), t = std::min(a.y, b.y);
@@ -80,16 +83,7 @@ RectI unite_pixels(const RectI& a, const RectI& b) {
 
 namespace {
 
-constexpr Color kBlack{0, 0, 0, 1};
-constexpr Color kBlue = rgb(10, 132, 255);
-constexpr Color kGreen = rgb(50, 215, 75);
-constexpr Color kOrange = rgb(255, 159, 10);
-constexpr Color kRed = rgb(255, 69, 58);
 
-Color with_alpha(Color c, float a) {
-    c.a = a;
-    return c;
-}
 
 float ease_out_cubic(float u) { return 1 - (1 - u) * (1 - u) * (1 - u); }
 float smoothstep(float p) { return p * p * (3 - 2 * p); }

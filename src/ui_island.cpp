@@ -31,30 +31,19 @@
 #include "sys_num.h"
 #include "ui_geometry.h"
 #include "ui_widgets.h"
+#include "ui_palette.h"
 
 namespace {
 
+using namespace palette;
+
 // ---- Palette and helpers --------------------------------------------------------------------------------
 
-constexpr Color kWhite = rgb(255, 255, 255);
-constexpr Color kSecondary = rgb(255, 255, 255, 0.62f);
-constexpr Color kBlue = rgb(10, 132, 255);
-constexpr Color kGreen = rgb(50, 215, 75);
-constexpr Color kOrange = rgb(255, 159, 10);
-constexpr Color kRed = rgb(255, 69, 58);
-constexpr Color kYellow = rgb(255, 214, 10);
-constexpr Color kPurple = rgb(191, 90, 242);
-constexpr Color kLightBlue = rgb(100, 210, 255);
 constexpr Color kEventBlue = rgb(59, 157, 255);
-constexpr Color kBlack = rgb(0, 0, 0);
 
 constexpr double kPi = 3.14159265358979323846;
 
 Color white(float a) { return rgb(255, 255, 255, a); }
-Color with_alpha(Color c, float a) {
-    c.a = a;
-    return c;
-}
 
 Color media_accent(const App& app) { return {app.media.accent[0], app.media.accent[1], app.media.accent[2], 1.0f}; }
 

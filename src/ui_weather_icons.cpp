@@ -9,20 +9,17 @@
 
 #include "app.h"
 #include "ui_island.h"
+#include "ui_palette.h"
 
 namespace {
 
 constexpr Color kLightCloud = rgb(229, 229, 234);
-constexpr Color kDarkCloud = rgb(142, 142, 147);
+constexpr Color kDarkCloud = palette::kGrey;
 constexpr Color kMoon = rgb(242, 242, 247);
-constexpr Color kDrop = rgb(100, 210, 255);
-constexpr Color kSnow = rgb(255, 255, 255);
-constexpr Color kLightning = rgb(255, 214, 10);
+constexpr Color kDrop = palette::kLightBlue;
+constexpr Color kSnow = palette::kWhite;
+constexpr Color kLightning = palette::kYellow;
 
-Color alpha_of(Color c, float a) {
-    c.a = a;
-    return c;
-}
 
 float frac(float v) { return v - std::floor(v); }
 
@@ -93,7 +90,7 @@ void App::draw_weather_icon(uint8_t kind, float cx, float cy, float s, const Col
             for (int k = 0; k < 3; ++k) {
                 const float y = cy + 0.35f * s * static_cast<float>(k - 1);
                 const float dx = 0.08f * s * std::sin(0.8f * t + static_cast<float>(k));
-                g.draw_line(cx - 0.65f * s + dx, y, cx + 0.65f * s + dx, y, 0.14f * s, alpha_of(kLightCloud, kAlphas[k]));
+                g.draw_line(cx - 0.65f * s + dx, y, cx + 0.65f * s + dx, y, 0.14f * s, with_alpha(kLightCloud, kAlphas[k]));
             }
             break;
         }
@@ -106,7 +103,7 @@ void App::draw_weather_icon(uint8_t kind, float cx, float cy, float s, const Col
                 const float phase = frac(static_cast<float>(i) / static_cast<float>(n) + 1.3f * t);
                 const float x = cx - 0.3f * s + static_cast<float>(i) * s * 0.6f / static_cast<float>(n - 1);
                 const float y0 = cy + 0.28f * s + 0.45f * s * phase;
-                g.draw_line(x, y0, x - 0.08f * s, y0 + 0.2f * s, 0.09f * s, alpha_of(kDrop, 1 - phase));
+                g.draw_line(x, y0, x - 0.08f * s, y0 + 0.2f * s, 0.09f * s, with_alpha(kDrop, 1 - phase));
             }
             break;
         }
@@ -116,7 +113,7 @@ void App::draw_weather_icon(uint8_t kind, float cx, float cy, float s, const Col
                 const float fi = static_cast<float>(i);
                 const float phase = frac(0.6f * t + fi / 3);
                 const float x = cx - 0.3f * s + 0.3f * s * fi + 0.05f * s * std::sin(2 * t + fi);
-                g.fill_circle(x, cy + 0.3f * s + 0.5f * s * phase, 0.07f * s, alpha_of(kSnow, 1 - phase));
+                g.fill_circle(x, cy + 0.3f * s + 0.5f * s * phase, 0.07f * s, with_alpha(kSnow, 1 - phase));
             }
             break;
         }
@@ -124,7 +121,7 @@ void App::draw_weather_icon(uint8_t kind, float cx, float cy, float s, const Col
             cloud(g, cx, cy - 0.22f * s, s, kDarkCloud);
             // A short flash once every 1 / 0.9 s.
             const float a = frac(0.9f * t) < 0.08f ? 1.0f : 0.85f;
-            draw_bolt(cx + 0.02f * s, cy + 0.4f * s, s / 9, alpha_of(kLightning, a));
+            draw_bolt(cx + 0.02f * s, cy + 0.4f * s, s / 9, with_alpha(kLightning, a));
             break;
         }
         default:  // kIconCloud and anything unknown

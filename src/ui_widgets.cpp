@@ -25,27 +25,16 @@
 #include "sys_os.h"
 #include "sys_text.h"
 #include "ui_island.h"
+#include "ui_palette.h"
 
 namespace {
 
+using namespace palette;
+
 // ---- Palette ------------------------------------------------------------------------------------------
-constexpr Color kWhite = rgb(255, 255, 255);
-constexpr Color kBlue = rgb(10, 132, 255);
-constexpr Color kGreen = rgb(50, 215, 75);
-constexpr Color kOrange = rgb(255, 159, 10);
-constexpr Color kRed = rgb(255, 69, 58);
-constexpr Color kPurple = rgb(191, 90, 242);
-constexpr Color kLightBlue = rgb(100, 210, 255);
-constexpr Color kYellow = rgb(255, 214, 10);
-constexpr Color kIndigo = rgb(94, 92, 230);
-constexpr Color kInk = rgb(28, 28, 30);
 constexpr Color kTooltip = rgb(44, 44, 46);
 
 Color white(float a) { return rgb(255, 255, 255, a); }
-Color with_alpha(Color c, float a) {
-    c.a = a;
-    return c;
-}
 
 // Widgets of an App without a renderer still register their regions.
 Renderer& surface(App& app) {

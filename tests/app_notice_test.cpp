@@ -5,35 +5,14 @@
 #include "sys_desktop.h"
 #include "sys_log.h"
 #include "sys_os.h"
+#include "app_fixture.h"
 #include "test_support.h"
 
 namespace {
 
 // A closed island on a fresh data folder; the native fake machine starts
 // with no devices, the charger in and Caps Lock off.
-struct Notices : ::testing::Test {
-    ScopedDataDir data;
-    std::unique_ptr<App> app;
-
-    void SetUp() override {
-#ifndef _WIN32
-        fake_audio() = FakeAudio{};
-        fake_desktop() = FakeDesktop{};
-#endif
-    }
-    void TearDown() override {
-        app.reset();
-#ifndef _WIN32
-        fake_audio() = FakeAudio{};
-        fake_desktop() = FakeDesktop{};
-#endif
-    }
-    App& make(bool quiet) {
-        AppInit init;
-        init.quiet = quiet;
-        app = std::make_unique<App>(std::move(init));
-        return *app;
-    }
+struct Notices : AppFixture {
     static AppNotification toast(std::string title) {
         AppNotification n;
         n.app = std::string_view("Posta");

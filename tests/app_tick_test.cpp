@@ -6,6 +6,7 @@
 #include "sys_audio.h"
 #include "sys_desktop.h"
 #include "sys_os.h"
+#include "app_fixture.h"
 #include "test_support.h"
 
 namespace {
@@ -14,29 +15,12 @@ constexpr int64_t kUnixNow = 1700000000;
 constexpr float kFrame = 1.0f / 60.0f;
 
 // An App on a fresh data folder with both wall clocks pinned.
-struct Tick : ::testing::Test {
-    ScopedDataDir data;
-    std::unique_ptr<App> app;
-
-    void SetUp() override {
-#ifndef _WIN32
-        fake_audio() = FakeAudio{};
-        fake_desktop() = FakeDesktop{};
-#endif
-    }
-    void TearDown() override {
-        app.reset();
-#ifndef _WIN32
-        fake_audio() = FakeAudio{};
-#endif
-    }
+struct Tick : AppFixture {
     App& make(bool quiet) {
-        AppInit init;
-        init.quiet = quiet;
-        app = std::make_unique<App>(std::move(init));
-        app->wall_clock.unix_seconds = kUnixNow;
-        app->wall_clock.minute_of_day = 600;
-        return *app;
+        App& a = AppFixture::make(quiet);
+        a.wall_clock.unix_seconds = kUnixNow;
+        a.wall_clock.minute_of_day = 600;
+        return a;
     }
     // Runs frames until a mode change has fully settled.
     static App::TickResult settle(App& a) {
