@@ -155,3 +155,25 @@ TEST(WindowEffects, OpenUrlOfAMissingTargetFailsQuietly) {
     run_window_effect(island.window, effect::OpenUrl{path_join(island.data.dir, "yok-böyle-dosya.xyz"), std::nullopt});
     SUCCEED();
 }
+
+namespace {
+std::vector<DWORD> g_keys;
+LRESULT CALLBACK key_hook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && (wp == WM_KEYDOWN || wp == WM_SYSKEYDOWN))
+        g_keys.push_back(reinterpret_cast<KBDLLHOOKSTRUCT*>(lp)->vkCode);
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+}  // namespace
+
+TEST(WindowEffects, ShowDesktopPressesWinAndD) {
+    Island island;
+    g_keys.clear();
+    HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, key_hook, GetModuleHandleW(nullptr), 0);
+    ASSERT_NE(hook, nullptr);
+    run_window_effect(island.window, effect::ShowDesktop{});
+    pump_until([] { return g_keys.size() >= 2; }, 3000);
+    UnhookWindowsHookEx(hook);
+    ASSERT_GE(g_keys.size(), 2u);
+    EXPECT_EQ(g_keys[0], static_cast<DWORD>(VK_LWIN));
+    EXPECT_EQ(g_keys[1], static_cast<DWORD>('D'));
+}
