@@ -38,6 +38,10 @@
 // An opaque window handle (HWND on Windows).
 using WindowHandle = void*;
 
+// The product's web site (the Website action and the tray menu).
+constexpr const char* kWebsite = "https://vemo.app";
+constexpr const char* kWebsiteHost = "vemo.app";
+
 // ---- Records of the core's lists ----------------------------------------------
 
 struct NoteItem {
@@ -227,6 +231,7 @@ struct App {
     uint8_t size = 1, wake_sens = 1;
     bool autostart = false;
     bool dark_mode = false;
+    bool wake_model_present = false;  // wake.bin was taught (read at start-up)
 
     // 18. Clock and pointer
     double now = 0;
@@ -259,6 +264,7 @@ struct App {
     uint8_t battery = 0;
     int64_t display_key = -1;
     bool quiet = false;
+    bool hidden = false;  // hidden from the tray menu: no heads-up notices or toasts
 
     // 20. Animation
     Spring width = Spring::make(126, 194.96f, 19.55f, 0.05f);
@@ -475,6 +481,8 @@ struct App {
     void send_media_command(MediaCommand cmd);
     // A question from outside the island; false when signed out or blank.
     bool ask_assistant(std::string_view question, bool speak);
+    // The one entry to Google sign-in (island, tray, remote command).
+    void start_google_sign_in();
     // The sentences about the island that accompany every question.
     std::string island_context() const;
 

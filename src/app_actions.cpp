@@ -30,7 +30,6 @@ namespace {
 
 // ---- Fixed texts and addresses ------------------------------------------------------------
 
-constexpr const char* kWebsite = "https://vemo.app";
 constexpr const char* kGmailInbox = "https://mail.google.com/mail/u/0/#inbox/";
 constexpr const char* kCalendarHome = "https://calendar.google.com/calendar/r";
 constexpr const char* kAppsFolder = "shell:AppsFolder\\";

@@ -60,7 +60,7 @@ void App::show_hud(HudKind k, double seconds) {
 }
 
 bool App::hud_gate() const {
-    if (open || quiet) return false;
+    if (open || quiet || hidden) return false;
     if (hud_shown && hud_blocks(hud)) return false;
     return !(fullscreen_front && hide_fs && !browser_front);
 }
@@ -99,7 +99,7 @@ void App::notify(std::string_view title, std::string_view body) {
 }
 
 void App::push_toast(AppNotification n) {
-    if (dnd) return;
+    if (dnd || hidden) return;
     if (fullscreen_front && hide_fs && !browser_front) return;
     if (pomo.running && pomo.phase == PomoPhase::Focus) return;
     if (hud_shown && hud_blocks(hud)) {

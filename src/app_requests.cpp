@@ -1,11 +1,11 @@
 // Requests to the workers: the Google and media senders, the island context
-// that goes with every question to the assistant, and questions that arrive
-// from outside the island.
+// that goes with every question to the assistant, questions that arrive
+// from outside the island, and the Google sign-in request.
 //
 // Index
 //   Context text
 //   Senders
-//   Questions from outside
+//   Questions from outside, sign-in
 #include <algorithm>
 #include <cmath>
 
@@ -135,4 +135,17 @@ bool App::ask_assistant(std::string_view question, bool speak) {
     show_hud(HudKind::Voice);
     send_google_command(gcmd::Ask{std::string(q)});
     return true;
+}
+
+void App::start_google_sign_in() {
+    if (google.signed_in && !google.needs_consent) {
+        show_info("Google zaten bağlı", google.email);
+        return;
+    }
+    bool consent = google.signed_in;
+    send_google_command(gcmd::SignIn{});
+    if (consent)
+        notify("Google izinleri güncelleniyor", "Tarayıcıda izin ver: takvime ekleme, Görevler, Gmail okundu/arşiv");
+    else
+        notify("Google girişi tarayıcıda açılıyor", "Hesabını seç ve izin ver, ada kendisi bağlanır");
 }

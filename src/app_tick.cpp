@@ -241,7 +241,10 @@ void set_targets(App& a, const App::Activities& acts, float dt) {
     // Visibility: full-screen programs and browsers hide the closed island.
     float vis = 1;
     if (!a.open) {
-        if (a.fullscreen_front && !a.browser_front && a.hide_fs)
+        // Hidden from the tray: only the notices that must reach the user show.
+        if (a.hidden)
+            vis = a.hud_shown && hud_keeps(a.hud) ? 1.0f : 0.0f;
+        else if (a.fullscreen_front && !a.browser_front && a.hide_fs)
             vis = a.hud_shown && hud_keeps(a.hud) ? 1.0f : 0.0f;
         else if (a.browser_front && (a.hide_chrome || (a.hide_fs && a.fullscreen_front)))
             vis = a.hud_shown ? 1.0f : 0.0f;

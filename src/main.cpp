@@ -1,4 +1,5 @@
-// Command line, window geometry and the App slot: the host's portable part.
+// Command line, window geometry, the shared openers and the App slot: the
+// host's portable part.
 #include "main.h"
 
 #include <cmath>
@@ -73,6 +74,38 @@ std::string placement_log_line(const RectI& m, float scale, const WindowGeometry
     return fmt::format("monitor ({}, {}, {}, {}) scale {} window {}x{} at {},{}; tray={} hotkey={} dragdrop={} clipboard={}",
                        m.left, m.top, m.right, m.bottom, shortest_decimal(scale), g.width,
                        g.height, g.x, g.y, tray, hotkey_label, dragdrop, clipboard);
+}
+
+void stop_ringing_alarm(App& app) {
+    if (app.hud_shown && app.hud == HudKind::TimerDone) app.dismiss_timer_done();
+}
+
+void close_from_host(App& app) {
+    app.drag_out = false;
+    app.close_island();
+}
+
+void open_search(App& app) {
+    stop_ringing_alarm(app);
+    app.open = true;
+    app.hud_shown = false;
+    if (app.focus != TextField::None && app.focus != TextField::Search) app.focus = TextField::None;
+    if (app.search_text.empty()) app.update_search();
+    app.page = Page::Search;
+    app.close_deadline.reset();
+    app.redraw = true;
+    app.focus = TextField::Search;
+}
+
+void on_show_request() {
+    with_app([](App& app) { app.open_page(app.page_to_open()); });
+}
+
+void on_tray_click() {
+    with_app([](App& app) {
+        if (app.open) close_from_host(app);
+        else app.open_page(app.page_to_open());
+    });
 }
 
 UiThreadState& ui_thread_state() {

@@ -21,7 +21,9 @@
 #include "gfx.h"
 #include "gfx_icon.h"
 #include "main.h"
+#include "main_remote.h"
 #include "main_win.h"
+#include "wake.h"
 #include "search.h"
 #include "sys_audio.h"
 #include "sys_drop.h"
@@ -75,21 +77,6 @@ void pointer_units(LPARAM lp, float& x, float& y, float scale) {
 
 namespace {
 
-// Rings no more: the alarm of a finished countdown stops when the island opens.
-void stop_ringing_alarm(App& app) {
-    if (app.hud_shown && app.hud == HudKind::TimerDone) app.dismiss_timer_done();
-}
-
-// The island closes as a tray click closes it.
-void close_from_host(App& app) {
-    app.drag_out = false;
-    app.close_island();
-}
-
-void on_show_request() {
-    with_app([](App& app) { app.open_page(app.page_to_open()); });
-}
-
 std::optional<WindowEffect> toggle_search_hotkey() {
     std::optional<WindowEffect> out;
     with_app([&](App& app) {
@@ -97,15 +84,7 @@ std::optional<WindowEffect> toggle_search_hotkey() {
             close_from_host(app);
             return;
         }
-        stop_ringing_alarm(app);
-        app.open = true;
-        app.hud_shown = false;
-        if (app.focus != TextField::None && app.focus != TextField::Search) app.focus = TextField::None;
-        if (app.search_text.empty()) app.update_search();
-        app.page = Page::Search;
-        app.close_deadline.reset();
-        app.redraw = true;
-        app.focus = TextField::Search;
+        open_search(app);
         out = effect::FocusIsland{};
     });
     return out;
@@ -167,7 +146,10 @@ ScreenRect app_monitor() {
 
 LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     UiThreadState& ui = ui_thread_state();
-    if (ui.taskbar_created_message && msg == ui.taskbar_created_message) return DefWindowProcW(window, msg, wp, lp);
+    if (ui.taskbar_created_message && msg == ui.taskbar_created_message) {
+        add_tray_icon(window, app_scale());  // the shell restarted and forgot the icon
+        return DefWindowProcW(window, msg, wp, lp);
+    }
     switch (msg) {
         case WM_APP_SHOW:
             on_show_request();
@@ -177,7 +159,26 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             if (text) with_app([&](App& app) { app.show_settings_hint(std::move(*text)); });
             return 0;
         }
-        case WM_APP_MEDIA: case WM_APP_TRAY: case WM_APP_SYSMON: case WM_APP_WEATHER: case WM_APP_NOTIFS:
+        case WM_APP_TRAY:
+            switch (LOWORD(lp)) {
+                case WM_LBUTTONUP: on_tray_click(); break;
+                case WM_CONTEXTMENU: case WM_RBUTTONUP: show_tray_menu(window); break;
+                default: break;
+            }
+            return 0;
+        case WM_COPYDATA: {
+            const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+            if (!cds) return 0;
+            std::optional<RemoteMessage> m = accept_copy_data(cds->dwData, cds->lpData, cds->cbData);
+            if (!m) return kRemoteRejected;
+            RemoteOutcome outcome = RemoteOutcome::Unavailable;
+            with_app([&](App& app) { outcome = handle_remote_command(app, m->kind, m->text); });
+            return outcome == RemoteOutcome::Handled ? kRemoteHandled : kRemoteNotHandled;
+        }
+        case WM_RBUTTONUP:
+            show_tray_menu(window);  // the island's right click shows the tray's menu
+            return 0;
+        case WM_APP_MEDIA: case WM_APP_SYSMON: case WM_APP_WEATHER: case WM_APP_NOTIFS:
         case WM_APP_STEAM: case WM_APP_UPDATE: case WM_APP_GOOGLE: case WM_APP_WAKE:
             return 0;
         case WM_HOTKEY:
@@ -283,6 +284,7 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             place_window(window, false);
             return DefWindowProcW(window, msg, wp, lp);
         case WM_DESTROY:
+            remove_tray_icon(window);
             PostQuitMessage(0);
             return 0;
         default:
@@ -381,7 +383,8 @@ int run_main() {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     StartChoice choice = classify_args(args);
     if (auto* local = std::get_if<LocalStart>(&choice.what)) return run_local_mode(*local);
-    if (std::holds_alternative<RemoteStart>(choice.what)) return 4;  // remote commands are not available yet
+    if (auto* remote = std::get_if<RemoteStart>(&choice.what))
+        return send_remote_command(static_cast<uint8_t>(remote->kind), remote->payload);
 
     // Single instance; after an update the old process gets about 15 s to end.
     HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Local\\VemoIsland.Single");
@@ -457,10 +460,14 @@ int run_main() {
     app->monitor = mp.rect;
     app->window_x = g.x;
     app->window_y = g.y;
+    wake_sensitivity = sensitivity_for_level(app->wake_sens);
     if (choice.after_update) {
         app->startup_notice = App::StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5};
         write_log("started after update");
     }
+
+    wake_enabled = app->wake;
+    app->wake_model_present = wake_model_exists();
 
     ui.island_window = window;
     install_app_state(std::move(app));
@@ -477,7 +484,7 @@ int run_main() {
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                          on_foreground_changed, 0, 0, WINEVENT_OUTOFCONTEXT);
     write_log(std::string("foreground hook ") + (hook ? "ok" : "FAILED"));
-    bool tray = false;
+    bool tray = add_tray_icon(window, g.scale);
 
     const HotKeyCandidate search_keys[] = {{MOD_CONTROL | MOD_ALT, "Ctrl + Alt + Boşluk"}, {MOD_WIN | MOD_ALT, "Win + Alt + Boşluk"}};
     const HotKeyCandidate voice_keys[] = {{MOD_CONTROL | MOD_ALT, "Ctrl + Alt + G"}, {MOD_WIN | MOD_SHIFT, "Win + Shift + G"}};

@@ -23,3 +23,15 @@ MonitorPlacement pick_monitor();
 void place_window(HWND window, bool force);
 // Carries out one effect on the user-interface thread, outside any App borrow.
 void run_window_effect(HWND window, const WindowEffect& effect);
+
+// ---- Tray icon and menu -------------------------------------------------------------------
+// Adds the notification-area icon at the monitor scale; whether the shell took it.
+bool add_tray_icon(HWND window, float scale);
+void remove_tray_icon(HWND window);
+// Shows the popup menu at the cursor and runs the chosen command.
+void show_tray_menu(HWND window);
+
+// ---- Remote commands ----------------------------------------------------------------------
+// Sends one command to the running island; the exit code 0 handled, 1 no island or
+// not accepted, 2 not handled.
+int send_remote_command(uint8_t kind, std::string_view payload);

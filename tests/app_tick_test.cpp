@@ -452,3 +452,19 @@ TEST_F(Tick, DisplayKeySummarisesTheShownTimes) {
     a.tick(0);
     EXPECT_EQ(a.display_key, 601 + 10000 * 13 + 7 * 4 + int64_t{100000000} * 62);
 }
+
+TEST_F(Tick, HiddenFromTheTrayShowsOnlyNoticesThatMustReachTheUser) {
+    App& a = make(true);
+    a.hidden = true;
+    settle(a);
+    EXPECT_LT(a.visibility.value, 0.004f) << "the closed island hides";
+    EXPECT_FALSE(a.hud_gate()) << "gated notices are not raised while hidden";
+    AppNotification n;
+    n.title = "Yeni ileti";
+    a.push_toast(n);
+    EXPECT_FALSE(a.toast.has_value());
+    a.notify("Hatırlatma", "Çay");
+    for (int i = 0; i < 60; ++i) a.tick(kFrame);
+    EXPECT_TRUE(a.hud_shown);
+    EXPECT_GT(a.visibility.value, 0.99f) << "a reminder still shows";
+}

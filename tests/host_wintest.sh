@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The island on a desktop: start-up log, the pill on screen, single instance,
-# command-line flags that are not flags, --make-icon, and the idle cost.
+# command-line flags that are not flags, --make-icon, the idle cost, the
+# tray icon and remote commands from a second start.
 # Run by CTest under the Wine prefix and Xvfb display that tools/test prepared.
 set -u
 exe="$1"
@@ -63,7 +64,32 @@ wine "$exe" --selftest >/dev/null 2>&1
 rc=$?
 check "a mode not in this build exits non-zero" '[ "$rc" -ne 0 ]'
 
+# Wine's shell accepts the icon on the Xvfb desktop (its system tray window).
+check "the shell took the tray icon" 'grep -q "; tray=true " "$log"'
+
+# Remote commands against the running island.
+remote() { wine "$exe" "$@" >/dev/null 2>&1; echo $?; }
+rc="$(remote --notify Başlık Gövde)"
+check "--notify exits 0 (got $rc)" '[ "$rc" -eq 0 ]'
+check "--notify shows the notice" 'grep -q "bildirim: Başlık | Gövde" "$log"'
+rc="$(remote --remind 10 dk sonra çay)"
+check "--remind exits 0 (got $rc)" '[ "$rc" -eq 0 ]'
+check "--remind logs the reminder" 'grep -q "hatirlatici: 10 dk sonra çay -> " "$log"'
+rc="$(remote --remind anlamsız)"
+check "--remind with no time exits 2 (got $rc)" '[ "$rc" -eq 2 ]'
+rc="$(remote --check-update)"
+check "--check-update with its empty payload exits 0 (got $rc)" '[ "$rc" -eq 0 ]'
+check "--check-update is logged" 'grep -q "update check requested" "$log"'
+rc="$(remote --sor-sesli)"
+check "--sor-sesli while signed out exits 2 (got $rc)" '[ "$rc" -eq 2 ]'
+
+# Nothing on the menu can be chosen from outside (it returns its command), so
+# the island is ended by force.
 wine taskkill /F /IM VemoIsland.exe >/dev/null 2>&1
+wineserver -w
+
+rc="$(remote --notify Başlık Gövde)"
+check "a remote flag with no island exits 1 (got $rc)" '[ "$rc" -eq 1 ]'
 wineserver -w
 rm -rf "$data_unix"
 [ $fail -eq 0 ] && echo "host: all checks passed"

@@ -1,0 +1,152 @@
+// The tray menu's items and states, and its handlers over a quiet App.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app_fixture.h"
+#include "main_tray.h"
+#include "wake.h"
+
+namespace {
+
+const TrayMenuItem* find_item(const std::vector<TrayMenuItem>& items, const std::string& label) {
+    for (const TrayMenuItem& i : items)
+        if (i.label == label) return &i;
+    return nullptr;
+}
+
+std::vector<uint32_t> ids(const TrayMenu& m) {
+    std::vector<uint32_t> out;
+    for (const TrayMenuItem& i : m.items) out.push_back(i.separator ? 999 : i.id);
+    return out;
+}
+
+}  // namespace
+
+using TrayMenuTest = AppFixture;
+
+TEST_F(TrayMenuTest, ItemsInOrderWithTheFallbackLabelsWhenTheAppIsBusy) {
+    TrayMenu m = build_tray_menu(nullptr, true);
+    EXPECT_EQ(ids(m), (std::vector<uint32_t>{1, 3, 4, 6, 7, 10, 8, 0, 0, 12, 11, 2, 5, 999, 9}));
+    EXPECT_EQ(m.items[1].label, "Ara");
+    EXPECT_EQ(m.items[4].label, "Google ile bağlan");
+    EXPECT_TRUE(m.items[5].greyed);
+    EXPECT_FALSE(m.items[5].checked);
+    EXPECT_EQ(m.items[10].label, "Web sitesi (vemo.app)");
+    EXPECT_TRUE(m.items[11].checked);  // autostart value exists
+    EXPECT_EQ(m.items[14].label, "Çıkış");
+}
+
+TEST_F(TrayMenuTest, LabelsAndStatesFollowTheApp) {
+    App& app = make(true);
+    app.hotkey_label = "";
+    app.voice_hotkey_label = "Ctrl + Alt + G";
+    TrayMenu m = build_tray_menu(&app, false);
+    EXPECT_EQ(m.items[1].label, "Ara");  // the search hot key did not register
+    EXPECT_EQ(m.items[3].label, "Sesli asistan (Ctrl + Alt + G)");
+    EXPECT_TRUE(m.items[5].greyed);  // no wake word taught yet
+    EXPECT_FALSE(m.items[5].checked);
+    EXPECT_EQ(m.items[6].label, "“Hey Google”u öğret (3 kez söyle)");
+    EXPECT_FALSE(m.items[11].checked);
+
+    app.hotkey_label = "Win + Alt + Boşluk";
+    app.hidden = true;
+    app.google.signed_in = true;
+    app.google.email = "a@b.c";
+    app.wake_model_present = true;
+    app.wake = true;
+    app.dnd = true;
+    app.wake_sens = 7;  // above 2 counts as 2
+    m = build_tray_menu(&app, false);
+    EXPECT_EQ(m.items[1].label, "Ara (Win + Alt + Boşluk)");
+    EXPECT_EQ(m.items[2].label, "Adayı göster");
+    EXPECT_EQ(m.items[4].label, "Google: a@b.c");
+    EXPECT_FALSE(m.items[5].greyed);
+    EXPECT_TRUE(m.items[5].checked);
+    EXPECT_EQ(m.items[6].label, "“Hey Google”u yeniden öğret");
+    EXPECT_TRUE(m.items[9].checked);
+    const TrayMenuItem* sens = find_item(m.items, "“Hey Google” hassasiyeti");
+    ASSERT_TRUE(sens);
+    ASSERT_EQ(sens->submenu.size(), 3u);
+    EXPECT_EQ(sens->submenu[2].id, 15u);
+    EXPECT_TRUE(sens->submenu[2].checked);
+    EXPECT_FALSE(sens->submenu[1].checked);
+}
+
+TEST_F(TrayMenuTest, MicrophoneSubmenuShowsTheDefaultAndAtMostThirty) {
+    App& app = make(true);
+    app.microphones = {""};
+    TrayMenu m = build_tray_menu(&app, false);
+    const TrayMenuItem* mic = find_item(m.items, "Mikrofon");
+    ASSERT_TRUE(mic);
+    ASSERT_EQ(mic->submenu.size(), 1u);
+    EXPECT_EQ(mic->submenu[0].label, "Windows varsayılanı");
+    EXPECT_TRUE(mic->submenu[0].checked);
+
+    app.microphones.clear();
+    for (int i = 0; i < 35; ++i) app.microphones.push_back("Mic " + std::to_string(i));
+    app.mic = "Mic 4";
+    m = build_tray_menu(&app, false);
+    mic = find_item(m.items, "Mikrofon");
+    ASSERT_EQ(mic->submenu.size(), 30u);
+    EXPECT_EQ(m.mics.size(), 30u);
+    EXPECT_EQ(mic->submenu[29].id, 129u);
+    EXPECT_TRUE(mic->submenu[4].checked);
+    EXPECT_FALSE(mic->submenu[0].checked);
+}
+
+TEST_F(TrayMenuTest, HandlersFlipTheSettingsAndTheWakeSwitches) {
+    App& app = make(true);
+    app.dnd = false;
+    toggle_do_not_disturb(app);
+    EXPECT_TRUE(app.dnd);
+    EXPECT_EQ(app.hud_title, "Rahatsız etme açık · bildirim balonları susturuldu");
+    toggle_do_not_disturb(app);
+    EXPECT_EQ(app.hud_title, "Rahatsız etme kapalı");
+
+    struct Case { uint32_t id; uint8_t level; float factor; const char* body; };
+    for (const Case& c : {Case{13, 0, 0.85f, "Düşük"}, Case{14, 1, 1.0f, "Normal"}, Case{15, 2, 1.18f, "Yüksek"}}) {
+        set_wake_sensitivity(app, c.id);
+        EXPECT_EQ(app.wake_sens, c.level);
+        EXPECT_FLOAT_EQ(wake_sensitivity.load(), c.factor);
+        EXPECT_EQ(app.hud_body, c.body);
+    }
+
+    app.wake = true;
+    toggle_wake_word(app);
+    EXPECT_FALSE(app.wake);
+    EXPECT_FALSE(wake_enabled.load());
+    EXPECT_EQ(app.hud_title, "“Hey Google” kapalı");
+    toggle_wake_word(app);
+    EXPECT_TRUE(wake_enabled.load());
+    EXPECT_EQ(app.hud_title, "“Hey Google” açık");
+
+    request_update_check(app);  // no update thread: only the notice
+    EXPECT_EQ(app.hud_title, "Güncellemeler denetleniyor");
+    EXPECT_EQ(app.hud_body, "şu an v2.4.0");
+}
+
+TEST_F(TrayMenuTest, GoogleConnectOpensThePageWhenSignedInElseStartsSignIn) {
+    App& app = make(true);
+    google_connect(app);
+    EXPECT_EQ(app.hud_title, "Google girişi tarayıcıda açılıyor");
+    EXPECT_FALSE(app.open);
+
+    app.google.signed_in = true;
+    app.focus = TextField::Search;
+    google_connect(app);
+    EXPECT_TRUE(app.open);
+    EXPECT_EQ(app.page, Page::Google);
+    EXPECT_EQ(app.remembered_page, Page::Google);
+    EXPECT_EQ(app.focus, TextField::None);
+
+    app.open = false;
+    app.google.needs_consent = true;
+    app.start_google_sign_in();
+    EXPECT_EQ(app.hud_title, "Google izinleri güncelleniyor");
+    app.google.needs_consent = false;
+    app.google.email = "a@b.c";
+    app.start_google_sign_in();
+    EXPECT_EQ(app.hud_title, "Google zaten bağlı");
+    EXPECT_EQ(app.hud_body, "a@b.c");
+}
