@@ -2,13 +2,13 @@
 //
 // Index
 //   Start-up failures and small helpers
-//   Monitor placement
-//   Page choice and the openers shared by tray, hot key and drop target
+//   Page choice and the openers shared by hot key and drop target
 //   Window procedure
-//   Window effects
 //   Frame loop
 //   Local modes
 //   run_main
+// (Monitor placement and the window effects live in main_effects_win.cpp,
+// the tray in main_tray_win.cpp, remote commands in main_remote*.cpp.)
 
 #include <cmath>
 #include <cstdlib>
@@ -23,7 +23,6 @@
 #include "main.h"
 #include "main_remote.h"
 #include "main_win.h"
-#include "wake.h"
 #include "search.h"
 #include "sys_audio.h"
 #include "sys_drop.h"
@@ -33,12 +32,12 @@
 #include "sys_shell.h"
 #include "sys_thread.h"
 #include "sys_win.h"
+#include "wake.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>
 #include <shellapi.h>
 #include <shellscalingapi.h>
-
 
 // ---- Start-up failures and small helpers ----------------------------------------------------
 
@@ -73,7 +72,7 @@ void pointer_units(LPARAM lp, float& x, float& y, float scale) {
 }  // namespace
 
 
-// ---- Page choice and the openers shared by tray, hot key and drop target --------------------
+// ---- Page choice and the openers shared by hot key and drop target --------------------
 
 namespace {
 
