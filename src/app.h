@@ -542,6 +542,8 @@ struct App {
     void update_browser_hide(std::string_view exe_path, bool skip);
     // A radio switch's result; failures come with a hint to the Windows settings.
     void show_settings_hint(std::string text);
+    // WM_CLIPBOARDUPDATE: records what was copied and announces it (app_clipboard.cpp).
+    void on_clipboard_update();
 };
 
 // The path of state.txt in the data folder (the folder is created on the way).

@@ -177,6 +177,9 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_RBUTTONUP:
             show_tray_menu(window);  // the island's right click shows the tray's menu
             return 0;
+        case WM_CLIPBOARDUPDATE:
+            with_app([](App& app) { app.on_clipboard_update(); });
+            return 0;
         case WM_APP_MEDIA: case WM_APP_SYSMON: case WM_APP_WEATHER: case WM_APP_NOTIFS:
         case WM_APP_STEAM: case WM_APP_UPDATE: case WM_APP_GOOGLE: case WM_APP_WAKE:
             return 0;

@@ -37,3 +37,21 @@ TEST(AppOnWindows, ReadsThemeAndAutostartFromTheRegistry) {
     EXPECT_FALSE(missing->dark_mode) << "a missing value means light";
     EXPECT_LE(missing->battery, 100);
 }
+
+#include "sys_clipboard.h"
+
+TEST(AppOnWindows, ClipboardHistoryReadsTheRealClipboard) {
+    ScopedDataDir data;
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    AppInit init;
+    init.window = owner;
+    auto app = std::make_unique<App>(std::move(init));
+    app->now = 5;
+    set_clipboard_text(owner, "Panodaki İstanbul metni");
+    app->on_clipboard_update();
+    ASSERT_EQ(app->clips.size(), 1u);
+    EXPECT_EQ(std::get<ClipEntry::Text>(app->clips[0].kind).text, "Panodaki İstanbul metni");
+    EXPECT_EQ(app->hud_title, "Panodaki İstanbul metni");
+    DestroyWindow(owner);
+}
