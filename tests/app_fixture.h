@@ -10,6 +10,14 @@
 #include "sys_desktop.h"
 #include "test_support.h"
 
+// An App built as the host builds it, optionally drawing into `renderer`.
+inline std::unique_ptr<App> make_test_app(bool quiet, std::unique_ptr<Renderer> renderer = nullptr) {
+    AppInit init;
+    init.quiet = quiet;
+    init.renderer = std::move(renderer);
+    return std::make_unique<App>(std::move(init));
+}
+
 struct AppFixture : ::testing::Test {
     ScopedDataDir data;
     std::unique_ptr<App> app;
@@ -26,9 +34,7 @@ struct AppFixture : ::testing::Test {
         reset_fake_machine();
     }
     App& make(bool quiet) {
-        AppInit init;
-        init.quiet = quiet;
-        app = std::make_unique<App>(std::move(init));
+        app = make_test_app(quiet);
         return *app;
     }
 };

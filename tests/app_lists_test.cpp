@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "app.h"
+#include "app_fixture.h"
 #include "test_support.h"
 
 namespace {
-std::unique_ptr<App> quiet_app() {
-    AppInit init;
-    init.quiet = true;
-    return std::make_unique<App>(std::move(init));
-}
+std::unique_ptr<App> quiet_app() { return make_test_app(true); }
 }  // namespace
 
 TEST(RadioHint, OnlyFailuresAreShownWithTheSettingsHint) {

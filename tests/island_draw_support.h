@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app.h"
+#include "app_fixture.h"
 #include "gfx_record.h"
 #include "sys_os.h"
 #include "sys_text.h"
@@ -59,10 +60,7 @@ struct IslandDrawTest : ::testing::Test {
     void SetUp() override {
         auto r = std::make_unique<RecordingRenderer>();
         rec = r.get();
-        AppInit init;
-        init.quiet = true;
-        init.renderer = std::move(r);
-        app = std::make_unique<App>(std::move(init));
+        app = make_test_app(true, std::move(r));
         app->now = 100;
         app->has_battery = false;
         pin_local(2026, 12, 9, 9, 5);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app.h"
+#include "app_fixture.h"
 #include "gfx_record.h"
 #include "ui_frame.h"
 
@@ -13,10 +14,7 @@ struct Frame {
         auto r = std::make_unique<RecordingRenderer>(1.0f);
         (void)r->resize_dib(900, 470, 1.0f);
         rec = r.get();
-        AppInit init;
-        init.quiet = quiet;
-        init.renderer = std::move(r);
-        app = std::make_unique<App>(std::move(init));
+        app = make_test_app(quiet, std::move(r));
         app->full_present = false;
     }
 };

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app.h"
+#include "app_fixture.h"
 #include "gfx_record.h"
 #include "test_support.h"
 #include "ui_widgets.h"
@@ -22,10 +23,7 @@ struct WidgetTest : ::testing::Test {
     void SetUp() override {
         auto r = std::make_unique<RecordingRenderer>();
         rec = r.get();
-        AppInit init;
-        init.quiet = true;
-        init.renderer = std::move(r);
-        app = std::make_unique<App>(std::move(init));
+        app = make_test_app(true, std::move(r));
         app->record_hits = true;
         ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
     }
