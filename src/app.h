@@ -544,6 +544,17 @@ struct App {
     void show_settings_hint(std::string text);
     // WM_CLIPBOARDUPDATE: records what was copied and announces it (app_clipboard.cpp).
     void on_clipboard_update();
+
+    // ---- Time and control-centre pages (pages_time.cpp, pages_control.cpp) ----
+    // Each draws its body inside the content rectangle of the open island's rect.
+    void draw_time_page(const RectF& island);
+    void draw_control_page(const RectF& island);
+
+    // ---- Shelf, clipboard and notes pages (pages_shelf.cpp, pages_notes.cpp) ----
+    // Each draws inside the content rectangle of the island rect it is given.
+    void draw_shelf_page(const RectF& island);
+    void draw_clip_page(const RectF& island);
+    void draw_notes_page(const RectF& island);
 };
 
 // The path of state.txt in the data folder (the folder is created on the way).

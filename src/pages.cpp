@@ -45,9 +45,14 @@ void App::draw_page(Page p, const RectF& rect) {
     const float saved_alpha = renderer ? renderer->global_alpha : 1.0f;
     switch (p) {
         case Page::Home: draw_home_page(*this, rect); break;
+        case Page::Control: draw_control_page(rect); break;
+        case Page::Time: draw_time_page(rect); break;
+        case Page::Shelf: draw_shelf_page(rect); break;
+        case Page::Clip: draw_clip_page(rect); break;
+        case Page::Notes: draw_notes_page(rect); break;
         // Pages whose bodies are not built yet draw nothing below their header.
-        case Page::Media: case Page::Control: case Page::Time: case Page::Steam: case Page::Shelf:
-        case Page::Clip: case Page::Notifs: case Page::Notes: case Page::System: case Page::Calendar:
+        case Page::Media: case Page::Steam:
+        case Page::Notifs: case Page::System: case Page::Calendar:
         case Page::Google: case Page::Gemini: case Page::Search: case Page::Settings:
             break;
     }

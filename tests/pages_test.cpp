@@ -88,10 +88,17 @@ TEST_F(PageFrameTest, EmptyStateAndListCulling) {
 }
 
 TEST_F(PageFrameTest, UnbuiltPagesDrawNothingAndTheAlphaComesBack) {
+    // Pages whose bodies exist draw; every page hands the alpha back.
+    auto built = [](Page p) {
+        return p == Page::Control || p == Page::Time || p == Page::Shelf || p == Page::Clip || p == Page::Notes;
+    };
     for (int p = 1; p < kPageCount; ++p) {
         rec->global_alpha = 0.7f;
+        rec->calls.clear();
         app->draw_page(page_at(p), {90, 8, 720, 330});
-        EXPECT_TRUE(rec->calls.empty()) << page_name(page_at(p));
+        if (!built(page_at(p))) {
+            EXPECT_TRUE(rec->calls.empty()) << page_name(page_at(p));
+        }
         EXPECT_FLOAT_EQ(rec->global_alpha, 0.7f);
     }
     app->draw_page(Page::Home, {90, 8, 720, 302});

@@ -1,0 +1,144 @@
+// The notes page drawn into the recording renderer: the hint and summary of
+// empty lists, reminder rows with their time left, note rows with the partly
+// done tick, the hover-revealed controls and the culling of a scrolled list.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "island_draw_support.h"
+#include "pages.h"
+
+namespace {
+
+struct NotesPageTest : IslandDrawTest {
+    // The island rect (90, 8, 720, 300) puts the page body at (114, 64, 672, 178).
+    static constexpr float kX = 114, kY = 64, kW = 672, kH = 178;
+    static constexpr const char* kHint = "Henüz not yok. Yaz, Enter'a bas · zaman yazarsan hatırlatıcı olur";
+
+    void draw_notes() {
+        app->hits.clear();
+        app->record_hits = true;
+        ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
+        app->draw_page(Page::Notes, {90, 8, 720, 300});
+    }
+    void add_note(std::string text, bool done = false, float fade = -1) {
+        NoteItem n;
+        n.text = std::move(text);
+        n.done = done;
+        n.fade = fade < 0 ? (done ? 1.0f : 0.0f) : fade;
+        app->notes.push_back(n);
+    }
+    void hover(const Action& a) {
+        app->hovered = a;
+        app->hover.value = 1;
+    }
+    bool has_hit(ActionKind k) const {
+        for (const HitRegion& h : app->hits)
+            if (h.action.kind == k) return true;
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST_F(NotesPageTest, EmptyListsShowHintAndZeroSummaryWithoutClearButton) {
+    draw_notes();
+    const DrawCall* hint = text(kHint);
+    ASSERT_NE(hint, nullptr);
+    expect_rect(hint->rect, kX, kY + 50, kW, kH - 80);
+    EXPECT_NE(text("0 açık · 0 tamamlandı"), nullptr);
+    EXPECT_EQ(text("Tamamlananları temizle"), nullptr);
+    EXPECT_FALSE(has_hit(ActionKind::NotesClear));
+    EXPECT_EQ(hit_at(kX + 100, kY + 20).kind, ActionKind::Field) << "the note field";
+}
+
+TEST_F(NotesPageTest, RemindersComeFirstWithTimeLeftAndDeleteRegion) {
+    const int64_t now = *app->wall_clock.unix_seconds;  // 09:05 local
+    app->reminders.push_back({"Su iç", now + 600, 1});
+    app->reminders.push_back({"Doktor", now + 3600 * 5 + 25 * 60, 2});
+    draw_notes();
+    EXPECT_EQ(text(kHint), nullptr);
+    ASSERT_NE(text("Su iç"), nullptr);
+    EXPECT_NE(text("10 dk sonra"), nullptr);
+    EXPECT_NE(text("14:30"), nullptr);
+    const DrawCall* second = text("Doktor");
+    ASSERT_NE(second, nullptr);
+    expect_rect(second->rect, kX + 40, kY + 50 + 40, kW - 220, 36);
+    EXPECT_NE(text("0 açık · 0 tamamlandı · 2 hatırlatıcı"), nullptr);
+    Action a = hit_at(kX + kW - 20, kY + 50 + 40 + 18);
+    EXPECT_EQ(a.kind, ActionKind::RemDel);
+    EXPECT_EQ(a.index, 1);
+}
+
+TEST_F(NotesPageTest, NoteRowsCountByDoneFlagAndHoverRevealsControls) {
+    app->reminders.push_back({"Toplantı", *app->wall_clock.unix_seconds + 120, 1});
+    add_note("ekmek al");
+    add_note("faturayı öde", true);
+    add_note("yarı bitti", false, 0.5f);
+    const float row1 = kY + 50 + 40 * 2;  // note 1 follows the reminder and note 0
+    struct Case {
+        bool signed_in;
+        bool chip;
+    } cases[] = {{true, true}, {false, false}};
+    for (const Case& c : cases) {
+        app->google.signed_in = c.signed_in;
+        hover(Action::at(ActionKind::Note, 1));
+        draw_notes();
+        EXPECT_NE(text("2 açık · 1 tamamlandı · 1 hatırlatıcı"), nullptr) << "the flag, not the fade, counts";
+        EXPECT_EQ(text("Görevlere") != nullptr, c.chip);
+        EXPECT_EQ(has_hit(ActionKind::NoteTask), c.chip);
+        Action a = hit_at(kX + 200, row1 + 18);
+        EXPECT_EQ(a.kind, ActionKind::Note);
+        EXPECT_EQ(a.index, 1);
+        a = hit_at(kX + kW - 20, row1 + 2);
+        EXPECT_EQ(a.kind, ActionKind::NoteDel);
+        EXPECT_EQ(a.index, 1);
+        if (c.chip) {
+            a = hit_at(kX + kW - 76, row1 + 18);
+            EXPECT_EQ(a.kind, ActionKind::NoteTask);
+            EXPECT_EQ(a.index, 1);
+        }
+        // The unhovered note keeps only its toggle region.
+        EXPECT_EQ(hit_at(kX + kW - 20, row1 - 40 + 18).kind, ActionKind::Note);
+        EXPECT_EQ(hit_at(kX + kW - 50, kY + kH - 12).kind, ActionKind::NotesClear);
+    }
+}
+
+TEST_F(NotesPageTest, HalfDoneNoteGrowsDiscAndStrikeThroughPartly) {
+    add_note("yarı bitti", false, 0.5f);
+    draw_notes();
+    const float e = 1 - 0.125f;  // ease-out cubic of 0.5
+    const float c = kY + 50 + 18;
+    bool disc = false, strike = false;
+    for (const DrawCall& d : rec->calls) {
+        if (d.op == DrawOp::FillCircle && std::abs(d.radius - 9.2f * e) < 1e-3f) disc = true;
+        if (d.op == DrawOp::Line && std::abs(d.stroke - 1.4f) < 1e-3f) {
+            strike = true;
+            const float width = rec->measure_text("yarı bitti", 13.5f, FontFamily::Text, 500);
+            expect_rect(d.rect, kX + 40, c, e * width, 0);
+        }
+    }
+    EXPECT_TRUE(disc);
+    EXPECT_TRUE(strike);
+    ASSERT_NE(text("yarı bitti"), nullptr);
+    EXPECT_NEAR(text("yarı bitti")->color.a, 0.7f, 1e-4f);
+    EXPECT_NE(text("1 açık · 0 tamamlandı"), nullptr);
+}
+
+TEST_F(NotesPageTest, ScrolledRowsOutsideTheViewportDrawAndRegisterNothing) {
+    for (int i = 0; i < 12; ++i) add_note("not " + std::to_string(i));
+    app->notes_scroll = 40 * 5;
+    draw_notes();
+    EXPECT_EQ(text("not 3"), nullptr);
+    const DrawCall* top = text("not 5");
+    ASSERT_NE(top, nullptr);
+    EXPECT_NEAR(top->rect.y, kY + 50, 1e-3f);
+    EXPECT_EQ(text("not 11"), nullptr) << "below the viewport";
+    for (const HitRegion& h : app->hits)
+        if (h.action.kind == ActionKind::Note) {
+            EXPECT_GE(h.action.index, 4);
+        }
+    Action a = hit_at(kX + 200, kY + 50 + 10);
+    EXPECT_EQ(a.kind, ActionKind::Note);
+    EXPECT_EQ(a.index, 5);
+}
