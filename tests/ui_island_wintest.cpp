@@ -310,4 +310,22 @@ TEST_F(IslandShots, OpenHomePage) {
     EXPECT_GT(ink(*g, pixel_box(*g, c.x + 230, c.y + 80, 220, 20)), 20) << "Müzik çalmıyor";
 }
 
+TEST_F(IslandShots, OpenPagesDrawTheirContent) {
+    App& a = *app;
+    a.notes.push_back(NoteItem{"Süt al", a.next_id++, 0, false});
+    a.notes.push_back(NoteItem{"Faturayı öde", a.next_id++, 1, true});
+    a.reminders.push_back(ReminderItem{"Toplantı", *a.wall_clock.unix_seconds + 1800, a.next_id++});
+    a.clips.insert(a.clips.begin(), ClipEntry{"09:02", ClipEntry::Text{"Kopyalanan metin örneği"}, a.next_id++, false});
+    a.clips.insert(a.clips.begin(), ClipEntry{"09:04", ClipEntry::Files{{"C:\\Belgeler\\rapor.pdf"}}, a.next_id++, true});
+    a.shelf.push_back(ShelfItem{"C:\\Belgeler\\rapor.pdf", "rapor.pdf", "PDF · 1,5 MB", nullptr, a.next_id++});
+    a.shelf.push_back(ShelfItem{"C:\\Resimler", "Resimler", "Klasör", nullptr, a.next_id++});
+    const Page pages[] = {Page::Time, Page::Control, Page::Shelf, Page::Clip, Page::Notes};
+    for (Page p : pages) {
+        a.time_mode = 0;
+        std::string name = std::string("open_") + page_key(p);
+        // The body lies below the header row: its texts and shapes must show.
+        run({name, IslandMode::open(p), nullptr, {40, 70, 640, 150}});
+    }
+}
+
 }  // namespace
