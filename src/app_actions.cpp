@@ -47,22 +47,6 @@ constexpr double kFirstTakeDelay = 0.4, kTeachingNoticeSeconds = 120;
 
 bool is_field(uint8_t v) { return v <= static_cast<uint8_t>(TextField::Gemini); }
 
-// The entry's words joined by single spaces.
-std::string one_spaced(std::string_view text) {
-    std::string out;
-    std::u32string chars = utf8_to_u32(text);
-    bool gap = false;
-    for (char32_t c : chars) {
-        if (is_white_space(c)) {
-            gap = !out.empty();
-            continue;
-        }
-        if (gap) out += ' ';
-        gap = false;
-        append_utf8(out, c);
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -503,7 +487,7 @@ void App::ask_about_clip(uint16_t index, uint8_t mode) {
     const auto* t = std::get_if<ClipEntry::Text>(&clips[index].kind);
     if (!t) return;
     std::string body = take_chars(t->text, kClipAskBody);
-    std::string short_form = take_chars(one_spaced(t->text), kClipAskShort);
+    std::string short_form = take_chars(join_words(t->text), kClipAskShort);
     std::string label, prompt;
     if (mode == 0) {
         label = fmt::format("Özetle: {}…", short_form);

@@ -21,25 +21,7 @@ constexpr uint32_t kNoticePictureSide = 120;
 constexpr double kClipNoticeGap = 0.4;
 
 // The words of a text joined by single spaces, cut to 60 characters.
-std::string notice_title(std::string_view text) {
-    std::string out;
-    size_t i = 0;
-    std::string word;
-    auto flush = [&] {
-        if (word.empty()) return;
-        if (!out.empty()) out += ' ';
-        out += word;
-        word.clear();
-    };
-    while (i < text.size()) {
-        size_t start = i;
-        char32_t c = next_code_point(text, i);
-        if (is_white_space(c)) flush();
-        else word.append(text.substr(start, i - start));
-    }
-    flush();
-    return take_chars(out, 60);
-}
+std::string notice_title(std::string_view text) { return take_chars(join_words(text), 60); }
 
 }  // namespace
 

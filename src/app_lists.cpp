@@ -29,14 +29,6 @@ bool same_path_ignoring_ascii_case(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The last component of a path with either separator.
-std::string last_component(std::string_view path) {
-    std::string_view p = path;
-    while (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.remove_suffix(1);
-    size_t cut = p.find_last_of("\\/");
-    std::string_view name = cut == std::string_view::npos ? p : p.substr(cut + 1);
-    return name.empty() ? std::string(path) : std::string(name);
-}
 
 }  // namespace
 
@@ -59,7 +51,7 @@ void App::add_to_shelf(std::vector<std::string> paths, bool save) {
                                    [&](const ShelfItem& s) { return same_path_ignoring_ascii_case(s.path, path); });
         if (present) continue;
         ShelfItem item;
-        item.name = last_component(path);
+        item.name = path_last_component(path);
         item.detail = shelf_detail(item.name, *info);
         uint32_t px = static_cast<uint32_t>(std::lround(52 * scale_px));
         item.thumbnail = shell_thumbnail(path, px, px, true);

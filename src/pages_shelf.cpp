@@ -15,6 +15,7 @@
 #include "app.h"
 #include "gfx.h"
 #include "pages.h"
+#include "sys_os.h"
 #include "sys_text.h"
 #include "ui_widgets.h"
 
@@ -125,28 +126,6 @@ constexpr float kRowPitch = 46, kRowH = 42, kFooterSpace = 30;
 constexpr size_t kTitleChars = 160, kTitleFiles = 3;
 constexpr float kChipW = 58, kChipH = 22, kChipPitch = 62;
 
-// Every run of white space becomes one space; leading and trailing runs go.
-std::string single_spaced(std::string_view text) {
-    std::string out;
-    bool gap = false;
-    for (char32_t ch : utf8_to_u32(text)) {
-        if (is_white_space(ch)) {
-            gap = !out.empty();
-            continue;
-        }
-        if (gap) out += ' ';
-        gap = false;
-        append_utf8(out, ch);
-    }
-    return out;
-}
-
-// The last component of a stored path, either separator.
-std::string_view last_component(std::string_view path) {
-    const size_t cut = path.find_last_of("\\/");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
-
 struct ClipTexts {
     std::string title, subtitle;
 };
@@ -154,12 +133,12 @@ struct ClipTexts {
 ClipTexts clip_texts(const ClipEntry& e) {
     ClipTexts out;
     if (const auto* t = std::get_if<ClipEntry::Text>(&e.kind)) {
-        out.title = take_chars(single_spaced(t->text), kTitleChars);
+        out.title = take_chars(join_words(t->text), kTitleChars);
         out.subtitle = fmt::format("{} karakter", char_count(t->text));
     } else if (const auto* f = std::get_if<ClipEntry::Files>(&e.kind)) {
         for (size_t k = 0; k < f->paths.size() && k < kTitleFiles; ++k) {
             if (k) out.title += ", ";
-            out.title += sanitize_utf8(last_component(f->paths[k]));
+            out.title += sanitize_utf8(path_last_component(f->paths[k]));
         }
         out.subtitle = fmt::format("{} dosya", f->paths.size());
     } else if (const auto* p = std::get_if<ClipEntry::Picture>(&e.kind)) {

@@ -24,6 +24,16 @@ bool local_time_of(int64_t unix_seconds, LocalTime& out);
 // Seconds since an arbitrary start; never goes backwards.
 double monotonic_seconds();
 
+// The last component of a path with either separator (trailing separators
+// ignored); the whole path when there is none.
+inline std::string path_last_component(std::string_view path) {
+    std::string_view p = path;
+    while (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.remove_suffix(1);
+    size_t cut = p.find_last_of("\\/");
+    std::string_view name = cut == std::string_view::npos ? p : p.substr(cut + 1);
+    return name.empty() ? std::string(path) : std::string(name);
+}
+
 // The platform's path separator joins the parts.
 std::string path_join(std::string_view dir, std::string_view name);
 // Creates the folder and its missing parents; true when it exists afterwards.

@@ -286,3 +286,20 @@ std::string_view trim_end(std::string_view s) {
 }
 
 std::string_view trim(std::string_view s) { return trim_end(trim_start(s)); }
+
+std::string join_words(std::string_view text) {
+    std::string out;
+    bool gap = false;
+    size_t i = 0;
+    while (i < text.size()) {
+        char32_t c = next_code_point(text, i);
+        if (is_white_space(c)) {
+            gap = !out.empty();
+            continue;
+        }
+        if (gap) out += ' ';
+        gap = false;
+        append_utf8(out, c);
+    }
+    return out;
+}

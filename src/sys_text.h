@@ -42,6 +42,10 @@ void append_upper(std::u32string& out, char32_t c);
 std::string to_lower(std::string_view s);
 std::string to_upper(std::string_view s);
 
+// The words of a text joined by single spaces: every run of white space
+// becomes one space, leading and trailing runs go.
+std::string join_words(std::string_view s);
+
 // Trimming by Unicode White_Space.
 std::string_view trim(std::string_view s);
 std::string_view trim_start(std::string_view s);

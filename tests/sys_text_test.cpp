@@ -1,4 +1,5 @@
 #include "sys_text.h"
+#include "sys_os.h"
 
 #include <gtest/gtest.h>
 
@@ -186,3 +187,15 @@ TEST(Trim, ByUnicodeWhiteSpace) {
 }
 
 }  // namespace
+
+TEST(JoinWords, CollapsesUnicodeWhiteSpaceRuns) {
+    struct Case { const char* in; const char* out; };
+    const Case cases[] = {
+        {"", ""}, {"   ", ""}, {"a", "a"}, {"  iki   boşluk\n\tsatır  ", "iki boşluk satır"},
+        {"a\u00A0\u2003b", "a b"}, {"bozuk \xff metin", "bozuk \xEF\xBF\xBD metin"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(join_words(c.in), c.out) << c.in;
+    EXPECT_EQ(path_last_component("C:\\Belgeler\\rapor.pdf"), "rapor.pdf");
+    EXPECT_EQ(path_last_component("C:\\Resimler\\"), "Resimler");
+    EXPECT_EQ(path_last_component("/"), "/");
+}
