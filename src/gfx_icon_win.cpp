@@ -12,13 +12,7 @@ Result<void*> create_app_hicon(uint32_t size) {
     if (px.empty() || size > 0x7FFFFFFFu) return make_error("create_app_hicon: no icon of size " + std::to_string(size),
                                                          static_cast<int32_t>(E_INVALIDARG));
     const LONG n = static_cast<LONG>(size);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = n;
-    bi.bmiHeader.biHeight = -n;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = top_down_bitmap_info(n, n);
     void* bits = nullptr;
     UniqueGdi<HBITMAP> color(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!color.get() || !bits) return last_error("CreateDIBSection");

@@ -210,13 +210,7 @@ Status D2dRenderer::resize_dib(int32_t width, int32_t height, float scale) {
         return make_error("CreateDIBSection: the bitmap size " + std::to_string(width) + " x " + std::to_string(height) +
                               " is not possible",
                           static_cast<int32_t>(E_INVALIDARG));
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;  // top-down rows
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = top_down_bitmap_info(width, height);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(mem_dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!dib || !bits) {

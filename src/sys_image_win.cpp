@@ -215,13 +215,7 @@ std::optional<Image> grab_screen(int32_t left, int32_t top, int32_t w, int32_t h
     image.width = static_cast<uint32_t>(w);
     image.height = static_cast<uint32_t>(h);
     image.pixels.resize(static_cast<size_t>(bytes));
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = top_down_bitmap_info(w, h);
     if (GetDIBits(mem.get(), bitmap.get(), 0, static_cast<UINT>(h), image.pixels.data(), &bi, DIB_RGB_COLORS) == 0)
         return std::nullopt;
     for (size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;

@@ -20,6 +20,18 @@ Error win_error(const char* call, HRESULT hr);
 Error last_error(const char* call);  // from GetLastError()
 std::string system_message(DWORD code);
 
+// A 32-bit top-down BGRA bitmap description (negative height: first row on top).
+inline BITMAPINFO top_down_bitmap_info(LONG width, LONG height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
 // One owner per kernel handle (CloseHandle; INVALID_HANDLE_VALUE and null are empty).
 class UniqueHandle {
 public:
