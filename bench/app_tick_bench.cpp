@@ -3,28 +3,10 @@
 // loop sleep (WaitMs), never ask for a frame.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 
 #include "app.h"
-
-// ---- Allocation counter (this benchmark binary only) ----------------------------
-
-namespace {
-std::atomic<uint64_t> g_allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-
-// ---- Benchmark ------------------------------------------------------------------------
+#include "bench_support.h"
 
 namespace {
 
@@ -35,7 +17,7 @@ void BM_IdleTick(benchmark::State& state) {
     for (int i = 0; i < 240; ++i) app->tick(1.0f / 60.0f);  // the start-up frame and any settling
 
     uint64_t waits = 0, frames = 0;
-    uint64_t before = g_allocations.load();
+    uint64_t before = allocations();
     for (auto _ : state) {
         App::TickResult r = app->tick(1.0f / 60.0f);
         if (r.wait.tag == FrameWait::WaitMs)
@@ -44,11 +26,11 @@ void BM_IdleTick(benchmark::State& state) {
             ++frames;
         benchmark::DoNotOptimize(r);
     }
-    uint64_t allocations = g_allocations.load() - before;
+    uint64_t made = allocations() - before;
 
-    state.counters["allocations"] = static_cast<double>(allocations);
+    state.counters["allocs"] = benchmark::Counter(static_cast<double>(made), benchmark::Counter::kAvgIterations);
     state.counters["frames_asked"] = static_cast<double>(frames);
-    if (allocations != 0) state.SkipWithError("an idle tick allocated");
+    if (made != 0) state.SkipWithError("an idle tick allocated");
     if (frames != 0 || waits == 0) state.SkipWithError("an idle tick asked for a frame instead of a wait");
 }
 BENCHMARK(BM_IdleTick);
