@@ -26,10 +26,9 @@ std::optional<std::string> App::add_reminder(std::string_view phrase) {
 }
 
 void App::update_search() {
-    // The list is copied under its lock and the lock let go before any row is built.
-    std::vector<AppEntry> installed;
-    if (std::optional<AppsIndex> index = apps.snapshot()) installed = std::move(index->apps);
-    search_rows = search_page_rows(installed, search_text, time_of_day(), google.signed_in);
+    // Only the pointer is taken under the lock; the list itself never changes.
+    AppListRef installed = published_apps(apps);
+    search_rows = search_page_rows(*installed, search_text, time_of_day(), google.signed_in);
     search_sel_index = 0;
     redraw = true;
 }

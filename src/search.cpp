@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -219,6 +220,23 @@ std::vector<AppEntry> build_app_index(const std::vector<RawAppItem>& items) {
     return list;
 }
 
+void publish_apps(const SharedAppsIndex& index, std::vector<AppEntry> apps) {
+    AppListRef next = std::make_shared<const AppList>(std::move(apps));
+    AppListRef old;
+    if (auto guard = index.lock()) {
+        old = std::exchange((*guard)->apps, std::move(next));
+        (*guard)->ready = true;
+    }
+    // `old` (or the dropped list) is freed here, after the lock is let go.
+}
+
+AppListRef published_apps(const SharedAppsIndex& index) {
+    static const AppListRef empty = std::make_shared<const AppList>();
+    AppListRef list;
+    if (auto guard = index.lock()) list = (*guard)->apps;
+    return list ? list : empty;
+}
+
 // ---- App match scoring ------------------------------------------------------
 
 std::optional<int32_t> app_match_score(std::string_view folded_query, const AppEntry& app) {
@@ -246,17 +264,25 @@ std::vector<SearchRow> search_rows(const std::vector<AppEntry>& apps, std::strin
             size_t name_len;
             size_t index;
         };
-        std::vector<Scored> kept;
-        for (size_t i = 0; i < apps.size(); ++i)
-            if (auto s = score_prepared(prepared, apps[i])) kept.push_back({*s, apps[i].name.size(), i});
         // Ordering by list position last makes this total order equal to a stable sort.
         auto better = [](const Scored& a, const Scored& b) {
             if (a.score != b.score) return a.score > b.score;
             if (a.name_len != b.name_len) return a.name_len < b.name_len;
             return a.index < b.index;
         };
-        const size_t n = std::min(app_slots, kept.size());
-        std::partial_sort(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(n), kept.end(), better);
+        // Only the best few are kept, in order: no allocation per matching app.
+        std::array<Scored, kSearchMaxRows> kept;
+        const size_t slots = std::min(app_slots, kept.size());
+        size_t n = 0;
+        for (size_t i = 0; i < apps.size(); ++i) {
+            auto s = score_prepared(prepared, apps[i]);
+            if (!s) continue;
+            Scored c{*s, apps[i].name.size(), i};
+            if (n == slots && !better(c, kept[n - 1])) continue;
+            size_t at = n < slots ? n++ : n - 1;
+            for (; at > 0 && better(c, kept[at - 1]); --at) kept[at] = kept[at - 1];
+            kept[at] = c;
+        }
         for (size_t k = 0; k < n; ++k) {
             const AppEntry& app = apps[kept[k].index];
             rows.push_back(make_row(SearchRowKind::App, app.id, app.name, kLabelApp));

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,12 +34,24 @@ struct AppEntry {
     std::string id;    // parsing name inside the Applications folder
 };
 
-// Filled once by the "apps" thread; `ready` turns true when the list is final.
+// A published list is never changed in place: a new index replaces it whole,
+// so a search holds one without a lock and without copying it.
+using AppList = std::vector<AppEntry>;
+using AppListRef = std::shared_ptr<const AppList>;
+
+// Filled by the "apps" thread; `ready` turns true when the list is final.
 struct AppsIndex {
     bool ready = false;
-    std::vector<AppEntry> apps;
+    AppListRef apps;  // null until a list is published
 };
 using SharedAppsIndex = Shared<AppsIndex>;
+
+// Replaces the published list and marks the index ready; a poisoned lock
+// drops the new list. The old list lives on while a search still holds it.
+void publish_apps(const SharedAppsIndex& index, std::vector<AppEntry> apps);
+// The list published last (an empty one before any, or when the lock is
+// poisoned); the lock is held only to copy the pointer.
+AppListRef published_apps(const SharedAppsIndex& index);
 
 // One item as the shell enumerates it.
 struct RawAppItem {

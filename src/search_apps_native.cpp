@@ -6,6 +6,6 @@ std::vector<AppEntry> list_installed_apps() { return {}; }
 
 SharedAppsIndex spawn_apps_thread() {
     SharedAppsIndex index;
-    if (auto guard = index.lock()) (*guard)->ready = true;
+    publish_apps(index, {});
     return index;
 }

@@ -1,5 +1,5 @@
-// The "apps" thread: reads the shell's Applications folder once into the
-// shared installed-apps index.
+// The "apps" thread: reads the shell's Applications folder once and publishes
+// it as the shared installed-apps list.
 #include "sys_win.h"
 
 #include <knownfolders.h>
@@ -34,14 +34,6 @@ bool item_name(IShellItem* item, SIGDN kind, std::string& out) {
     if (FAILED(item->GetDisplayName(kind, name.put())) || !name.get()) return false;
     out = narrow(name.get());
     return true;
-}
-
-void store_index(const SharedAppsIndex& index, std::vector<AppEntry> apps) {
-    // A poisoned lock drops the new list; the index stays as it was.
-    if (auto guard = index.lock()) {
-        (*guard)->apps = std::move(apps);
-        (*guard)->ready = true;
-    }
 }
 
 }  // namespace
@@ -79,9 +71,9 @@ SharedAppsIndex spawn_apps_thread() {
         } catch (...) {
             apps.clear();  // out of memory: publish an empty index rather than none
         }
-        store_index(index, std::move(apps));
+        publish_apps(index, std::move(apps));
     });
     // No thread: the index stays empty, but it will not change any more.
-    if (!started) store_index(index, {});
+    if (!started) publish_apps(index, {});
     return index;
 }

@@ -13,10 +13,9 @@ struct SearchTest : IslandTest {
         app->focus = TextField::Search;
     }
     void install(std::vector<std::string> names) {
-        app->apps.with([&](AppsIndex& index) {
-            for (auto& n : names) index.apps.push_back(AppEntry{n, fold_search_text(n), n + ".id"});
-            index.ready = true;
-        });
+        std::vector<AppEntry> apps;
+        for (auto& n : names) apps.push_back(AppEntry{n, fold_search_text(n), n + ".id"});
+        publish_apps(app->apps, std::move(apps));
     }
     std::string kinds() const {
         static const char* const names[] = {"App", "Setting", "Reminder", "Gemini", "Calc", "Link", "Web"};

@@ -2,8 +2,10 @@
 // settings table, the installed-apps index, and what running a row uses.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app_format.h"
@@ -273,12 +275,63 @@ TEST(AppsIndex, FiltersAndKeepsTheFirstOfEqualNames) {
 
 TEST(AppsIndex, SearchBeforeTheIndexIsReadyStillOffersOtherRows) {
     SharedAppsIndex index;  // as created, before the apps thread stores its list
-    auto copy = index.snapshot().value_or(AppsIndex{});
-    EXPECT_FALSE(copy.ready);
-    auto rows = search_page_rows(copy.apps, "bluetooth", TimeOfDay{}, false);
+    EXPECT_FALSE(index.snapshot().value_or(AppsIndex{}).ready);
+    AppListRef apps = published_apps(index);
+    ASSERT_TRUE(apps);
+    EXPECT_TRUE(apps->empty());
+    auto rows = search_page_rows(*apps, "bluetooth", TimeOfDay{}, false);
     EXPECT_FALSE(has_kind(rows, SearchRowKind::App));
     EXPECT_TRUE(has_kind(rows, SearchRowKind::Setting));
     EXPECT_EQ(rows.back().kind, SearchRowKind::Web);
+}
+
+// A search holds the list it took: an index rebuilt meanwhile on another
+// thread changes neither that list nor the rows ranked from it, and the next
+// search sees the new list whole (never a mix of two generations).
+TEST(AppsIndex, ConcurrentRebuildLeavesAHeldListUnchanged) {
+    auto generation = [](int g) {
+        std::vector<AppEntry> apps;
+        for (int i = 0; i < 300 + g % 7; ++i) {
+            std::string name = "Gen" + std::to_string(g) + " Uygulama " + std::to_string(i);
+            apps.push_back(AppEntry{name, fold_search_text(name), "id" + std::to_string(i)});
+        }
+        return apps;
+    };
+    SharedAppsIndex index;
+    publish_apps(index, generation(0));
+    std::atomic<int> published{1};
+    std::atomic<bool> stop{false};
+    std::thread rebuild([&] {
+        for (int g = 1; !stop.load(); ++g) {
+            publish_apps(index, generation(g));
+            published.store(g + 1);
+        }
+    });
+
+    for (int round = 0; round < 20; ++round) {
+        AppListRef held = published_apps(index);
+        const std::vector<AppEntry> copy = *held;
+        ASSERT_FALSE(copy.empty());
+        const std::string gen = copy.front().name.substr(0, copy.front().name.find(' '));
+        for (const AppEntry& e : copy) ASSERT_TRUE(e.name.starts_with(gen + " ")) << e.name;
+        const auto rows = search_rows(*held, "uygulama 1", kSearchMaxRows);
+
+        // Let at least two more lists be published while this one is held.
+        const int seen = published.load();
+        while (published.load() < seen + 2) std::this_thread::yield();
+
+        ASSERT_EQ(held->size(), copy.size());
+        for (size_t i = 0; i < copy.size(); ++i) {
+            ASSERT_EQ((*held)[i].name, copy[i].name);
+            ASSERT_EQ((*held)[i].key, copy[i].key);
+            ASSERT_EQ((*held)[i].id, copy[i].id);
+        }
+        EXPECT_EQ(titles(search_rows(*held, "uygulama 1", kSearchMaxRows)), titles(rows));
+        EXPECT_NE(published_apps(index).get(), held.get());
+    }
+    stop.store(true);
+    rebuild.join();
+    EXPECT_TRUE(index.snapshot().value_or(AppsIndex{}).ready);
 }
 
 // Random bytes and very long queries never crash the row builder.
