@@ -466,8 +466,10 @@ struct App {
     void drain_notice_queues();
     // One 150 ms poll: volume, microphone, brightness (every 4th), Caps Lock, keyboard language.
     void watch_hud_sources();
-    // One 1 s step: power source and low battery, then the full-screen flag.
-    void check_power_and_brief(bool fullscreen);
+    // One 1 s step: power source and low battery (unless `read_power` is false), then the full-screen flag.
+    void check_power_and_brief(bool fullscreen, bool read_power = true);
+    // True while what is drawn shows the battery (an open page's header, the peek, a battery notice).
+    bool battery_shown() const;
     // A level the user sets; above the unmute threshold it unmutes the device and clears the flag.
     void set_output_level(float v);
     void set_mic_level(float v);

@@ -207,10 +207,16 @@ void App::watch_hud_sources() {
 
 // ---- Power and full-screen step ---------------------------------------------------------------------
 
-void App::check_power_and_brief(bool fullscreen) {
+bool App::battery_shown() const {
+    if (!has_battery) return false;
+    if (open || mode.tag == ModeTag::Peek) return true;
+    return hud_shown && (hud == HudKind::Battery || hud == HudKind::LowBattery);
+}
+
+void App::check_power_and_brief(bool fullscreen, bool read_power) {
     // A failed query says nothing about the charger or the battery, so it
     // must not pass for an unplugged, empty battery.
-    if (std::optional<PowerStatus> p = read_power_status()) {
+    if (std::optional<PowerStatus> p = read_power ? read_power_status() : std::nullopt) {
         uint8_t percent = p->percent > 100 ? 100 : p->percent;
         if (p->on_ac != on_ac || percent != battery || p->has_battery != has_battery) {
             bool plug_changed = p->on_ac != on_ac;

@@ -45,6 +45,10 @@ namespace {
 
 HWND island_hwnd() { return static_cast<HWND>(ui_thread_state().island_window); }
 
+// Power status reads while the battery is not drawn: the slow read's period and its last time.
+constexpr double kPowerReadSeconds = 30.0;
+double ui_power_read_at = -1e9;
+
 void startup_failure(const Error& e) {
     std::wstring text = widen("Vemo Ada başlatılamadı:\n" + e.message);
     MessageBoxW(nullptr, text.c_str(), L"Vemo Ada", MB_ICONERROR);
@@ -192,7 +196,14 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
                 with_app([](App& app) { app.watch_hud_sources(); });
             } else if (wp == TIMER_SECOND) {
                 bool fs = is_foreground_fullscreen(window, app_monitor());
-                with_app([&](App& app) { app.check_power_and_brief(fs); });
+                with_app([&](App& app) {
+                    // The power status is read every second only while it is drawn; otherwise
+                    // the system's power broadcast and a slow read keep it current.
+                    double t = monotonic_seconds();
+                    bool due = app.battery_shown() || t - ui_power_read_at >= kPowerReadSeconds;
+                    if (due) ui_power_read_at = t;
+                    app.check_power_and_brief(fs, due);
+                });
                 check_foreground_app();
             } else if (wp == TIMER_PLACE) {
                 place_window(window, false);
@@ -279,6 +290,12 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
+        case WM_POWERBROADCAST:
+            if (wp == PBT_APMPOWERSTATUSCHANGE) {
+                ui_power_read_at = monotonic_seconds();
+                with_app([](App& app) { app.check_power_and_brief(app.fullscreen_front, true); });
+            }
+            return TRUE;
         case WM_DPICHANGED:
             place_window(window, false);
             return 0;

@@ -6,7 +6,10 @@
 
 EndpointCacheStep endpoint_cache_step(double now, double refreshed_at, bool has_endpoint) {
     if (now < refreshed_at) return EndpointCacheStep::Unavailable;
-    if (has_endpoint && now - refreshed_at <= kEndpointCacheSeconds) return EndpointCacheStep::UseCached;
+    // A failed lookup is not retried at once either: on a machine without the
+    // device every 150 ms poll would load the audio driver again.
+    if (now - refreshed_at <= kEndpointCacheSeconds)
+        return has_endpoint ? EndpointCacheStep::UseCached : EndpointCacheStep::Unavailable;
     return EndpointCacheStep::Refresh;
 }
 

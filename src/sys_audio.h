@@ -49,15 +49,16 @@ struct DisplayBrightness {
 
 // ---- Endpoint volume ------------------------------------------------------------
 
-// A looked-up endpoint is trusted this long (a later lookup picks up a new default device).
+// A lookup's result, found or not, is trusted this long (a later lookup picks up a new default device).
 constexpr double kEndpointCacheSeconds = 3.0;
 // Setting a level above this unmutes the device.
 constexpr float kUnmuteAbove = 0.005f;
 
 enum class EndpointCacheStep : uint8_t { Unavailable, UseCached, Refresh };
 // What endpoint_volume does at monotonic time `now`: nothing before the
-// stamp (a cache stamped in the future stays shut), the cached interface for
-// kEndpointCacheSeconds after the stamp (inclusive), else a new lookup.
+// stamp (a cache stamped in the future stays shut), the cached interface (or
+// nothing, when that lookup failed) for kEndpointCacheSeconds after the stamp
+// (inclusive), else a new lookup.
 EndpointCacheStep endpoint_cache_step(double now, double refreshed_at, bool has_endpoint);
 
 // Nothing when the device is unavailable or a read fails.

@@ -31,7 +31,14 @@ bool read_caps_lock() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 std::string input_language_code() {
     HWND fg = GetForegroundWindow();
     if (!fg) return {};
-    DWORD thread = GetWindowThreadProcessId(fg, nullptr);
+    // A window keeps its thread for life: ask the server only when the front window changed.
+    static HWND last_window = nullptr;  // the user-interface thread only
+    static DWORD last_thread = 0;
+    if (fg != last_window) {
+        last_thread = GetWindowThreadProcessId(fg, nullptr);
+        last_window = last_thread ? fg : nullptr;
+    }
+    DWORD thread = last_thread;
     HKL layout = GetKeyboardLayout(thread);
     return language_code_of(static_cast<uint16_t>(reinterpret_cast<uintptr_t>(layout) & 0xFFFF));
 }

@@ -56,18 +56,38 @@ const std::optional<std::string>& default_browser_exe() {
 
 // ---- Foreground window ------------------------------------------------------------
 
+namespace {
+
+// The program behind a window cannot change while the window lives, so the
+// name is read once per (window, process) pair and not on every poll.
+struct ForegroundNameCache {
+    HWND window = nullptr;
+    DWORD pid = 0;
+    std::string name;
+};
+
+ForegroundNameCache& foreground_name_cache() {
+    static ForegroundNameCache cache;  // the user-interface thread only
+    return cache;
+}
+
+}  // namespace
+
 ForegroundApp foreground_exe_name(WindowHandle island) {
     HWND front = GetForegroundWindow();
     if (!front) return {};
     DWORD pid = 0;
     GetWindowThreadProcessId(front, &pid);
     if (front == static_cast<HWND>(island) || pid == GetCurrentProcessId()) return {"", true};
+    ForegroundNameCache& cache = foreground_name_cache();
+    if (cache.window == front && cache.pid == pid && pid != 0) return {cache.name, false};
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process.valid()) return {};
     wchar_t path[kImagePathUnits];
     DWORD units = kImagePathUnits;
     if (!QueryFullProcessImageNameW(process.get(), 0, path, &units)) return {};
-    return {file_name_lower(from_wide(path, units)), false};
+    cache = ForegroundNameCache{front, pid, file_name_lower(from_wide(path, units))};
+    return {cache.name, false};
 }
 
 bool is_foreground_fullscreen(WindowHandle island, const ScreenRect& monitor) {

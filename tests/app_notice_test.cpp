@@ -309,6 +309,42 @@ TEST_F(Notices, PowerNoticesAndTheLowBatteryWarning) {
     EXPECT_FALSE(a.hud_shown);
 }
 
+// The host skips the power query while nothing drawn shows the battery; the
+// full-screen flag is followed either way.
+TEST_F(Notices, PowerIsReadOnlyWhenAskedAndShownOnlyWhereDrawn) {
+    fake_desktop().power = PowerStatus{true, 80, true};
+    App& a = make(false);
+    a.check_power_and_brief(false);
+    fake_desktop().power = PowerStatus{false, 50, true};
+    a.check_power_and_brief(true, false);
+    EXPECT_TRUE(a.on_ac);
+    EXPECT_EQ(a.battery, 80);
+    EXPECT_TRUE(a.fullscreen_front);
+    a.check_power_and_brief(true, true);
+    EXPECT_FALSE(a.on_ac);
+    EXPECT_EQ(a.battery, 50);
+
+    struct Case { IslandMode mode; bool open; bool shown; };
+    const Case cases[] = {
+        {IslandMode::idle(), false, false},
+        {IslandMode::act(ActKind::Timer), false, false},
+        {IslandMode::peek(), false, true},
+        {IslandMode::open(Page::Settings), true, true},
+        {IslandMode::hud(HudKind::Volume), false, false},
+        {IslandMode::hud(HudKind::LowBattery), false, true},
+    };
+    for (const Case& c : cases) {
+        a.mode = c.mode;
+        a.open = c.open;
+        a.hud_shown = c.mode.tag == ModeTag::Hud;
+        if (a.hud_shown) a.hud = c.mode.hud_kind();
+        EXPECT_EQ(a.battery_shown(), c.shown) << mode_debug(c.mode);
+    }
+    a.has_battery = false;
+    a.mode = IslandMode::peek();
+    EXPECT_FALSE(a.battery_shown()) << "nothing to draw without a battery";
+}
+
 // A failed power query reads as "unknown", never as an unplugged, empty battery.
 TEST_F(Notices, FailedPowerQueryChangesNothing) {
     fake_desktop().power = PowerStatus{true, 64, true};

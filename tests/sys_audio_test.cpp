@@ -36,7 +36,9 @@ TEST(EndpointCache, CachedForThreeSecondsAndShutBeforeItsStamp) {
         {100.0, 99.0, true, EndpointCacheStep::UseCached},     // 1 s later: the same interface
         {103.0, 100.0, true, EndpointCacheStep::UseCached},    // exactly 3 s still counts
         {103.5, 100.0, true, EndpointCacheStep::Refresh},      // looked up again
-        {100.5, 100.0, false, EndpointCacheStep::Refresh},     // a failed lookup retries at once
+        {100.5, 100.0, false, EndpointCacheStep::Unavailable},  // a failed lookup is not retried at once
+        {103.0, 100.0, false, EndpointCacheStep::Unavailable},
+        {103.5, 100.0, false, EndpointCacheStep::Refresh},      // but after 3 s
         {100.0, 100.0 + 31536000, true, EndpointCacheStep::Unavailable},  // quiet mode stamps a year ahead
         {100.0, -60.0, false, EndpointCacheStep::Refresh},
     };
