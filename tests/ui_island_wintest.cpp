@@ -269,6 +269,14 @@ TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
             a.hud_body = b;
         };
     };
+    auto picture = [](const char* t, const char* b, ImageRef img, uint64_t serial) {
+        return [t, b, img, serial](App& a) {
+            a.hud_title = t;
+            a.hud_body = b;
+            a.hud_picture = img;
+            a.hud_serial = serial;
+        };
+    };
     auto only = [](std::optional<ActKind> k) { return [k](App& a) { keep_only(a, k); }; };
     std::vector<Scene> scenes = {
         {"idle", only(std::nullopt), {}},
@@ -290,13 +298,7 @@ TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
         {"hud_low_battery", notice(HudKind::LowBattery, [](App& a) { a.on_ac = false, a.battery = 12; }),
          {46, 0, 100, 44}},
         {"hud_clipboard", notice(HudKind::Clipboard, text("", "“Yarın 10:00 toplantı”")), {46, 0, 90, 44}},
-        {"hud_image", notice(HudKind::Image,
-                             [](App& a) {
-                                 a.hud_title = "Görsel panoya kopyalandı";
-                                 a.hud_body = "1920 × 1080";
-                                 a.hud_picture = gradient(120, 68, 90);
-                                 a.hud_serial = 1;
-                             }),
+        {"hud_image", notice(HudKind::Image, picture("Görsel panoya kopyalandı", "1920 × 1080", gradient(120, 68, 90), 1)),
          {12, 12, 70, 52}},
         {"hud_track", notice(HudKind::Track), {72, 10, 200, 50}},
         // The countdown runs out on the clock.
@@ -322,13 +324,7 @@ TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
              a.push_toast(AppNotification{"Discord", "", "Ayşe", "Akşam geliyor musun?", "21:04", nullptr, 3});
          },
          {74, 8, 200, 64}},
-        {"hud_steam", notice(HudKind::Steam,
-                             [](App& a) {
-                                 a.hud_title = "İndirme bitti";
-                                 a.hud_body = "Dota 2 · 9,8 GB";
-                                 a.hud_picture = gradient(184, 86, 200);
-                                 a.hud_serial = 2;
-                             }),
+        {"hud_steam", notice(HudKind::Steam, picture("İndirme bitti", "Dota 2 · 9,8 GB", gradient(184, 86, 200), 2)),
          {12, 14, 102, 48}},
         {"hud_mail", notice(HudKind::Mail, text("Mehmet Yılmaz", "Yarınki sunum hakkında")), {72, 7, 200, 60}},
         {"hud_event", notice(HudKind::Event, text("Ekip toplantısı", "15 dk sonra")), {72, 16, 200, 44}},
