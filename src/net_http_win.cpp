@@ -61,6 +61,13 @@ void apply_timeouts(HINTERNET h, const HttpTimeouts& t, const Deadline& deadline
                        deadline.clip(t.receive_ms));
 }
 
+// The plain receive time-out does not cover the wait for the response headers.
+// Set before the send (Wine takes it then) and again after it (what is left).
+void set_header_wait(HINTERNET req, const HttpTimeouts& t, const Deadline& deadline) {
+    DWORD wait = static_cast<DWORD>(deadline.clip(t.receive_ms));
+    WinHttpSetOption(req, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof wait);
+}
+
 // The error of a failed WinHTTP call; once the deadline has passed it is the
 // deadline that ended the step, whatever code the cut time-out produced.
 Error failed_step(const Deadline& deadline) {
@@ -121,11 +128,10 @@ Result<HttpResponse> http_send(const HttpRequest& request) {
     void* body_ptr = request.body ? const_cast<char*>(request.body->data()) : WINHTTP_NO_REQUEST_DATA;
     DWORD body_len = request.body ? dword_size(request.body->size()) : 0;
     apply_timeouts(req.get(), t, deadline);
+    set_header_wait(req.get(), t, deadline);
     if (!WinHttpSendRequest(req.get(), headers_ptr, headers_len, body_ptr, body_len, body_len, 0))
         return failed_step(deadline);
-    // The plain receive time-out does not cover the wait for the headers.
-    DWORD header_wait = static_cast<DWORD>(deadline.clip(t.receive_ms));
-    WinHttpSetOption(req.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &header_wait, sizeof header_wait);
+    set_header_wait(req.get(), t, deadline);
     if (!WinHttpReceiveResponse(req.get(), nullptr)) return failed_step(deadline);
 
     HttpResponse response;

@@ -26,6 +26,8 @@ The file is read again for every request, so a test may rewrite it. Response:
                                         # reset the connection (RST)
    "chunked": true,                     # send the body as two chunks, then
    "bad_chunk": true}                   # (with chunked) a malformed chunk size
+                                        # line "zz\r\n", or the text given;
+                                        # pause_ms then holds the connection
 An unknown target gets 404. GET /__quit answers 200 and stops the server.
 
 Every request is appended to RECORD.jsonl before it is answered, one JSON
@@ -168,8 +170,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 half = len(payload) // 2
                 for part in (payload[:half], payload[half:]):
                     self.wfile.write(b"%x\r\n" % len(part) + part + b"\r\n")
-                self.wfile.write(b"zz\r\n" if route.get("bad_chunk") else b"0\r\n\r\n")
+                bad = route.get("bad_chunk")
+                if bad is True:
+                    bad = "zz\r\n"
+                self.wfile.write(bad.encode("utf-8") if bad else b"0\r\n\r\n")
                 self.wfile.flush()
+                self._hold(route.get("pause_ms", 0))
             elif "reset_after_bytes" in route:
                 self.wfile.write(payload[:route["reset_after_bytes"]])
                 self._reset()
