@@ -146,15 +146,16 @@ struct GlyphPages : ::testing::Test {
         app->layout_code = "TR";
         app->sysmon.online = app->sysmon.wireless = app->sysmon.net_checked = true;
         app->unread_badge = 3;
+        // The time page shows the stopwatch with its laps (small Display digits).
+        app->time_mode = 1;
+        app->stopwatch.accumulated = 83.47;
+        app->stopwatch.laps = {21.3, 44.08, 61.9};
         settle(30);
     }
 
-    // Frames at 60 per second, each drawn through App::render.
+    // Frames at 60 per second; the tick draws through App::render.
     void settle(int frames) {
-        for (int i = 0; i < frames; ++i) {
-            app->tick(1.0f / 60);
-            app->render();
-        }
+        for (int i = 0; i < frames; ++i) app->tick(1.0f / 60);
     }
 
     void click(float x, float y) {
@@ -213,7 +214,7 @@ TEST_F(GlyphPages, HomeControlAndTheDockOfEveryDrawnPage) {
         box.w = right - box.x, box.h = bottom - box.y;
         save_png(*g, to_pixels(*g, {box.x - 14, box.y - 6, box.w + 28, box.h + 6}),
                  std::string("dock_") + page_key(p));
-        if (p == Page::Home || p == Page::Control) {
+        if (p == Page::Home || p == Page::Control || p == Page::Time) {
             const float w = app->width.value, h = app->height.value;
             save_png(*g, to_pixels(*g, {450 - w / 2 - 8, 2, w + 16, h + 14}), std::string("page_") + page_key(p));
         }
