@@ -3,7 +3,7 @@
 # after training with the Turkish reason, and two runs write the same report.
 # Run by CTest under the Wine prefix and Xvfb display that tools/test prepared.
 set -u
-exe="$1"
+exe="$(realpath "$1")"
 fail=0
 check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
 
