@@ -384,7 +384,7 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
         if (a.index < google.chat.size() && !quiet) set_clipboard_text(window, google.chat[a.index].text);
         return std::nullopt;
     case ActionKind::GSpeak:
-        // Missing: unless quiet, start_speech_thread(chat line), once the speech thread exists.
+        if (a.index < google.chat.size() && !quiet) start_speech_thread(google.chat[a.index].text);
         return std::nullopt;
     case ActionKind::ClipAsk: ask_about_clip(a.index, a.arg); return std::nullopt;
     case ActionKind::NoteTask:
