@@ -36,6 +36,7 @@
 
 #include <dwmapi.h>
 #include <mmsystem.h>
+#include <roapi.h>
 #include <shellapi.h>
 #include <shellscalingapi.h>
 
@@ -383,6 +384,11 @@ int run_local_mode(const LocalStart& mode) {
     switch (mode.mode) {
         case LocalMode::MakeIcon:
             (void)write_app_icon_file(mode.output);
+            return 0;
+        case LocalMode::WakeTest:
+            // A failed runtime start leaves the synthesiser unavailable; the report says so.
+            (void)RoInitialize(RO_INIT_MULTITHREADED);
+            run_wake_self_test(mode.output);
             return 0;
         default:
             // Not available in this build: no output, a non-zero exit.

@@ -76,13 +76,11 @@ constexpr int32_t kRadioStateOff = 2;
 
 // ---- Waiting on asynchronous operations -------------------------------------------------
 
-namespace {
 constexpr DWORD kAsyncPollMs = 10;
 // IAsyncInfo (its IID is not in MinGW's uuid library).
 constexpr IID kIidAsyncInfo = {0x00000036, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-// Blocks until the operation leaves the Started state; true when it completed.
-bool wait_completed(IInspectable* operation) {
+bool wait_async_completed(IInspectable* operation) {
     if (!operation) return false;
     ComPtr<IAsyncInfo> info;
     if (FAILED(operation->QueryInterface(kIidAsyncInfo, reinterpret_cast<void**>(info.GetAddressOf())))) return false;
@@ -94,6 +92,8 @@ bool wait_completed(IInspectable* operation) {
         Sleep(kAsyncPollMs);
     }
 }
+
+namespace {
 
 // ---- The runtime backend ------------------------------------------------------------------
 
@@ -110,7 +110,7 @@ public:
     std::optional<int32_t> request_access() override {
         if (!statics_) return std::nullopt;
         ComPtr<radio_abi::IAsyncAccess> op;
-        if (FAILED(statics_->RequestAccessAsync(&op)) || !wait_completed(op.Get())) return std::nullopt;
+        if (FAILED(statics_->RequestAccessAsync(&op)) || !wait_async_completed(op.Get())) return std::nullopt;
         int32_t status = 0;
         if (FAILED(op->GetResults(&status))) return std::nullopt;
         return status;
@@ -119,7 +119,7 @@ public:
     bool load_radios() override {
         if (!statics_) return false;
         ComPtr<radio_abi::IAsyncRadioList> op;
-        if (FAILED(statics_->GetRadiosAsync(&op)) || !wait_completed(op.Get())) return false;
+        if (FAILED(statics_->GetRadiosAsync(&op)) || !wait_async_completed(op.Get())) return false;
         return SUCCEEDED(op->GetResults(&list_)) && list_;
     }
 
@@ -138,7 +138,7 @@ public:
         if (!current_) return std::nullopt;
         ComPtr<radio_abi::IAsyncAccess> op;
         int32_t state = on ? radio_abi::kRadioStateOn : radio_abi::kRadioStateOff;
-        if (FAILED(current_->SetStateAsync(state, &op)) || !wait_completed(op.Get())) return std::nullopt;
+        if (FAILED(current_->SetStateAsync(state, &op)) || !wait_async_completed(op.Get())) return std::nullopt;
         int32_t status = 0;
         if (FAILED(op->GetResults(&status))) return std::nullopt;
         return status;

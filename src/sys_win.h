@@ -115,3 +115,8 @@ public:
 private:
     HRESULT hr_;
 };
+
+// Blocks until a Windows Runtime asynchronous operation leaves the Started
+// state; true when it completed.
+struct IInspectable;
+bool wait_async_completed(IInspectable* operation);

@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "sys_result.h"
 #include "sys_shared.h"
 
 constexpr uint32_t kSampleRate = 16000;
@@ -40,3 +43,31 @@ struct MicCapture {
 
 // Removes "#", "*", "_" and "`" before a text is spoken.
 std::string collect_speech_text(std::string_view text);
+
+// ---- Speech output (voice_speech*.cpp) ------------------------------------------------------
+
+// Little-endian byte pairs to samples; an odd last byte is ignored.
+std::vector<int16_t> pcm16_from_bytes(std::string_view bytes);
+// The mean of each group of `channels` samples; a shorter last group over its own length.
+std::vector<float> downmix_to_mono(std::span<const int16_t> samples, uint32_t channels);
+// Linear interpolation from `rate` to 16 kHz, clamped to 16 bits.
+std::vector<int16_t> resample_to_16k(std::span<const float> mono, uint32_t rate);
+// A RIFF/WAVE file of 16-bit PCM at any rate and channel count as 16 kHz mono;
+// nothing for another format, a zero rate or no "data" chunk.
+std::optional<std::vector<int16_t>> pcm16k_from_wav(std::string_view wav);
+
+struct VoiceInfo {
+    std::string display_name;
+    std::string language;
+};
+// A voice named "Tolga", else the first whose language begins "tr"; nothing keeps the default.
+std::optional<size_t> choose_turkish_voice(std::span<const VoiceInfo> voices);
+
+// WAV bytes of the text in the chosen Turkish voice; `rate` 1.0 is normal speed.
+Result<std::string> synthesize_speech(std::string_view text, double rate);
+// The chosen voice's display name, or "Türkçe ses yok".
+std::string turkish_voice_name();
+// synthesize_speech as 16 kHz mono samples; nothing on any failure.
+std::optional<std::vector<int16_t>> synthesize_pcm16k(std::string_view text, double rate);
+// Speaks the text on a "tts" thread; a newer utterance cuts off the one playing.
+void start_speech_thread(std::string text);

@@ -8,6 +8,8 @@
 #include "sys_os.h"
 
 std::atomic<bool> wake_enabled{true};
+std::atomic<bool> wake_reload{true};
+std::atomic<bool> wake_paused{false};
 std::atomic<float> wake_sensitivity{1.0f};
 
 float sensitivity_for_level(uint8_t level) {
