@@ -74,6 +74,7 @@ struct ClipEntry {
 struct Countdown {
     double length = 300, remaining = 300, end = 0;
     bool running = false;
+    bool ringing = false;  // finished: its alarm loops until TimerDone leaves the screen
 };
 
 struct Stopwatch {
@@ -323,6 +324,9 @@ struct App {
     static void push_effect(std::vector<PendingEffect>& list, PendingEffect e);
     // Hides TimerDone, stops the alarm and resets the countdown to its full length.
     void dismiss_timer_done();
+    // Once TimerDone has left the screen by any path: silences the alarm and resets
+    // a countdown still stopped at its end to its full length. Nothing otherwise.
+    void end_countdown_alarm();
     uint8_t google_tab = 0;    // the Google page's tab
     bool chat_follow = true;   // the Gemini chat scrolls to its newest line
     // The microphone choices: "" (Windows default), then the waveIn devices; rebuilt

@@ -55,8 +55,16 @@ bool is_field(uint8_t v) { return v <= static_cast<uint8_t>(TextField::Gemini); 
 void App::dismiss_timer_done() {
     if (!quiet) set_alarm_sound(false);
     hud_shown = false;
+    countdown.ringing = false;
     countdown.running = false;
     countdown.remaining = countdown.length;
+}
+
+void App::end_countdown_alarm() {
+    if (!countdown.ringing || (hud_shown && hud == HudKind::TimerDone)) return;
+    countdown.ringing = false;
+    if (!quiet) set_alarm_sound(false);
+    if (!countdown.running) countdown.remaining = countdown.length;  // a snooze keeps its new run
 }
 
 void App::open_page(Page p) {

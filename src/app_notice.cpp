@@ -20,6 +20,8 @@
 
 namespace {
 constexpr size_t kToastQueueMax = 6;
+// A burst of remote notices must not keep the island busy for hours: the oldest go first.
+constexpr size_t kNoticeQueueMax = 20;
 constexpr float kLevelChange = 0.004f;       // volume and microphone
 constexpr float kBrightnessChange = 0.009f;
 constexpr uint32_t kBrightnessEveryPolls = 4;
@@ -55,6 +57,7 @@ double App::hud_seconds(HudKind k) {
 void App::show_hud(HudKind k, double seconds) {
     hud = k;
     hud_shown = true;
+    end_countdown_alarm();  // another kind replacing TimerDone
     hud_until = now + seconds;
     redraw = true;
 }
@@ -85,6 +88,7 @@ void App::show_info(std::string_view title, std::string_view body) {
 
 void App::notify(std::string_view title, std::string_view body) {
     if (hud_shown && hud_blocks(hud)) {
+        if (notice_queue.size() >= kNoticeQueueMax) notice_queue.pop_front();
         notice_queue.emplace_back(std::string(title), std::string(body));
         return;
     }

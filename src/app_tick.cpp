@@ -77,6 +77,7 @@ void end_countdown(App& a) {
     a.countdown.remaining = 0;
     if (a.open) close_from_tick(a, true);
     a.show_hud(HudKind::TimerDone);
+    a.countdown.ringing = true;
     if (!a.quiet) set_alarm_sound(true);
     a.redraw = true;
 }
@@ -396,6 +397,8 @@ App::TickResult App::tick(float dt) {
         hud_shown = false;
         redraw = true;
     }
+    // Any other path that took TimerDone off the screen (a click, a page opened from outside).
+    end_countdown_alarm();
 
     // 4. Close deadline (the pointer left the open island).
     if (close_deadline && now >= *close_deadline) {

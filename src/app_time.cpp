@@ -176,6 +176,7 @@ bool App::act_time(const Action& a) {
         case ActionKind::Snooze:
             if (!quiet) set_alarm_sound(false);
             hud_shown = false;
+            countdown.ringing = false;
             countdown.length = countdown.remaining = 60;
             countdown.end = now + 60;
             countdown.running = true;

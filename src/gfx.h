@@ -48,7 +48,7 @@ struct Affine {
 
 // Entries of the renderer's four caches (for tests and diagnostics).
 struct RendererCacheCounts {
-    size_t label_formats = 0, text_formats = 0, wrapped_heights = 0, images = 0;
+    size_t label_formats = 0, text_formats = 0, wrapped_heights = 0, images = 0, glyphs = 0;
 };
 
 // Image-cache ids: the owner in the top byte.
@@ -133,7 +133,7 @@ public:
     // One line, centred vertically, ellipsis when too wide.
     virtual void draw_text(std::string_view text, const RectF& r, float size, FontFamily family, float weight,
                            const Color& c, TextAlign align) = 0;
-    // An icon-font glyph centred on (cx, cy).
+    // An icon-font glyph centred on (cx, cy); drawn as a picture where no icon font is installed.
     void draw_glyph(char32_t code_point, float cx, float cy, float size, const Color& c);
     // Wrapped at the rect's width, cut off at its bottom.
     virtual void draw_wrapped_text(std::string_view text, const RectF& r, float size, float weight,
@@ -147,6 +147,13 @@ public:
     // A history of samples (newest last) in `slots` places, filled and outlined.
     virtual void draw_area_chart(const RectF& r, const std::vector<float>& values, float maximum, uint32_t slots,
                                  const Color& c) = 0;
+
+protected:
+    // Draws the icon picture instead of the font glyph; false when the font draws it.
+    virtual bool draw_glyph_picture(char32_t code_point, float cx, float cy, float size, const Color& c) {
+        (void)code_point, (void)cx, (void)cy, (void)size, (void)c;
+        return false;
+    }
 };
 
 // ---- Creation of the Direct2D renderer ----------------------------------------------------

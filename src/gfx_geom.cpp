@@ -213,6 +213,7 @@ size_t GfxKeyHash::operator()(const WrapKey& k) const {
 
 void Renderer::draw_glyph(char32_t code_point, float cx, float cy, float size, const Color& c) {
     if (code_point > 0x10FFFF || (code_point >= 0xD800 && code_point <= 0xDFFF)) return;
+    if (draw_glyph_picture(code_point, cx, cy, size, c)) return;
     std::string text;
     append_utf8(text, code_point);
     draw_text(text, glyph_box(cx, cy, size), size, FontFamily::Icons, 400, c, TextAlign::Center);

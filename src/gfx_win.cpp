@@ -1,6 +1,7 @@
 // The Direct2D renderer: a DC render target bound to a top-down 32-bit DIB
 // section, DirectWrite text, one recoloured brush, one round stroke style and
-// four caches (single-line formats, wrapping formats, wrapped heights, bitmaps).
+// four caches (single-line formats, wrapping formats, wrapped heights, bitmaps),
+// plus the icon pictures drawn where no icon font is installed.
 //
 // Index
 //   Owners and conversions
@@ -9,6 +10,7 @@
 //   Frame, device loss, transform and clip
 //   Text formats
 //   Primitives
+//   Icon pictures
 //   create_renderer
 #include <d2d1.h>
 #include <dwrite.h>
@@ -22,6 +24,8 @@
 
 #include "gfx.h"
 #include "gfx_geom.h"
+#include "gfx_glyphs.h"
+#include "sys_log.h"
 #include "sys_text.h"
 #include "sys_win.h"
 
@@ -38,6 +42,32 @@ const wchar_t* family_name(FontFamily f) {
     auto i = static_cast<size_t>(f);
     return kFamilyNames[i < 3 ? i : 0];
 }
+
+// The icon family installed: Fluent (Windows 11), MDL2 (Windows 10) or none.
+IconFont detect_icon_font(IDWriteFactory* factory) {
+    ComPtr<IDWriteFontCollection> fonts;
+    if (FAILED(factory->GetSystemFontCollection(fonts.GetAddressOf(), FALSE)) || !fonts) return IconFont::None;
+    auto has = [&](const wchar_t* name) {
+        UINT32 index = 0;
+        BOOL exists = FALSE;
+        return SUCCEEDED(fonts->FindFamilyName(name, &index, &exists)) && exists;
+    };
+    return choose_icon_font(has(L"Segoe Fluent Icons"), has(L"Segoe MDL2 Assets"));
+}
+
+// Icon pictures, keyed by code point and size × 100 (saturated).
+struct GlyphKey {
+    uint32_t code_point = 0, size100 = 0;
+    bool operator==(const GlyphKey&) const = default;
+};
+struct GlyphKeyHash {
+    size_t operator()(const GlyphKey& k) const { return (size_t{k.code_point} << 32) ^ k.size100; }
+};
+// A picture at one size, centred on (0, 0) in island units.
+struct GlyphGeometry {
+    ComPtr<ID2D1PathGeometry> stroked, filled;
+    float stroke_width = 0;
+};
 
 // UTF-16 for DirectWrite; false when the length does not fit a 32-bit count.
 bool to_wide(std::string_view text, std::wstring& out) {
@@ -98,7 +128,7 @@ public:
 
     void forget_image(uint64_t id) override { images_.erase(id); }
     RendererCacheCounts cache_counts() const override {
-        return {label_formats_.size(), text_formats_.size(), wrapped_heights_.size(), images_.size()};
+        return {label_formats_.size(), text_formats_.size(), wrapped_heights_.size(), images_.size(), glyphs_.size()};
     }
     void simulate_end_draw_error(int32_t hresult) override { injected_error_ = hresult; }
 
@@ -122,8 +152,13 @@ public:
     void draw_area_chart(const RectF& r, const std::vector<float>& values, float maximum, uint32_t slots,
                          const Color& c) override;
 
+protected:
+    bool draw_glyph_picture(char32_t code_point, float cx, float cy, float size, const Color& c) override;
+
 private:
     Result<TargetSet> create_target();
+    const GlyphGeometry* glyph_geometry(char32_t code_point, float size);
+    const wchar_t* font_name(FontFamily f) const;
     ComPtr<IDWriteTextFormat> label_format(FontFamily family, float size, float weight, TextAlign align);
     ComPtr<IDWriteTextFormat> text_format(float size, float weight);
     // Sets the brush by the alpha rule; false when the item is not drawn.
@@ -139,6 +174,9 @@ private:
     std::unordered_map<TextKey, ComPtr<IDWriteTextFormat>, GfxKeyHash> text_formats_;
     BoundedCache<WrapKey, float> wrapped_heights_;
     std::unordered_map<uint64_t, ComPtr<ID2D1Bitmap>> images_;
+    BoundedCache<GlyphKey, GlyphGeometry, GlyphKeyHash> glyphs_;
+    IconFont icon_font_ = IconFont::None;
+    std::wstring icon_family_;
     PointF origin_;
     UniqueDc mem_dc_;
     HBITMAP dib_ = nullptr;
@@ -160,6 +198,9 @@ Status D2dRenderer::init(int32_t width, int32_t height, float scale) {
     hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
                              reinterpret_cast<IUnknown**>(dwrite_factory_.ReleaseAndGetAddressOf()));
     if (FAILED(hr) || !dwrite_factory_) return win_error("DWriteCreateFactory", FAILED(hr) ? hr : E_POINTER);
+    icon_font_ = detect_icon_font(dwrite_factory_.Get());
+    icon_family_ = widen(std::string(icon_font_name(icon_font_)));
+    write_log(icon_font_log_line(icon_font_));
     auto set = create_target();
     if (!set) return set.error();
     target_ = std::move(set->target);
@@ -241,6 +282,7 @@ D2dRenderer::~D2dRenderer() {
     text_formats_.clear();
     wrapped_heights_.clear();
     images_.clear();
+    glyphs_.clear();
 }
 
 // ---- Frame, device loss, transform and clip -------------------------------------------------------
@@ -310,7 +352,7 @@ ComPtr<IDWriteTextFormat> D2dRenderer::label_format(FontFamily family, float siz
     LabelKey key = label_key(size, weight, family, align);
     if (auto it = label_formats_.find(key); it != label_formats_.end()) return it->second;
     ComPtr<IDWriteTextFormat> fmt;
-    HRESULT hr = dwrite_factory_->CreateTextFormat(family_name(family), nullptr, static_cast<DWRITE_FONT_WEIGHT>(key.weight),
+    HRESULT hr = dwrite_factory_->CreateTextFormat(font_name(family), nullptr, static_cast<DWRITE_FONT_WEIGHT>(key.weight),
                                                    DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, size, kLocale,
                                                    fmt.GetAddressOf());
     if (FAILED(hr) || !fmt) return nullptr;
@@ -571,6 +613,58 @@ void D2dRenderer::draw_area_chart(const RectF& r, const std::vector<float>& valu
     target_->FillGeometry(area.Get(), brush_.Get());
     brush_->SetColor(d2d_color(*line_color));
     target_->DrawGeometry(line.Get(), brush_.Get(), 1.6f, stroke_.Get());
+}
+
+// ---- Icon pictures -------------------------------------------------------------------------------------
+
+const wchar_t* D2dRenderer::font_name(FontFamily f) const {
+    if (f == FontFamily::Icons && !icon_family_.empty()) return icon_family_.c_str();
+    return family_name(f);
+}
+
+const GlyphGeometry* D2dRenderer::glyph_geometry(char32_t code_point, float size) {
+    GlyphKey key{static_cast<uint32_t>(code_point), key_u32(size * 100.0f)};
+    if (const GlyphGeometry* hit = glyphs_.find(key)) return hit;
+    const GlyphPicture& pic = glyph_picture(code_point);
+    const float s = size / kGlyphBox, half = kGlyphBox / 2;
+    auto at = [&](PointF p) { return D2D1::Point2F((p.x - half) * s, (p.y - half) * s); };
+    GlyphGeometry out;
+    out.stroke_width = glyph_stroke_width(size) * s;
+    for (bool filled : {false, true}) {
+        if (std::none_of(pic.figures.begin(), pic.figures.end(), [&](const GlyphFigure& f) { return f.filled == filled; }))
+            continue;
+        ComPtr<ID2D1PathGeometry> geometry;
+        if (FAILED(d2d_factory_->CreatePathGeometry(geometry.GetAddressOf())) || !geometry) return nullptr;
+        ComPtr<ID2D1GeometrySink> sink;
+        if (FAILED(geometry->Open(sink.GetAddressOf())) || !sink) return nullptr;
+        for (const GlyphFigure& f : pic.figures) {
+            if (f.filled != filled) continue;
+            sink->BeginFigure(at(f.start), filled ? D2D1_FIGURE_BEGIN_FILLED : D2D1_FIGURE_BEGIN_HOLLOW);
+            for (const GlyphSegment& seg : f.segments) {
+                if (seg.cubic) sink->AddBezier(D2D1::BezierSegment(at(seg.c1), at(seg.c2), at(seg.end)));
+                else sink->AddLine(at(seg.end));
+            }
+            sink->EndFigure(f.closed ? D2D1_FIGURE_END_CLOSED : D2D1_FIGURE_END_OPEN);
+        }
+        if (FAILED(sink->Close())) return nullptr;
+        (filled ? out.filled : out.stroked) = std::move(geometry);
+    }
+    glyphs_.insert(key, std::move(out));
+    return glyphs_.find(key);
+}
+
+bool D2dRenderer::draw_glyph_picture(char32_t code_point, float cx, float cy, float size, const Color& c) {
+    if (icon_font_ != IconFont::None) return false;
+    if (!(size > 0) || !use_color(c)) return true;
+    const GlyphGeometry* g = glyph_geometry(code_point, size);
+    if (!g) return true;
+    D2D1_MATRIX_3X2_F was;
+    target_->GetTransform(&was);
+    target_->SetTransform(D2D1::Matrix3x2F::Translation(cx, cy) * was);
+    if (g->filled) target_->FillGeometry(g->filled.Get(), brush_.Get());
+    if (g->stroked) target_->DrawGeometry(g->stroked.Get(), brush_.Get(), g->stroke_width, stroke_.Get());
+    target_->SetTransform(was);
+    return true;
 }
 
 }  // namespace

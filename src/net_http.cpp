@@ -22,6 +22,18 @@ static std::optional<uint16_t> parse_port(std::string_view s) {
     return static_cast<uint16_t>(v);
 }
 
+std::optional<uint64_t> http_content_length(std::string_view value) {
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+    if (value.empty() || value.size() > 19) return std::nullopt;  // 19 digits always fit
+    uint64_t v = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return v;
+}
+
 Result<CrackedUrl> crack_url(std::string_view url) {
     constexpr std::string_view kHttps = "https://";
     constexpr std::string_view kHttp = "http://";

@@ -38,6 +38,8 @@ inline constexpr size_t kHttpBodyCap = 64'000'000;
 // Bytes of the buffer the Location header is read into (4096 UTF-16 units).
 inline constexpr uint32_t kHttpLocationBufferBytes = 8192;
 
+// Per-step limits. The receive time-out also bounds the wait for the response
+// headers and every single read of the body.
 struct HttpTimeouts {
     int resolve_ms = 10000;
     int connect_ms = 10000;
@@ -45,17 +47,23 @@ struct HttpTimeouts {
     int receive_ms = 30000;
 };
 
+// Overall limits for a whole exchange, headers and body together: a server
+// that trickles bytes cannot hold a worker past them.
+inline constexpr int kHttpDeadlineMs = 60'000;               // API and page requests
+inline constexpr int kHttpDownloadDeadlineMs = 15 * 60'000;  // the self-update's download
+
 // The client's error texts (shown to the user as they stand).
 inline constexpr const char* kHttpErrBadUrl = "geçersiz adres";
 inline constexpr const char* kHttpErrNoSession = "ağ başlatılamadı";
 inline constexpr const char* kHttpErrNoConnection = "bağlantı yok";
-// "bağlantı yok (<Windows error code in decimal>)" for a failed send or receive.
+// "bağlantı yok (<Windows error code in decimal>)" for a failed send or receive,
+// a passed deadline (12002, a time-out) or a body cut short.
 std::string http_exchange_error(uint32_t windows_error);
 
 // ---- Request ----------------------------------------------------------------
 
 // Everything one exchange needs. The limits default to the product's values;
-// only tests change them (a small body cap, short time-outs).
+// a caller picks a longer deadline for a download, tests pick short limits.
 struct HttpRequest {
     std::string method = "GET";
     std::string url;
@@ -64,10 +72,12 @@ struct HttpRequest {
     bool follow_redirects = false;
     size_t body_cap = kHttpBodyCap;
     HttpTimeouts timeouts;
+    int deadline_ms = kHttpDeadlineMs;  // the whole exchange fails with a time-out after this
 };
 
 // The product's entry point: method, absolute URL, headers in order, optional
 // body, and whether WinHTTP follows redirects itself. Errors are the texts above.
+// The deadline is kHttpDeadlineMs; a download uses http_send with its own.
 Result<HttpResponse> http_request(std::string_view method, std::string_view url, const std::vector<HttpHeader>& headers,
                                   std::optional<std::string_view> body, bool follow_redirects);
 // The same exchange from a full description (Windows only, net_http_win.cpp).
@@ -96,3 +106,7 @@ inline bool http_status_has_location(uint32_t status) { return status >= 300 && 
 
 // Whether the body loop goes on after the body has reached `received` bytes.
 inline bool http_body_wants_more(size_t received, size_t cap) { return received <= cap; }
+
+// The length a Content-Length header value announces; none for an absent or
+// unreadable value (the body then ends where the connection or chunks end).
+std::optional<uint64_t> http_content_length(std::string_view value);

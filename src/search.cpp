@@ -324,10 +324,11 @@ std::vector<SearchRow> search_page_rows(const std::vector<AppEntry>& apps, std::
         keep_limit();
     }
 
-    const std::string lower = to_lower(q);
+    // Folded as search folds names: "ÇEVİR:" lowers to "çevi̇r:" with a combining dot.
     size_t prefix_chars = 0;
-    if (lower.starts_with("çevir:") || lower.starts_with("çevir ")) prefix_chars = 6;
-    else if (lower.starts_with("translate ")) prefix_chars = 10;
+    const std::string head6 = fold_search_text(take_chars(q, 6));
+    if (head6 == "cevir:" || head6 == "cevir ") prefix_chars = 6;
+    else if (fold_search_text(take_chars(q, 10)) == "translate ") prefix_chars = 10;
     if (prefix_chars > 0) {
         std::string rest(trim(drop_chars(q, prefix_chars)));
         if (!rest.empty()) {

@@ -10,5 +10,6 @@ std::string data_dir();
 std::string data_file(std::string_view name);
 // Appends "hh:mm:ss message\n" to log.txt; every failure is ignored.
 void write_log(std::string_view message);
-// The log line for a given local time (pure, for tests).
+// The log line for a given local time (pure, for tests). Control characters of
+// the message (C0, DEL, C1) become spaces, so remote text cannot forge a line.
 std::string log_line(int hour, int minute, int second, std::string_view message);

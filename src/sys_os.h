@@ -41,8 +41,15 @@ bool create_dirs(const std::string& path);
 bool file_exists(const std::string& path);
 std::optional<std::string> read_file(const std::string& path);
 // Writes a temporary file beside the target and moves it over the target, so
-// the target holds either the old or the new contents.
+// the target holds either the old or the new contents. Each write creates its
+// own temporary name, so a leftover that cannot be replaced stops no later write.
 Status write_file_atomic(const std::string& path, std::string_view bytes);
+// The temporary name of one atomic write: the process and a per-process count.
+inline std::string atomic_temp_path(const std::string& path, uint32_t process_id, uint64_t serial) {
+    return path + "." + std::to_string(process_id) + "-" + std::to_string(serial) + ".tmp";
+}
+// Tries of fresh temporary names before an atomic write gives up.
+constexpr int kAtomicTempTries = 8;
 // Opens for shared appending (creating it) and writes the bytes in one write.
 Status append_file(const std::string& path, std::string_view bytes);
 bool remove_file(const std::string& path);

@@ -1,6 +1,7 @@
 // POSIX implementation of the OS basics, for the native build and its tests.
 #include "sys_os.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -117,8 +118,14 @@ static bool write_all(int fd, std::string_view bytes) {
 }
 
 Status write_file_atomic(const std::string& path, std::string_view bytes) {
-    std::string tmp = path + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    static std::atomic<uint64_t> serial{0};
+    std::string tmp;
+    int fd = -1;
+    for (int i = 0; i < kAtomicTempTries && fd < 0; ++i) {
+        tmp = atomic_temp_path(path, static_cast<uint32_t>(::getpid()), ++serial);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST && errno != EISDIR) break;
+    }
     if (fd < 0) return make_error("open " + tmp + ": " + std::strerror(errno));
     bool ok = write_all(fd, bytes) && ::fsync(fd) == 0;
     int err = errno;

@@ -3,6 +3,7 @@
 #include "sys_win.h"
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 std::wstring widen(std::string_view utf8) {
@@ -171,11 +172,22 @@ static bool write_all(HANDLE f, std::string_view bytes) {
 }
 
 Status write_file_atomic(const std::string& path, std::string_view bytes) {
+    static std::atomic<uint64_t> serial{0};
     std::wstring target = widen(path);
-    std::wstring tmp = target + L".tmp";
+    std::wstring tmp;
     {
-        UniqueHandle f(CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f.valid()) return last_error("CreateFileW");
+        UniqueHandle f;
+        DWORD err = 0;
+        for (int i = 0; i < kAtomicTempTries && !f.valid(); ++i) {
+            tmp = widen(atomic_temp_path(path, GetCurrentProcessId(), ++serial));
+            f = UniqueHandle(CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            err = f.valid() ? 0 : GetLastError();
+            if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS && err != ERROR_ACCESS_DENIED) break;
+        }
+        if (!f.valid()) {
+            SetLastError(err);
+            return last_error("CreateFileW");
+        }
         if (!write_all(f.get(), bytes) || !FlushFileBuffers(f.get())) {
             Error e = last_error("WriteFile");
             f.reset();

@@ -252,12 +252,13 @@ void App::render() {
 
         // 12.-14. Content, clipped to the pill.
         r.push_clip(pill);
+        // During a page change the header and dock are drawn once below, not slid with each page.
         bool both_open = mode.is_open() && prev_mode.is_open();
         if (prev_mode.tag != ModeTag::None) {
             float fade_out = 1 - smoothstep(std::clamp(t / 0.13f, 0.0f, 1.0f));
             if (fade_out > 0.003f) {
                 float off = ease_out_cubic(std::clamp(t / 0.3f, 0.0f, 1.0f)) * slide_dir * -34.0f;
-                draw_island(*this, static_cast<uint8_t>(prev_mode.tag), prev_mode.payload, fade_out * g.vis, off, false, both_open);
+                draw_island(*this, static_cast<uint8_t>(prev_mode.tag), prev_mode.payload, fade_out * g.vis, off, false, !both_open);
             }
         }
         float d = 0.06f, len = 0.22f;
@@ -272,7 +273,7 @@ void App::render() {
         float u2 = std::clamp((t - d) / len, 0.0f, 1.0f);
         float offset = (1 - u1) * (1 - u1) * (1 - u1) * slide_dir * 34.0f;
         float fade_in = ease_out_cubic(u2);
-        draw_island(*this, static_cast<uint8_t>(mode.tag), mode.payload, g.vis * fade_in, offset, fade_in > 0.35f, both_open);
+        draw_island(*this, static_cast<uint8_t>(mode.tag), mode.payload, g.vis * fade_in, offset, fade_in > 0.35f, !both_open);
         if (both_open) {
             IslandShape s = island_size(*this, static_cast<uint8_t>(mode.tag), mode.payload);
             float z = std::clamp(g.w / s.width, 0.55f, 1.12f);

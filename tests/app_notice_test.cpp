@@ -63,6 +63,22 @@ TEST_F(Notices, BlockedNoticesQueueAndAppearInOrderBeforeToasts) {
     EXPECT_TRUE(a.toast_queue.empty());
 }
 
+TEST_F(Notices, BurstOfNoticesKeepsOnlyTheNewestTwentyWaiting) {
+    App& a = make(true);
+    a.notify("ilk", "0");
+    for (int i = 1; i <= 3000; ++i) a.notify("bildirim", std::to_string(i));
+    EXPECT_EQ(a.notice_queue.size(), 20u);
+    std::vector<std::string> seen;
+    for (int i = 0; i < 21; ++i) {
+        run_out_notice(a);
+        if (!a.hud_shown) break;
+        seen.push_back(a.hud_body);
+    }
+    ASSERT_EQ(seen.size(), 20u) << "then the island is free again";
+    EXPECT_EQ(seen.front(), "2981") << "the oldest were dropped";
+    EXPECT_EQ(seen.back(), "3000");
+}
+
 TEST_F(Notices, NoticeClosesTheOpenIslandAndIgnoresDoNotDisturb) {
     App& a = make(true);
     a.open = true;

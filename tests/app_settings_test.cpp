@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "app.h"
 #include "sys_desktop.h"
 #include "sys_log.h"
@@ -192,6 +196,41 @@ TEST(SettingsFile, QuietModeNeitherReadsNorWrites) {
     app->save_state();
     EXPECT_EQ(read_file(state_path()).value_or(""), text);
     EXPECT_FALSE(file_exists(path_join(data.dir, "log.txt")));
+}
+
+// Names in the data folder that end in ".tmp".
+std::vector<std::string> temp_files(const std::string& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(dir))) {
+        std::string name = e.path().filename().string();
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) out.push_back(name);
+    }
+    return out;
+}
+
+TEST(SettingsFile, ALeftoverTemporaryThatCannotBeReplacedStopsNoSave) {
+    ScopedDataDir data;
+    // A folder where an older build kept its one temporary name.
+    ASSERT_TRUE(create_dirs(state_path() + ".tmp"));
+    auto app = make_app();
+    for (const char* note : {"Süt al", "Faturayı öde"}) {
+        app->notes.push_back(NoteItem{note, app->next_id++, 0, false});
+        app->save_state();
+        EXPECT_NE(read_file(state_path()).value_or("").find(note), std::string::npos) << note;
+    }
+    EXPECT_EQ(temp_files(data.dir), (std::vector<std::string>{"state.txt.tmp"})) << "no temporary left behind";
+    EXPECT_EQ(make_app()->notes.size(), 2u);
+}
+
+TEST(SettingsFile, AFailedSaveSaysNothingAndLeavesNoTemporary) {
+    ScopedDataDir data;
+    ASSERT_TRUE(create_dirs(state_path()));  // the target itself cannot be replaced
+    auto app = make_app();
+    app->notes.push_back(NoteItem{"kayıp", app->next_id++, 0, false});
+    app->save_state();
+    EXPECT_TRUE(temp_files(data.dir).empty());
+    EXPECT_FALSE(file_exists(path_join(data.dir, "log.txt"))) << "no log line";
+    EXPECT_FALSE(app->hud_shown) << "no message";
 }
 
 TEST(SettingsFile, SizeTwoScalesBeforeTheFirstFrame) {

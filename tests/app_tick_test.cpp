@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "app.h"
 #include "sys_audio.h"
@@ -125,6 +126,49 @@ TEST_F(Tick, CountdownEndClosesTheIslandAndAnUnansweredAlarmResetsIt) {
 #ifndef _WIN32
     EXPECT_FALSE(fake_audio().alarm_looping);
 #endif
+}
+
+// However TimerDone leaves the screen, the alarm stops and the countdown is ready again.
+TEST_F(Tick, FinishedCountdownAlarmEndsWhenTimerDoneLeavesByAnyPath) {
+    struct Case {
+        const char* name;
+        std::function<void(App&)> replace;
+    };
+    const Case cases[] = {
+        {"show_info", [](App& a) { a.show_info("Google", "bağlantı yok"); }},
+        {"voice", [](App& a) { a.start_voice(); }},
+        {"click",
+         [](App& a) {
+             a.on_pointer_down(450, 30);
+             a.on_click(450, 30);
+         }},
+        {"expired", [](App& a) { a.tick(61.0f); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset_fake_machine();
+        App& a = make(false);
+        a.google.signed_in = true;
+        a.countdown.length = 300;
+        a.countdown.running = true;
+        a.countdown.end = 1.0;
+        a.tick(1.01f);
+        a.tick(kFrame);  // the island draws TimerDone, so a click finds it
+        ASSERT_TRUE(a.hud_shown && a.hud == HudKind::TimerDone);
+        ASSERT_TRUE(a.countdown.ringing);
+#ifndef _WIN32
+        ASSERT_TRUE(fake_audio().alarm_looping);
+#endif
+        c.replace(a);
+        a.tick(kFrame);
+        EXPECT_FALSE(a.hud_shown && a.hud == HudKind::TimerDone);
+        EXPECT_FALSE(a.countdown.ringing);
+        EXPECT_FALSE(a.countdown.running);
+        EXPECT_DOUBLE_EQ(a.countdown.remaining, 300);
+#ifndef _WIN32
+        EXPECT_FALSE(fake_audio().alarm_looping);
+#endif
+    }
 }
 
 TEST_F(Tick, PomodoroPhaseEndsShowTheirTexts) {

@@ -16,7 +16,19 @@ The file is read again for every request, so a test may rewrite it. Response:
    "delay_ms": 0,                       # wait before reading the request body
                                         # and answering (time-out tests)
    "pause_after_bytes": 1000,           # send this much of the body, then
-   "pause_ms": 2000}                    # wait this long before the rest
+   "pause_ms": 2000,                    # wait this long before the rest
+   "silent_ms": 5000,                   # read the request, answer nothing for
+                                        # this long (or until the client
+                                        # leaves), then close
+   "drip_ms": 1000,                     # send the body one byte per drip_ms
+   "short_by": 10,                      # announce this many more bytes than
+                                        # the body has, send the body, close
+   "reset_after_bytes": 100,            # send this much of the body, then
+                                        # reset the connection (RST)
+   "chunked": true,                     # send the body as two chunks, then
+   "bad_chunk": true}                   # (with chunked) a malformed chunk size
+                                        # line "zz\r\n", or the text given;
+                                        # pause_ms then holds the connection
 An unknown target gets 404. GET /__quit answers 200 and stops the server.
 
 Every request is appended to RECORD.jsonl before it is answered, one JSON
@@ -33,6 +45,9 @@ import argparse
 import http.server
 import json
 import os
+import select
+import socket
+import struct
 import sys
 import threading
 import time
@@ -110,6 +125,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         self._answer(route)
 
+    def _hold(self, ms):
+        # Waits up to ms, or until the client closes its end.
+        end = time.monotonic() + ms / 1000.0
+        while time.monotonic() < end:
+            ready, _, _ = select.select([self.connection], [], [], min(0.1, max(0.0, end - time.monotonic())))
+            if ready:
+                try:
+                    if not self.connection.recv(4096):
+                        return
+                except OSError:
+                    return
+
+    def _reset(self):
+        # Linger 0: close sends RST instead of FIN.
+        self.wfile.flush()
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        os.close(self.connection.detach())  # now, whatever still refers to the socket
+
     def _answer(self, route):
         if "body_size" in route:
             payload = generated_body(int(route["body_size"]))
@@ -119,26 +152,53 @@ class Handler(http.server.BaseHTTPRequestHandler):
         else:
             payload = route.get("body", "").encode("utf-8")
         try:
+            if "silent_ms" in route:
+                self._hold(route["silent_ms"])
+                self.close_connection = True
+                return
             self.send_response(int(route.get("status", 200)))
             headers = route.get("headers", [])
             if isinstance(headers, dict):
                 headers = list(headers.items())
             for name, value in headers:
                 self.send_header(name, value)
-            self.send_header("Content-Length", str(len(payload)))
+            if route.get("chunked"):
+                self.send_header("Transfer-Encoding", "chunked")
+            else:
+                self.send_header("Content-Length", str(len(payload) + int(route.get("short_by", 0))))
             self.send_header("Connection", "close")
             self.end_headers()
-            if self.command != "HEAD":
+            if self.command == "HEAD":
+                pass
+            elif route.get("chunked"):
+                half = len(payload) // 2
+                for part in (payload[:half], payload[half:]):
+                    self.wfile.write(b"%x\r\n" % len(part) + part + b"\r\n")
+                bad = route.get("bad_chunk")
+                if bad is True:
+                    bad = "zz\r\n"
+                self.wfile.write(bad.encode("utf-8") if bad else b"0\r\n\r\n")
+                self.wfile.flush()
+                self._hold(route.get("pause_ms", 0))
+            elif "reset_after_bytes" in route:
+                self.wfile.write(payload[:route["reset_after_bytes"]])
+                self._reset()
+            elif "drip_ms" in route:
+                for i in range(len(payload)):
+                    self.wfile.write(payload[i:i + 1])
+                    self.wfile.flush()
+                    time.sleep(route["drip_ms"] / 1000.0)
+            else:
                 pause_at = route.get("pause_after_bytes")
                 if pause_at is not None:
                     self.wfile.write(payload[:pause_at])
                     self.wfile.flush()
-                    time.sleep(route.get("pause_ms", 0) / 1000.0)
+                    self._hold(route.get("pause_ms", 0))
                     payload = payload[pause_at:]
                 for i in range(0, len(payload), CHUNK):
                     self.wfile.write(payload[i:i + CHUNK])
                     self.wfile.flush()
-        except (BrokenPipeError, ConnectionResetError):
+        except (BrokenPipeError, ConnectionResetError, OSError):
             pass  # the client gave up (time-out tests)
         self.close_connection = True
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The island on a desktop: start-up log, the pill on screen, single instance,
-# command-line flags that are not flags, --make-icon, the idle cost, the
-# tray icon and remote commands from a second start.
+# The island on a desktop: start-up log, the pill on screen, the idle cost, the
+# island opened by a click, single instance, command-line flags that are not
+# flags, --make-icon, the tray icon and remote commands from a second start.
 # Run by CTest under the Wine prefix and Xvfb display that tools/test prepared.
 set -u
 exe="$1"
@@ -43,6 +43,19 @@ hz="$(getconf CLK_TCK)"
 cpu_ms=$(( (t1 - t0) * 1000 / hz ))
 echo "idle: ${cpu_ms} ms of processor time in 10 s"
 check "idle island uses under 300 ms of processor time in 10 s" '[ "$cpu_ms" -lt 300 ]'
+
+# A click on the pill opens it on the home page (720 x 302 at the window's
+# x 90): the header title and the dock strip under the page must show.
+xdotool mousemove $((X + 450)) 25 click 1 2>/dev/null
+sleep 2
+open_shot="$(dirname "$exe")/host_island_open.png"
+import -window root -crop "900x330+$X+0" +repage "$open_shot" 2>/dev/null
+# Pixels of a box (in window units) brighter than the black pill.
+lit() { convert "$open_shot" -crop "$1" +repage -colorspace Gray -threshold "$2" -format "%[fx:int(mean*w*h+0.5)]" info: 2>/dev/null; }
+title_ink="$(lit 300x32+116+20 50%)"
+dock_ink="$(lit 660x40+120+264 4%)"
+check "the opened island shows its header title (lit $title_ink)" '[ "${title_ink:-0}" -gt 40 ]'
+check "the opened island shows its dock (lit $dock_ink)" '[ "${dock_ink:-0}" -gt 2000 ]'
 
 snapshot="$(cat "$log")"
 for args in "" "--SHOTS" "-shots"; do

@@ -79,4 +79,14 @@ TEST(HttpBodyCap, ExactCapIsReadWholeOneByteMoreStops) {
     EXPECT_EQ(kHttpBodyCap, 64'000'000u);
 }
 
+// An unreadable Content-Length must not turn a whole body into a "short" one.
+TEST(HttpContentLength, DigitsOnlyElseUnknown) {
+    const std::pair<const char*, std::optional<uint64_t>> cases[] = {
+        {"16", 16},   {" 0 ", 0},   {"64000001", 64'000'001}, {"9999999999999999999", 9'999'999'999'999'999'999u},
+        {"", {}},     {"-1", {}},   {"+5", {}},               {"1 2", {}},
+        {"12a", {}},  {"99999999999999999999", {}},
+    };
+    for (const auto& [text, want] : cases) EXPECT_EQ(http_content_length(text), want) << text;
+}
+
 }  // namespace

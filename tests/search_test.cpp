@@ -213,6 +213,11 @@ TEST(SearchPage, AssistantRowsOnlyWhenSignedIn) {
         {"translate: hello", nullptr},
         {"çevir ", nullptr},
         {"çevirme bunu", nullptr},
+        {"ÇEVİR: merhaba", "merhaba"},  // capitals: İ lowers to i and a combining dot
+        {"ÇEVİR MERHABA", "MERHABA"},
+        {"cevir: selam", "selam"},      // typed without Turkish letters, as search matches
+        {"TRANSLATE İyi", "İyi"},
+        {"ÇEVİRİ yap", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.query);

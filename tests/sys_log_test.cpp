@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 #include <vector>
 
@@ -10,6 +11,28 @@
 TEST(Log, LineFormatIsZeroPaddedTimeSpaceMessageLineFeed) {
     EXPECT_EQ(log_line(9, 5, 3, "x"), "09:05:03 x\n");
     EXPECT_EQ(log_line(23, 59, 59, "google: hata"), "23:59:59 google: hata\n");
+}
+
+TEST(Log, ControlCharactersInTheMessageBecomeSpacesSoNoLineCanBeForged) {
+    struct Case { std::string in, out; };
+    const Case cases[] = {
+        {"bildirim: a\n09:00:00 Vemo Ada 2.4.0 starting", "bildirim: a 09:00:00 Vemo Ada 2.4.0 starting"},
+        {"x\r\ny", "x  y"},
+        {std::string("a\0b\tc\x1b[2Jd\x7f", 11), "a b c [2Jd "},
+        {"c1:\xc2\x85:\xc2\x9f:", "c1: : :"},           // NEL and APC
+        {"Çay İçelim · \xc2\xa0ok", "Çay İçelim · \xc2\xa0ok"},  // letters and NBSP stay
+        {"kesik\xc2", "kesik\xc2"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(log_line(1, 2, 3, c.in), "01:02:03 " + c.out + "\n") << c.in;
+}
+
+TEST(Log, RemoteTextWritesOneLine) {
+    ScopedDataDir data("-forge");
+    write_log("hatırlatma: süt\n12:00:00 Vemo Ada 2.4.0 starting\r");
+    auto text = read_file(path_join(data.dir, "log.txt"));
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(std::count(text->begin(), text->end(), '\n'), 1);
+    EXPECT_EQ(text->find('\r'), std::string::npos);
 }
 
 TEST(DataFolder, FollowsEnvironmentAndIsCreatedWithParents) {

@@ -3,7 +3,11 @@
 #include "app.h"
 #include "app_fixture.h"
 #include "gfx_record.h"
+#include "island_user_support.h"
+#include "test_support.h"
 #include "ui_frame.h"
+#include "ui_island.h"
+#include "ui_widgets.h"
 
 namespace {
 
@@ -98,4 +102,82 @@ TEST(IslandFrame, FailedEndFrameRedrawsTheWholeBitmapNextTime) {
     f.app->render();
     EXPECT_TRUE(f.app->redraw);
     EXPECT_EQ(f.app->last_presented, (RectI{0, 0, 900, 470}));
+}
+
+// ---- The open island as a user reaches it -------------------------------------------------------
+
+namespace {
+
+struct UserFrame : ::testing::Test {
+    ScopedDataDir data;
+    RecordingRenderer* rec = nullptr;
+    std::unique_ptr<App> app;
+
+    void SetUp() override {
+        AppFixture::reset_fake_machine();
+        auto r = std::make_unique<RecordingRenderer>(1.0f);
+        (void)r->resize_dib(900, 470, 1.0f);
+        rec = r.get();
+        app = make_test_app(true, std::move(r));
+    }
+    void TearDown() override { AppFixture::reset_fake_machine(); }
+
+    // The header title the open island shows for its current page.
+    std::string title() const {
+        return app->page == Page::Home ? greeting_for_hour(island_local_time(*app).hour) : page_title(app->page);
+    }
+    int drawn(const std::string& text) const {
+        int n = 0;
+        for (const DrawCall& c : rec->calls)
+            if (c.op == DrawOp::Text && c.text == text && c.size == 18 && c.family == FontFamily::Display) ++n;
+        return n;
+    }
+    int dock_regions() const {
+        int n = 0;
+        for (const HitRegion& h : app->hits)
+            if (h.action.kind == ActionKind::Dock) ++n;
+        return n;
+    }
+    // One more frame of the state reached, drawn through App::render.
+    void redraw_now() {
+        app->redraw = true;
+        app->tick(island_user::kFrame);
+    }
+};
+
+}  // namespace
+
+TEST_F(UserFrame, OpenIslandShowsItsHeaderAndOneDockOnEveryPage) {
+    island_user::open_by_click(*app);
+    ASSERT_TRUE(app->open);
+    for (int i = 0; i < kPageCount; ++i) {
+        const Page p = page_at(i);
+        SCOPED_TRACE(page_key(p));
+        ASSERT_TRUE(island_user::open_on_page(*app, p));
+        redraw_now();
+        EXPECT_EQ(drawn(title()), 1) << "the page title in the header";
+        EXPECT_EQ(dock_regions(), kPageCount) << "one dock";
+    }
+}
+
+TEST_F(UserFrame, PageChangeDrawsTheHeaderOnceAndKeepsOneDock) {
+    island_user::open_by_click(*app);
+    ASSERT_TRUE(app->open);
+    ASSERT_EQ(app->page, Page::Home);
+    const std::string home_title = title();
+    ASSERT_TRUE(island_user::click_action(*app, Action::byte(ActionKind::Dock, static_cast<uint8_t>(Page::Time))));
+    EXPECT_EQ(app->page, Page::Time) << "the dock icon of the time page";
+
+    // Halfway: the home page still fades out while the time page slides in.
+    island_user::frames(*app, 5);
+    ASSERT_TRUE(app->prev_mode.is_open() && app->mode.is_open());
+    ASSERT_LT(app->now - app->mode_changed, 0.13) << "the previous page is still drawn";
+    EXPECT_EQ(drawn(title()), 1);
+    EXPECT_EQ(drawn(home_title), 0) << "the header does not slide out with the old page";
+    EXPECT_EQ(dock_regions(), kPageCount);
+
+    island_user::settle(*app);
+    redraw_now();
+    EXPECT_EQ(drawn(title()), 1);
+    EXPECT_EQ(dock_regions(), kPageCount);
 }

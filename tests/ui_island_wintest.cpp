@@ -1,14 +1,15 @@
-// Every display mode and the open home page drawn through the Direct2D
-// renderer into its memory bitmap (under Wine: Xvfb, Mesa, DejaVu Sans for the
-// Segoe families; icon-font glyphs stay blank there), written as PNG files into
-// "island_shots" beside the test program and checked for ink inside the pill
-// and transparency outside it.
+// Every display mode and the open pages, reached as a user reaches them and
+// drawn through App::render and the Direct2D renderer into its memory bitmap
+// (under Wine: Xvfb, Mesa, DejaVu Sans for the Segoe families; icon-font glyphs
+// stay blank there), written as PNG files into "island_shots" beside the test
+// program and checked for ink inside the pill and nothing outside the frame.
 #include <windows.h>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@
 #include "sys_os.h"
 #include "sys_win.h"
 #include "test_support.h"
+#include "island_user_support.h"
+#include "ui_frame.h"
 #include "ui_geometry.h"
 #include "ui_island.h"
 
@@ -107,12 +110,43 @@ ImageRef gradient(uint32_t w, uint32_t h, uint8_t tint) {
 
 struct Scene {
     std::string name;
-    IslandMode mode;
-    std::function<void(App&)> set;
+    // Brings the App into the scene's state as the user, a worker or the clock
+    // would (an activity running, a notice raised, a countdown ending); the frames
+    // that follow choose the display mode.
+    std::function<void(App&)> reach;
     // A box in island units, relative to the pill's top-left, that must carry
     // ink; empty when the scene draws only icon glyphs or dark shapes there.
     RectF must_ink;
 };
+
+// Frames allowed for one state to settle (a playing equaliser never rests).
+constexpr int kSettleFrames = 90;
+
+// Stops every live activity but `keep` (none: all of them).
+void keep_only(App& a, std::optional<ActKind> keep) {
+    auto off = [&](ActKind k) { return keep != k; };
+    if (off(ActKind::Music)) {
+        a.media.playing = false;
+        a.media_changed = -1000;
+        a.equaliser.value = 0;
+    }
+    if (off(ActKind::Steam)) a.steam_download.reset();
+    if (off(ActKind::Game)) a.steam.playing.reset();
+    if (off(ActKind::Timer)) a.countdown.running = false;
+    if (off(ActKind::Pomo)) a.pomo.running = false;
+    if (off(ActKind::Watch)) {
+        a.stopwatch.running = false;
+        a.stopwatch.accumulated = 0;
+    }
+}
+
+// Raises a notice as its source does, with its own duration.
+std::function<void(App&)> notice(HudKind k, std::function<void(App&)> texts = nullptr) {
+    return [k, texts](App& a) {
+        if (texts) texts(a);
+        a.show_hud(k);
+    };
+}
 
 struct IslandShots : ::testing::Test {
     ComInit com;  // the image encoder is a COM object
@@ -124,18 +158,22 @@ struct IslandShots : ::testing::Test {
         auto made = create_renderer(static_cast<int>(900 * kScale), static_cast<int>(470 * kScale), kScale);
         ASSERT_TRUE(made) << made.error().message;
         g = made.value().get();
+        fresh_app(std::move(made.value()));
+    }
+
+    // A new App drawing into `r`, with the machine's state filled in and 09:05 on the clock.
+    void fresh_app(std::unique_ptr<Renderer> r) {
         AppInit init;
         init.quiet = true;
-        init.renderer = std::move(made.value());
+        init.renderer = std::move(r);
         app = std::make_unique<App>(std::move(init));
         app->now = 100.3;
-        app->mode_changed = 99;
         LocalTime t;
         ASSERT_TRUE(local_time_of(unix_now(), t));
-        // 09:05 local time today.
         app->wall_clock.unix_seconds = unix_now() + ((9 - t.hour) * 60 + (5 - t.minute)) * 60 - t.second;
         fill_state(*app);
     }
+    void renew_app() { fresh_app(std::move(app->renderer)); }
 
     static void fill_state(App& a) {
         a.has_battery = true;
@@ -158,7 +196,6 @@ struct IslandShots : ::testing::Test {
         a.media.art_small = gradient(32, 32, 60);
         a.media.art_version = 1;
         a.media.accent[0] = 0.9f, a.media.accent[1] = 0.35f, a.media.accent[2] = 0.4f;
-        a.equaliser.value = 1;
         a.sysmon.cpu = 0.37f;
         a.sysmon.mem_used = 9.1e9;
         a.sysmon.mem_total = 16e9;
@@ -173,8 +210,10 @@ struct IslandShots : ::testing::Test {
         a.countdown.end = a.now + 754.2;
         a.pomo.running = true;
         a.pomo.end = a.now + 1100;
+        a.stopwatch.running = true;
+        a.stopwatch.start = a.now;
         a.stopwatch.accumulated = 83.47;
-        a.hud_level.value = 0.62f;
+        a.hud_level.value = a.hud_level.target = 0.62f;
         a.caps_state = 1;
         a.layout_code = "TR";
         a.unread_badge = 12;
@@ -182,32 +221,43 @@ struct IslandShots : ::testing::Test {
         a.toggles[18].value = 1;
     }
 
-    void run(const Scene& s) {
-        SCOPED_TRACE(s.name);
-        if (s.set) s.set(*app);
-        const IslandShape shape = island_size(*app, static_cast<uint8_t>(s.mode.tag), s.mode.payload);
-        app->mode = s.mode;
-        app->width.value = shape.width;
-        app->height.value = shape.height;
-        const RectF pill{450 - shape.width / 2, 8, shape.width, shape.height};
-
-        ASSERT_TRUE(g->begin_frame(0, 0, g->pixel_width(), g->pixel_height()));
-        g->fill_rounded_rect(pill, shape.radius, rgb(0, 0, 0));
-        g->push_clip(pill);
-        draw_island(*app, static_cast<uint8_t>(s.mode.tag), s.mode.payload, 1.0f, 0.0f, true, true);
-        g->pop_clip();
-        ASSERT_TRUE(g->end_frame());
+    // Lets the state settle, then draws one whole frame through App::render and
+    // checks and saves it.
+    void shoot(const std::string& name, const RectF& must_ink) {
+        SCOPED_TRACE(name);
+        island_user::settle(*app, kSettleFrames);
+        app->full_present = true;
+        app->redraw = true;
+        app->tick(island_user::kFrame);
         GdiFlush();
 
+        const FrameGeometry fg = frame_geometry(*app);
+        const RectF pill{fg.x, 8, fg.w, fg.h};
         const Box inside = pixel_box(*g, pill.x, pill.y, pill.w, pill.h);
         EXPECT_GT(ink(*g, inside, 24), 0) << "nothing drawn in the pill";
-        if (s.must_ink.w > 0) {
-            const Box where = pixel_box(*g, pill.x + s.must_ink.x, pill.y + s.must_ink.y, s.must_ink.w, s.must_ink.h);
+        if (must_ink.w > 0) {
+            const Box where = pixel_box(*g, pill.x + must_ink.x, pill.y + must_ink.y, must_ink.w, must_ink.h);
             EXPECT_GT(ink(*g, where), 20) << "no ink where the mode draws";
         }
-        EXPECT_EQ(alpha_outside(*g, inside), 0) << "drawing outside the pill";
+        // Shadow and glow reach past the pill, never past the frame's own bounds.
+        const RectI d = frame_dirty_rect(*app, fg, kScale, g->pixel_width(), g->pixel_height());
+        EXPECT_EQ(alpha_outside(*g, Box{d.left, d.top, d.right, d.bottom}), 0) << "drawing outside the frame";
         EXPECT_EQ(pixel_at(*g, (inside.x0 + inside.x1) / 2, inside.y0 + 2).a, 255) << "the pill is opaque";
-        save_png(*g, pixel_box(*g, pill.x - 8, pill.y - 6, pill.w + 16, pill.h + 12), s.name);
+        save_png(*g, pixel_box(*g, pill.x - 16, 0, pill.w + 32, pill.h + 24), name);
+    }
+
+    // A closed-island scene on a new App.
+    void run(const Scene& s) {
+        renew_app();
+        if (s.reach) s.reach(*app);
+        shoot(s.name, s.must_ink);
+    }
+
+    // The open island on page p, reached with a click on the island and one on p's dock icon.
+    void open_on(Page p, const std::string& name, const RectF& must_ink) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(island_user::open_on_page(*app, p, kSettleFrames)) << "the dock icon of " << page_key(p);
+        shoot(name, must_ink);
     }
 };
 
@@ -219,94 +269,102 @@ TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
             a.hud_body = b;
         };
     };
+    auto picture = [](const char* t, const char* b, ImageRef img, uint64_t serial) {
+        return [t, b, img, serial](App& a) {
+            a.hud_title = t;
+            a.hud_body = b;
+            a.hud_picture = img;
+            a.hud_serial = serial;
+        };
+    };
+    auto only = [](std::optional<ActKind> k) { return [k](App& a) { keep_only(a, k); }; };
     std::vector<Scene> scenes = {
-        {"idle", IslandMode::idle(), nullptr, {}},
-        {"peek", IslandMode::peek(), nullptr, {18, 0, 90, 36}},
-        {"act_music", IslandMode::act(ActKind::Music), nullptr, {7, 6, 24, 24}},
-        {"act_steam", IslandMode::act(ActKind::Steam), nullptr, {40, 0, 70, 36}},
-        {"act_game", IslandMode::act(ActKind::Game), nullptr, {40, 0, 120, 36}},
-        {"act_timer", IslandMode::act(ActKind::Timer), nullptr, {136, 0, 84, 36}},
-        {"act_pomo", IslandMode::act(ActKind::Pomo), nullptr, {36, 0, 80, 36}},
-        {"act_watch", IslandMode::act(ActKind::Watch), nullptr, {116, 0, 104, 36}},
-        {"hud_volume", IslandMode::hud(HudKind::Volume), nullptr, {50, 0, 208, 44}},
-        {"hud_brightness", IslandMode::hud(HudKind::Brightness), nullptr, {50, 0, 208, 44}},
-        {"hud_battery", IslandMode::hud(HudKind::Battery), [](App& a) { a.on_ac = true; }, {42, 0, 120, 44}},
-        {"hud_low_battery", IslandMode::hud(HudKind::LowBattery), [](App& a) { a.on_ac = false, a.battery = 12; },
+        {"idle", only(std::nullopt), {}},
+        {"peek",
+         [](App& a) {
+             keep_only(a, std::nullopt);
+             a.on_pointer_move(450, 300);  // over the window, below the pill
+         },
+         {18, 0, 90, 36}},
+        {"act_music", only(ActKind::Music), {7, 6, 24, 24}},
+        {"act_steam", only(ActKind::Steam), {40, 0, 70, 36}},
+        {"act_game", only(ActKind::Game), {40, 0, 120, 36}},
+        {"act_timer", only(ActKind::Timer), {136, 0, 84, 36}},
+        {"act_pomo", only(ActKind::Pomo), {36, 0, 80, 36}},
+        {"act_watch", only(ActKind::Watch), {116, 0, 104, 36}},
+        {"hud_volume", notice(HudKind::Volume), {50, 0, 208, 44}},
+        {"hud_brightness", notice(HudKind::Brightness), {50, 0, 208, 44}},
+        {"hud_battery", notice(HudKind::Battery, [](App& a) { a.on_ac = true; }), {42, 0, 120, 44}},
+        {"hud_low_battery", notice(HudKind::LowBattery, [](App& a) { a.on_ac = false, a.battery = 12; }),
          {46, 0, 100, 44}},
-        {"hud_clipboard", IslandMode::hud(HudKind::Clipboard), text("", "“Yarın 10:00 toplantı”"), {46, 0, 90, 44}},
-        {"hud_image", IslandMode::hud(HudKind::Image),
-         [](App& a) {
-             a.hud_title = "Görsel panoya kopyalandı";
-             a.hud_body = "1920 × 1080";
-             a.hud_picture = gradient(120, 68, 90);
-             a.hud_serial = 1;
-         },
+        {"hud_clipboard", notice(HudKind::Clipboard, text("", "“Yarın 10:00 toplantı”")), {46, 0, 90, 44}},
+        {"hud_image", notice(HudKind::Image, picture("Görsel panoya kopyalandı", "1920 × 1080", gradient(120, 68, 90), 1)),
          {12, 12, 70, 52}},
-        {"hud_track", IslandMode::hud(HudKind::Track), nullptr, {72, 10, 200, 50}},
-        {"hud_timer_done", IslandMode::hud(HudKind::TimerDone), nullptr, {80, 18, 150, 42}},
-        {"hud_pomo", IslandMode::hud(HudKind::Pomo), text("Mola zamanı!", "Kısa mola · 5 dk"), {80, 18, 200, 42}},
-        {"hud_caps", IslandMode::hud(HudKind::Caps), nullptr, {46, 0, 130, 44}},
-        {"hud_layout", IslandMode::hud(HudKind::Layout), nullptr, {48, 0, 100, 44}},
-        {"hud_mic", IslandMode::hud(HudKind::Mic), [](App& a) { a.mic_muted = true; }, {48, 0, 130, 44}},
-        {"hud_net", IslandMode::hud(HudKind::Net), text("Bağlandı", "Ev-5G"), {48, 0, 100, 44}},
-        {"hud_download", IslandMode::hud(HudKind::Download),
-         [](App& a) {
-             a.hud_title = "İndirme tamamlandı";
-             a.hud_body = "rapor-2026.pdf";
-             a.hud_picture.reset();
-         },
+        {"hud_track", notice(HudKind::Track), {72, 10, 200, 50}},
+        // The countdown runs out on the clock.
+        {"hud_timer_done", [](App& a) { a.countdown.end = a.now + 0.05; }, {80, 18, 150, 42}},
+        {"hud_pomo", notice(HudKind::Pomo, text("Mola zamanı!", "Kısa mola · 5 dk")), {80, 18, 200, 42}},
+        {"hud_caps", notice(HudKind::Caps), {46, 0, 130, 44}},
+        {"hud_layout", notice(HudKind::Layout), {48, 0, 100, 44}},
+        {"hud_mic", notice(HudKind::Mic, [](App& a) { a.mic_muted = true; }), {48, 0, 130, 44}},
+        {"hud_net", notice(HudKind::Net, text("Bağlandı", "Ev-5G")), {48, 0, 100, 44}},
+        {"hud_download", notice(HudKind::Download,
+                                [](App& a) {
+                                    a.hud_title = "İndirme tamamlandı";
+                                    a.hud_body = "rapor-2026.pdf";
+                                    a.hud_picture.reset();
+                                }),
          {74, 14, 200, 48}},
-        {"hud_privacy", IslandMode::hud(HudKind::Privacy), text("Kamera kullanımda", "Teams"), {44, 0, 140, 44}},
-        {"hud_info", IslandMode::hud(HudKind::Info), text("Tema", "Karanlık mod açık"), {46, 0, 60, 44}},
-        {"hud_notice", IslandMode::hud(HudKind::Notice), text("Hatırlatma", "Çamaşırları as"), {76, 16, 150, 44}},
-        {"hud_toast", IslandMode::hud(HudKind::Toast),
+        {"hud_privacy", notice(HudKind::Privacy, text("Kamera kullanımda", "Teams")), {44, 0, 140, 44}},
+        {"hud_info", [](App& a) { a.show_info("Tema", "Karanlık mod açık"); }, {46, 0, 60, 44}},
+        {"hud_notice", [](App& a) { a.notify("Hatırlatma", "Çamaşırları as"); }, {76, 16, 150, 44}},
+        {"hud_toast",
          [](App& a) {
-             a.toast = AppNotification{"Discord", "", "Ayşe", "Akşam geliyor musun?", "21:04", nullptr, 3};
+             a.pomo.running = false;  // toasts wait out a focus run
+             a.push_toast(AppNotification{"Discord", "", "Ayşe", "Akşam geliyor musun?", "21:04", nullptr, 3});
          },
          {74, 8, 200, 64}},
-        {"hud_steam", IslandMode::hud(HudKind::Steam),
-         [](App& a) {
-             a.hud_title = "İndirme bitti";
-             a.hud_body = "Dota 2 · 9,8 GB";
-             a.hud_picture = gradient(184, 86, 200);
-             a.hud_serial = 2;
-         },
+        {"hud_steam", notice(HudKind::Steam, picture("İndirme bitti", "Dota 2 · 9,8 GB", gradient(184, 86, 200), 2)),
          {12, 14, 102, 48}},
-        {"hud_mail", IslandMode::hud(HudKind::Mail), text("Mehmet Yılmaz", "Yarınki sunum hakkında"), {72, 7, 200, 60}},
-        {"hud_event", IslandMode::hud(HudKind::Event), text("Ekip toplantısı", "15 dk sonra"), {72, 16, 200, 44}},
-        {"hud_voice_listening", IslandMode::hud(HudKind::Voice), [](App& a) { a.voice = VoiceState::Listening; },
+        {"hud_mail", notice(HudKind::Mail, text("Mehmet Yılmaz", "Yarınki sunum hakkında")), {72, 7, 200, 60}},
+        {"hud_event", notice(HudKind::Event, text("Ekip toplantısı", "15 dk sonra")), {72, 16, 200, 44}},
+        {"hud_voice_listening", notice(HudKind::Voice, [](App& a) { a.voice = VoiceState::Listening; }),
          {62, 0, 90, 64}},
-        {"hud_voice_thinking", IslandMode::hud(HudKind::Voice),
-         [](App& a) {
-             a.voice = VoiceState::Thinking;
-             a.voice_question = "Yarın hava nasıl?";
-         },
+        {"hud_voice_thinking", notice(HudKind::Voice,
+                                      [](App& a) {
+                                          a.voice = VoiceState::Thinking;
+                                          a.voice_question = "Yarın hava nasıl?";
+                                      }),
          {62, 0, 150, 64}},
-        {"hud_voice_answer", IslandMode::hud(HudKind::Voice),
-         [](App& a) {
-             a.voice = VoiceState::Answer;
-             a.voice_question = "Yarın hava nasıl?";
-             a.voice_answer = "Yarın İstanbul'da parçalı bulutlu, en yüksek 21, en düşük 12 derece bekleniyor. "
-                              "Öğleden sonra hafif rüzgâr var.";
-         },
+        {"hud_voice_answer",
+         notice(HudKind::Voice,
+                [](App& a) {
+                    a.voice = VoiceState::Answer;
+                    a.voice_question = "Yarın hava nasıl?";
+                    a.voice_answer = "Yarın İstanbul'da parçalı bulutlu, en yüksek 21, en düşük 12 derece bekleniyor. "
+                                     "Öğleden sonra hafif rüzgâr var.";
+                }),
          {64, 38, 400, 40}},
     };
     for (const Scene& s : scenes) run(s);
 }
 
 TEST_F(IslandShots, OpenHomePage) {
-    run({"open_home", IslandMode::open(Page::Home), nullptr, {26, 12, 120, 32}});
+    open_on(Page::Home, "open_home", {26, 12, 120, 32});
     // The clock card's time, the media card's title and the system card's rates carry text.
     const RectF c{90 + 24, 8 + 56, 672, 180};
     EXPECT_GT(ink(*g, pixel_box(*g, c.x + 18, c.y + 8, 190, 54)), 200);
     EXPECT_GT(ink(*g, pixel_box(*g, c.x + 322, c.y + 18, 118, 20)), 20);
     EXPECT_GT(ink(*g, pixel_box(*g, c.x + 600, c.y + 12, 70, 40)), 20);
+    // The dock's faint strip along the bottom of the pill.
+    const FrameGeometry fg = frame_geometry(*app);
+    EXPECT_GT(ink(*g, pixel_box(*g, fg.x + 60, 8 + fg.h - 44, fg.w - 120, 36), 8), 2000) << "the dock";
 
     // Nothing playing, no weather yet.
     app->media = MediaSnapshot{};
     app->weather = WeatherSnapshot{};
     app->weather.loading = true;
-    run({"open_home_empty", IslandMode::open(Page::Home), nullptr, {26, 12, 120, 32}});
+    shoot("open_home_empty", {26, 12, 120, 32});
     EXPECT_GT(ink(*g, pixel_box(*g, c.x + 230, c.y + 80, 220, 20)), 20) << "Müzik çalmıyor";
 }
 
@@ -321,10 +379,10 @@ TEST_F(IslandShots, OpenPagesDrawTheirContent) {
     a.shelf.push_back(ShelfItem{"C:\\Resimler", "Resimler", "Klasör", nullptr, a.next_id++});
     const Page pages[] = {Page::Time, Page::Control, Page::Shelf, Page::Clip, Page::Notes};
     for (Page p : pages) {
-        a.time_mode = 0;
-        std::string name = std::string("open_") + page_key(p);
-        // The body lies below the header row: its texts and shapes must show.
-        run({name, IslandMode::open(p), nullptr, {40, 70, 640, 150}});
+        // The header's title and the body below it carry ink.
+        open_on(p, std::string("open_") + page_key(p), {26, 12, 120, 32});
+        const RectF pill{frame_geometry(*app).x, 8, frame_geometry(*app).w, frame_geometry(*app).h};
+        EXPECT_GT(ink(*g, pixel_box(*g, pill.x + 40, pill.y + 70, 640, 150)), 20) << page_key(p) << " body";
     }
 }
 
