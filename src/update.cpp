@@ -109,7 +109,7 @@ HttpRequest get_request(std::string url, std::vector<HttpHeader> headers, bool f
     r.url = std::move(url);
     r.headers = std::move(headers);
     r.follow_redirects = follow;
-    (void)deadline;  // the client takes no whole-request deadline yet
+    if (deadline) r.deadline_ms = static_cast<int>(deadline->count());
     return r;
 }
 
@@ -205,7 +205,7 @@ UpdateOutcome check_and_install(const UpdateCheckSetup& setup) {
     if (expected.size() != 64) return failed("latest.json: sha256 yok");
 
     Result<std::string> exe = fetch_channel_file(setup.http, setup.api_base, "VemoIsland.exe", setup.token,
-                                                 std::chrono::milliseconds(kExeDownloadDeadline));
+                                                 std::chrono::milliseconds(kHttpDownloadDeadlineMs));
     if (!exe) return failed(exe.error().message);
     if (exe->size() < kMinExeBytes || exe->compare(0, 2, "MZ") != 0) return failed("indirilen dosya bozuk");
     std::array<uint8_t, 32> digest = sha256(*exe);

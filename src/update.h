@@ -50,8 +50,6 @@ inline constexpr const char* kOldExeName = "VemoIsland.old.exe";
 
 // A downloaded executable shorter than this is damaged.
 inline constexpr size_t kMinExeBytes = 200'000;
-// The whole executable arrives within this time or the download fails.
-inline constexpr std::chrono::minutes kExeDownloadDeadline{15};
 
 // ---- Shared state, requests and outcomes ---------------------------------------------
 

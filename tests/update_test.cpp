@@ -300,8 +300,11 @@ TEST_F(UpdateCheck, InstallsAVerifiedDownloadWithAnUpperCaseDigest) {
     EXPECT_EQ(read_file(exe), new_bytes);
     EXPECT_EQ(read_file(path_join(dir, kOldExeName)), old_bytes);
     EXPECT_FALSE(file_exists(path_join(dir, kNewExeName)));
+    // The channel file has the ordinary deadline, the download the long one.
     ASSERT_EQ(http.sent.size(), 2u);
+    EXPECT_EQ(http.sent[0].deadline_ms, kHttpDeadlineMs);
     EXPECT_EQ(http.sent[1].url, url_of("VemoIsland.exe"));
+    EXPECT_EQ(http.sent[1].deadline_ms, kHttpDownloadDeadlineMs);
 }
 
 TEST_F(UpdateCheck, AFailedFinalRenamePutsThePreviousExecutableBack) {
