@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The self-update against the scripted release channel, on a copy of the exe
 # in a temporary folder: "--update-now" when up to date, after a verified
-# install and with a wrong digest; the channel request's headers; the restart
-# with "--after-update" removing the previous exe and answering a check request.
+# install and with a wrong digest; the channel request's headers.
 # Run by CTest under the Wine prefix and Xvfb display that tools/test prepared.
 set -u
 exe="$1"
@@ -87,23 +86,7 @@ check "no VemoIsland.new.exe is left" '[ ! -e "$work/app/VemoIsland.new.exe" ]'
 check "latest.json then the exe were read" '[ "$(target_of 3)" = "$contents/VemoIsland.exe?ref=updates" ]'
 check "the token travels as a bearer token" 'headers_of 2 | grep -qx "Authorization: Bearer gizli"'
 
-# 3. The restart: "--after-update" removes the previous exe and the thread
-# answers a check request, comparing with the built-in version.
-before="$(requests)"
-(cd "$work/app" && VEMO_FAKE_VERSION=1.0 wine "$app" --after-update >/dev/null 2>&1 &)
-for _ in $(seq 1 120); do grep -q 'monitor (' "$log" 2>/dev/null && break; sleep 0.25; done
-check "the new exe started after the update" 'grep -q "started after update$" "$log"'
-for _ in $(seq 1 40); do [ -e "$work/app/VemoIsland.old.exe" ] || break; sleep 0.25; done
-check "the previous exe was removed" '[ ! -e "$work/app/VemoIsland.old.exe" ]'
-rc="$(cd "$work/app" && wine "$app" --check-update >/dev/null 2>&1; echo $?)"
-check "--check-update reached the island (got $rc)" '[ "$rc" -eq 0 ]'
-for _ in $(seq 1 60); do grep -q '^..:..:.. update: ' "$log" && break; sleep 0.25; done
-check "the update thread checked at once and found nothing newer" 'grep -q "update: guncel$" "$log"'
-check "the check read the channel" '[ "$(requests)" -gt "$before" ]'
-wine taskkill /F /IM VemoIsland.exe >/dev/null 2>&1
-wineserver -w
-
-# 4. A wrong digest leaves the exe as it was.
+# 3. A wrong digest leaves the exe as it was.
 cp "$original" "$app"
 channel "2.4.0" "$(sha256sum "$original" | cut -d' ' -f1)"
 rc="$(VEMO_FAKE_VERSION=1.0 update_now)"
