@@ -88,6 +88,7 @@ check "the token travels as a bearer token" 'headers_of 2 | grep -qx "Authorizat
 
 # 3. A wrong digest leaves the exe as it was.
 cp "$original" "$app"
+rm -f "$work/app/VemoIsland.old.exe"
 channel "2.4.0" "$(sha256sum "$original" | cut -d' ' -f1)"
 rc="$(VEMO_FAKE_VERSION=1.0 update_now)"
 check "--update-now with a wrong digest exits 1 (got $rc)" '[ "$rc" -eq 1 ]'
