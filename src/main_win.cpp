@@ -32,6 +32,7 @@
 #include "sys_shell.h"
 #include "sys_thread.h"
 #include "sys_win.h"
+#include "update.h"
 #include "wake.h"
 
 #include <dwmapi.h>
@@ -380,7 +381,7 @@ void frame_loop(HWND window) {
 
 // ---- Local modes ------------------------------------------------------------------------------
 
-int run_local_mode(const LocalStart& mode) {
+int run_local_mode(const LocalStart& mode, bool after_update) {
     switch (mode.mode) {
         case LocalMode::MakeIcon:
             (void)write_app_icon_file(mode.output);
@@ -390,6 +391,11 @@ int run_local_mode(const LocalStart& mode) {
             (void)RoInitialize(RO_INIT_MULTITHREADED);
             run_wake_self_test(mode.output);
             return 0;
+        case LocalMode::UpdateNow: {
+            UpdateOutcome outcome = check_and_install(process_check_setup(after_update));
+            write_log("update-now: " + update_now_text(outcome));
+            return update_now_exit_code(outcome);
+        }
         default:
             // Not available in this build: no output, a non-zero exit.
             return 4;
@@ -407,7 +413,7 @@ int run_main() {
     std::vector<std::string> args = process_args();
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     StartChoice choice = classify_args(args);
-    if (auto* local = std::get_if<LocalStart>(&choice.what)) return run_local_mode(*local);
+    if (auto* local = std::get_if<LocalStart>(&choice.what)) return run_local_mode(*local, choice.after_update);
     if (auto* remote = std::get_if<RemoteStart>(&choice.what))
         return send_remote_command(static_cast<uint8_t>(remote->kind), remote->payload);
 
@@ -486,6 +492,13 @@ int run_main() {
     app->window_x = g.x;
     app->window_y = g.y;
     wake_sensitivity = sensitivity_for_level(app->wake_sens);
+    UpdateThreadConfig update_config;
+    update_config.check = [after = choice.after_update] { return check_and_install(process_check_setup(after)); };
+    update_config.notify = [window] { PostMessageW(window, WM_APP_UPDATE, 0, 0); };
+    update_config.cleanup = cleanup_old_exe;
+    UpdateWorker updater = spawn_update_thread(std::move(update_config));
+    app->update_shared = updater.state;
+    app->update_tx = updater.requests;
     if (choice.after_update) {
         app->startup_notice = App::StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5};
         write_log("started after update");

@@ -12,6 +12,7 @@ The file is read again for every request, so a test may rewrite it. Response:
    "headers": [["Name", "value"], ...], # sent in order
    "body": "text",                      # UTF-8 body, or
    "body_size": 123456,                 # generated body: byte i is i % 251
+   "body_file": "/path",                # or the bytes of a file, read per request
    "delay_ms": 0,                       # wait before reading the request body
                                         # and answering (time-out tests)
    "pause_after_bytes": 1000,           # send this much of the body, then
@@ -145,6 +146,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def _answer(self, route):
         if "body_size" in route:
             payload = generated_body(int(route["body_size"]))
+        elif "body_file" in route:
+            with open(route["body_file"], "rb") as f:
+                payload = f.read()
         else:
             payload = route.get("body", "").encode("utf-8")
         try:
