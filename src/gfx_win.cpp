@@ -644,7 +644,11 @@ const GlyphGeometry* D2dRenderer::glyph_geometry(char32_t code_point, float size
                 if (seg.cubic) sink->AddBezier(D2D1::BezierSegment(at(seg.c1), at(seg.c2), at(seg.end)));
                 else sink->AddLine(at(seg.end));
             }
-            sink->EndFigure(f.closed ? D2D1_FIGURE_END_CLOSED : D2D1_FIGURE_END_OPEN);
+            // A figure that already ends where it began (a circle) gets no closing segment: Wine
+            // strokes that zero-length segment as a long horizontal spike.
+            const PointF last = f.segments.empty() ? f.start : f.segments.back().end;
+            const bool back_at_start = std::fabs(last.x - f.start.x) < 1e-3f && std::fabs(last.y - f.start.y) < 1e-3f;
+            sink->EndFigure(f.closed && (filled || !back_at_start) ? D2D1_FIGURE_END_CLOSED : D2D1_FIGURE_END_OPEN);
         }
         if (FAILED(sink->Close())) return nullptr;
         (filled ? out.filled : out.stroked) = std::move(geometry);
