@@ -51,6 +51,13 @@ std::optional<std::string> read_text(const std::string& path) {
 
 std::string steamapps(const std::string& library) { return path_join(library, "steamapps"); }
 
+// Later pairs replace earlier ones with the same key.
+SteamManifest manifest_from_text(std::string_view text) {
+    SteamManifest m;
+    for (VdfPair& p : vdf_pairs(text)) m[std::move(p.key)] = std::move(p.value);
+    return m;
+}
+
 std::optional<uint64_t> number(const SteamManifest& m, const char* key) {
     auto it = m.find(key);
     return it == m.end() ? std::nullopt : parse_u64(it->second);
@@ -65,9 +72,7 @@ std::optional<SteamManifest> read_app_manifest(const std::vector<std::string>& l
     for (const std::string& lib : libraries) {
         std::optional<std::string> text = read_text(path_join(steamapps(lib), name));
         if (!text) continue;
-        SteamManifest m;
-        for (VdfPair& p : vdf_pairs(*text)) m[std::move(p.key)] = std::move(p.value);
-        return m;
+        return manifest_from_text(*text);
     }
     return std::nullopt;
 }
@@ -115,9 +120,7 @@ std::vector<SteamGameEntry> steam_scan_games(const std::vector<std::string>& lib
             if (!name.starts_with("appmanifest_") || !name.ends_with(".acf")) continue;
             std::optional<std::string> text = read_text(path_join(dir, name));
             if (!text) continue;
-            SteamManifest m;
-            for (VdfPair& p : vdf_pairs(*text)) m[std::move(p.key)] = std::move(p.value);
-            if (auto g = steam_game_from_manifest(m)) games.push_back(std::move(*g));
+            if (auto g = steam_game_from_manifest(manifest_from_text(*text))) games.push_back(std::move(*g));
         }
     }
     return games;

@@ -80,6 +80,8 @@ TEST(SteamFiles, ManifestComesFromTheFirstLibraryThatHasIt) {
     EXPECT_EQ((*m)["name"], "Dota 2 (first)");
 
     EXPECT_FALSE(read_app_manifest({t.steam, second}, 730));
+    t.write(second, {"steamapps", "appmanifest_730.acf"}, "\"name\" \"old\"\n\"name\" \"Counter-Strike 2\"\n");
+    EXPECT_EQ(read_app_manifest({t.steam, second}, 730)->at("name"), "Counter-Strike 2");  // the later value wins
     // A file that is not UTF-8 text counts as missing: the next library answers.
     t.write(t.steam, {"steamapps", "appmanifest_440.acf"}, "\"name\" \"\xff\xfe\"\n");
     t.manifest(second, "440", "Team Fortress 2");
@@ -224,6 +226,13 @@ TEST(SteamFiles, LoginUserByActiveUserElseMostRecent) {
     EXPECT_EQ(steam_read_login(t.steam, 5).account, 5u);  // no file: only the active user
     t.write(t.steam, {"config", "loginusers.vdf"}, "\"users\" {\n" + two + "}");
     EXPECT_EQ(steam_read_login(t.steam, 0).persona, "Kırk İki");
+    // Nested past the parser's bound: the file reads as missing.
+    std::string deep = "\"users\" {\n" + two;
+    for (int i = 0; i < kVdfMaxDepth; ++i) deep += "\"k\" { ";
+    t.write(t.steam, {"config", "loginusers.vdf"}, deep);
+    SteamLogin refused = steam_read_login(t.steam, 0);
+    EXPECT_EQ(refused.account, 0u);
+    EXPECT_EQ(refused.persona, "");
 }
 
 // ---- Content log ----------------------------------------------------------------------------
