@@ -182,7 +182,7 @@ SteamLogin steam_login_user(const VdfBlock& loginusers, uint32_t active_user) {
         return true;
     };
     for (const VdfEntry& e : loginusers) {
-        if (const VdfBlock* users = std::get_if<VdfBlock>(&e.value); users && vdf_key_equals(e.key, "users")) {
+        if (const VdfBlock* users = std::get_if<VdfBlock>(&e.value); users && equal_ignoring_ascii_case(e.key, "users")) {
             for (const VdfEntry& u : *users)
                 if (consider(u)) return login;
         } else if (consider(e)) {

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 
+#include "sys_text.h"
+
 // ---- Tokenizer ----------------------------------------------------------------------------
 // Every special character is ASCII, so walking bytes treats UTF-8 text as its
 // code points would: a multi-byte character is copied byte by byte.
@@ -96,26 +98,15 @@ Result<VdfBlock> parse_vdf(std::string_view text) {
 
 // ---- Lookup -------------------------------------------------------------------------------
 
-bool vdf_key_equals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 const VdfBlock* vdf_block(const VdfBlock& block, std::string_view key) {
     for (const VdfEntry& e : block)
-        if (auto* child = std::get_if<VdfBlock>(&e.value); child && vdf_key_equals(e.key, key)) return child;
+        if (auto* child = std::get_if<VdfBlock>(&e.value); child && equal_ignoring_ascii_case(e.key, key)) return child;
     return nullptr;
 }
 
 const std::string* vdf_string(const VdfBlock& block, std::string_view key) {
     for (const VdfEntry& e : block)
-        if (auto* s = std::get_if<std::string>(&e.value); s && vdf_key_equals(e.key, key)) return s;
+        if (auto* s = std::get_if<std::string>(&e.value); s && equal_ignoring_ascii_case(e.key, key)) return s;
     return nullptr;
 }
 

@@ -31,9 +31,8 @@ std::vector<VdfToken> vdf_tokenize(std::string_view text);
 // gives fewer entries; only nesting deeper than kVdfMaxDepth is an error.
 Result<VdfBlock> parse_vdf(std::string_view text);
 
-// Keys of this format compare ignoring ASCII case.
-bool vdf_key_equals(std::string_view a, std::string_view b);
-// The first child block / string value under the key; nullptr when there is none.
+// The first child block / string value under the key (compared ignoring ASCII
+// case); nullptr when there is none.
 const VdfBlock* vdf_block(const VdfBlock& block, std::string_view key);
 const std::string* vdf_string(const VdfBlock& block, std::string_view key);
 // Follows the keys from the top level, always through child blocks.

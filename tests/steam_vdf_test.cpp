@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "steam_vdf.h"
+#include "sys_text.h"
 
 namespace {
 
@@ -108,8 +109,8 @@ TEST(SteamVdf, LookupFollowsBlocksIgnoringAsciiCase) {
     EXPECT_EQ(vdf_lookup(*doc, {"userlocalconfigstore", "software", "missing"}), nullptr);
     EXPECT_EQ(vdf_string(*game, "570"), nullptr);
     EXPECT_EQ(vdf_lookup(*doc, {}), &*doc);
-    EXPECT_FALSE(vdf_key_equals("Ä", "ä"));  // only ASCII letters fold
-    EXPECT_TRUE(vdf_key_equals("MostRecent", "mostrecent"));
+    EXPECT_FALSE(equal_ignoring_ascii_case("Ä", "ä"));  // only ASCII letters fold
+    EXPECT_TRUE(equal_ignoring_ascii_case("MostRecent", "mostrecent"));
 }
 
 TEST(SteamVdf, PairsComeFromLinesWithTwoQuotedTexts) {
