@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "steam_files.h"
@@ -15,7 +16,7 @@ namespace {
 
 // A Steam folder (and room for other libraries) in a fresh temporary folder.
 struct SteamTree {
-    std::string root = test_temp_dir();
+    std::string root = test_temp_dir("-steam-ğü");  // a non-ASCII path, as under a Turkish user name
     std::string steam = path_join(root, "Steam");
 
     static std::string join(std::string dir, std::initializer_list<std::string> parts) {
@@ -195,8 +196,8 @@ TEST(SteamFiles, HeaderImageSearchOrder) {
 
 TEST(SteamFiles, LoginUserByActiveUserElseMostRecent) {
     auto user = [](uint32_t account, const char* persona, const char* recent) {
-        return "\"" + std::to_string(kSteamId64Base + account) + "\" { \"PersonaName\" \"" + persona +
-               "\" \"MostRecent\" \"" + recent + "\" }\n";
+        return fmt::format("\"{}\" {{ \"PersonaName\" \"{}\" \"MostRecent\" \"{}\" }}\n", kSteamId64Base + account,
+                           persona, recent);
     };
     std::string two = user(7, "Yedi", "0") + user(42, "Kırk İki", "1");
     const struct { std::string text; uint32_t active; uint32_t account; const char* persona; } cases[] = {
