@@ -21,6 +21,7 @@ struct SteamGameEntry {
     uint32_t minutes = 0;     // play time
     ImageRef header;
     uint32_t app_id = 0;
+    bool update_required = false;  // the manifest's StateFlags has bit value 2
 };
 
 struct SteamDownload {

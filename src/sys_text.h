@@ -41,6 +41,8 @@ void append_lower(std::u32string& out, char32_t c);
 void append_upper(std::u32string& out, char32_t c);
 std::string to_lower(std::string_view s);
 std::string to_upper(std::string_view s);
+// Equality where only the ASCII letters A-Z and a-z fold together.
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b);
 
 // The words of a text joined by single spaces: every run of white space
 // becomes one space, leading and trailing runs go.
