@@ -1,6 +1,7 @@
 // Weather requests, answer parsing, error texts and the watcher's fetch pass.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <limits>
 #include <map>
 #include <string>
@@ -174,19 +175,21 @@ TEST(WeatherForecast, ShortArraysAndOddMembersReadAsZero) {
     EXPECT_EQ(r->temp, 0.f);
     EXPECT_EQ(r->code, 0);  // missing weather_code: "Açık"
     EXPECT_FALSE(r->is_day);  // only above 0.5 is day
-    ASSERT_EQ(r->days.size(), 3u);  // one day per date, however short the others are
-    EXPECT_EQ(r->days[0].weekday, 1);
-    EXPECT_EQ(r->days[1].weekday, -1);  // a date that is not text reads as ""
-    EXPECT_EQ(r->days[2].weekday, 3);
-    EXPECT_EQ(r->days[0].code, 61);
-    EXPECT_EQ(r->days[1].code, 0);
-    EXPECT_EQ(r->days[2].code, 0);
-    EXPECT_FLOAT_EQ(r->days[0].high, 30.f);
-    EXPECT_EQ(r->days[1].high, 0.f);
-    EXPECT_EQ(r->days[0].low, 0.f);
-    EXPECT_EQ(r->days[0].precip, 0.f);
-    EXPECT_FLOAT_EQ(r->days[1].precip, 40.f);
-    EXPECT_EQ(r->days[2].precip, 0.f);
+    // One day per date, however short the other arrays are; a date that is not text reads as "".
+    const WeatherDay expected[] = {
+        {1, 61, 30, 0, 0},
+        {-1, 0, 0, 0, 40},
+        {3, 0, 0, 0, 0},
+    };
+    ASSERT_EQ(r->days.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(r->days[i].weekday, expected[i].weekday);
+        EXPECT_EQ(r->days[i].code, expected[i].code);
+        EXPECT_EQ(r->days[i].high, expected[i].high);
+        EXPECT_EQ(r->days[i].low, expected[i].low);
+        EXPECT_EQ(r->days[i].precip, expected[i].precip);
+    }
 }
 
 TEST(WeatherForecast, NumbersOutOfRangeSaturate) {
