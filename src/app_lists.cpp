@@ -18,18 +18,6 @@ constexpr size_t kShelfMax = 30;
 constexpr float kShelfRow = 98, kShelfView = 668;
 constexpr uint8_t kShelfImageOwner = 3;
 
-bool same_path_ignoring_ascii_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-
 }  // namespace
 
 std::string shelf_detail(std::string_view name, const FileInfo& info) {
@@ -48,7 +36,7 @@ void App::add_to_shelf(std::vector<std::string> paths, bool save) {
         auto info = file_info(path);
         if (!info) continue;
         bool present = std::any_of(shelf.begin(), shelf.end(),
-                                   [&](const ShelfItem& s) { return same_path_ignoring_ascii_case(s.path, path); });
+                                   [&](const ShelfItem& s) { return equal_ignoring_ascii_case(s.path, path); });
         if (present) continue;
         ShelfItem item;
         item.name = path_last_component(path);
