@@ -21,11 +21,11 @@ std::unique_ptr<App> busy_app() {
     init.renderer = std::make_unique<RecordingRenderer>();
     auto app = std::make_unique<App>(std::move(init));
     app->now = 100;
-    app->media.has = app->media.playing = true;
-    app->media.title = "Bir şarkı adı oldukça uzun";
-    app->media.artist = "Sanatçı";
-    app->media.duration = 240;
-    app->media.position = 61;
+    app->media_snap.has = app->media_snap.playing = true;
+    app->media_snap.title = "Bir şarkı adı oldukça uzun";
+    app->media_snap.artist = "Sanatçı";
+    app->media_snap.duration = 240;
+    app->media_snap.position = 61;
     app->countdown.running = true;
     app->countdown.end = app->now + 300;
     app->stopwatch.running = true;

@@ -86,14 +86,14 @@ int main(int argc, char** argv) {
     app.has_battery = true;
     app.battery = 64;
     app.layout_code = "TR";
-    app.sysmon.net_checked = app.sysmon.online = app.sysmon.wireless = true;
+    app.sysmon_snap.net_checked = app.sysmon_snap.online = app.sysmon_snap.wireless = true;
     app.search_text = "hava durumu";
     app.focus = TextField::Search;
     app.tab_reveal.value = 1;
     app.pointer_x = 450;
     app.unread_badge = 4;
-    app.media.art = std::make_shared<const Image>(artwork());
-    app.media.art_version = 1;
+    app.media_snap.art = std::make_shared<const Image>(artwork());
+    app.media_snap.art_version = 1;
 
     // The frame count may be given (tools/bench uses fewer on a busy machine).
     const int kFrames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;

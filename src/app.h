@@ -142,7 +142,7 @@ struct App {
     // 3. Media
     Shared<MediaSnapshot> media_shared;
     Sender<MediaCommand> media_tx;
-    MediaSnapshot media;
+    MediaSnapshot media_snap;
     double media_changed = -100;
 
     // 4. Audio
@@ -159,12 +159,12 @@ struct App {
 
     // 6. System monitor
     Shared<SysmonSnapshot> sysmon_shared;
-    SysmonSnapshot sysmon;
+    SysmonSnapshot sysmon_snap;
 
     // 7. Weather
     Shared<WeatherSnapshot> weather_shared;
     Sender<std::string> weather_tx;
-    WeatherSnapshot weather;
+    WeatherSnapshot weather_snap;
 
     // 8. Timers
     Stopwatch stopwatch;
@@ -187,7 +187,7 @@ struct App {
 
     // 12. Notifications
     Shared<NotificationState> notif_shared;
-    std::vector<AppNotification> notifications;  // at most 80
+    std::vector<AppNotification> notif_list;  // at most 80
     std::deque<AppNotification> toast_queue;     // at most 6
     std::optional<AppNotification> toast;
     std::string notif_status;
@@ -196,7 +196,7 @@ struct App {
     // 13. Steam
     Shared<SteamSnapshot> steam_shared;
     std::optional<SteamActiveDownload> steam_download;
-    SteamSnapshot steam;
+    SteamSnapshot steam_snap;
 
     // 14. Update
     Shared<UpdateState> update_shared;
@@ -206,12 +206,12 @@ struct App {
     // 15. Google
     Shared<GoogleState> google_shared;
     Sender<GoogleCommand> google_tx;
-    GoogleState google;
+    GoogleState google_snap;
 
     // 16. Voice
     std::optional<MicCapture> voice_capture;
     std::array<float, 32> level_history{};
-    VoiceState voice = VoiceState::Idle;
+    VoiceState voice_state = VoiceState::Idle;
     std::string voice_answer;
     double voice_until = 0;
     WakeTeaching teaching;

@@ -169,9 +169,9 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
     case ActionKind::Prev: send_media_command(media_cmd::Previous{}); return std::nullopt;
     case ActionKind::Play:
         send_media_command(media_cmd::TogglePlayPause{});
-        if (media.has) {
-            media.playing = !media.playing;
-            if (media.playing) media_changed = now;
+        if (media_snap.has) {
+            media_snap.playing = !media_snap.playing;
+            if (media_snap.playing) media_changed = now;
         }
         return std::nullopt;
     case ActionKind::Next: send_media_command(media_cmd::Next{}); return std::nullopt;
@@ -179,7 +179,7 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
     case ActionKind::Slider:
     case ActionKind::GMsg: return std::nullopt;
     case ActionKind::Source:
-        if (a.arg < media.sessions.size()) send_media_command(media_cmd::SelectSource{media.sessions[a.arg].app_id});
+        if (a.arg < media_snap.sessions.size()) send_media_command(media_cmd::SelectSource{media_snap.sessions[a.arg].app_id});
         return std::nullopt;
     case ActionKind::SliderIcon:
         if (slider_moved) return std::nullopt;  // the press was a drag, not a click on the icon
@@ -298,25 +298,25 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
         save_state();
         return std::nullopt;
     case ActionKind::Toast:
-        if (a.index >= notifications.size()) return std::nullopt;
-        return open_url(kAppsFolder + notifications[a.index].app_id);
+        if (a.index >= notif_list.size()) return std::nullopt;
+        return open_url(kAppsFolder + notif_list[a.index].app_id);
     case ActionKind::ToastDel:
-        if (a.index < notifications.size()) notifications.erase(notifications.begin() + a.index);
+        if (a.index < notif_list.size()) notif_list.erase(notif_list.begin() + a.index);
         return std::nullopt;
     case ActionKind::ToastClear:
-        notifications.clear();
+        notif_list.clear();
         notif_scroll = 0;
         return std::nullopt;
     case ActionKind::SteamOpen: return open_url(kSteamTargets[a.arg % 4]);
     case ActionKind::SteamGame:
-        if (a.index >= steam.games.size()) return std::nullopt;
-        return open_url(fmt::format("steam://rungameid/{}", steam.games[a.index].app_id));
+        if (a.index >= steam_snap.games.size()) return std::nullopt;
+        return open_url(fmt::format("steam://rungameid/{}", steam_snap.games[a.index].app_id));
     case ActionKind::UpdateCheck:
         if (update_tx.send(UpdateRequest{})) update_status = "denetleniyor…";
         return std::nullopt;
     case ActionKind::GSignIn:
         send_google_command(gcmd::SignIn{});
-        google.status = "tarayıcıda giriş bekleniyor…";
+        google_snap.status = "tarayıcıda giriş bekleniyor…";
         return std::nullopt;
     case ActionKind::GSignOut: send_google_command(gcmd::SignOut{}); return std::nullopt;
     case ActionKind::GRefresh:
@@ -324,11 +324,11 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
         show_info("Google yenileniyor", "");
         return std::nullopt;
     case ActionKind::GMail:
-        if (a.index >= google.mails.size()) return std::nullopt;
-        return open_url(kGmailInbox + google.mails[a.index].id);
+        if (a.index >= google_snap.mails.size()) return std::nullopt;
+        return open_url(kGmailInbox + google_snap.mails[a.index].id);
     case ActionKind::GEvent: {
-        if (a.index >= google.events.size()) return std::nullopt;
-        const std::string& link = google.events[a.index].link;
+        if (a.index >= google_snap.events.size()) return std::nullopt;
+        const std::string& link = google_snap.events[a.index].link;
         return open_url(link.empty() ? std::string(kCalendarHome) : link);
     }
     case ActionKind::GClear: send_google_command(gcmd::ClearChat{}); return std::nullopt;
@@ -339,29 +339,29 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
         chat_follow = true;
         return std::nullopt;
     case ActionKind::GMailRead: {
-        if (a.index >= google.mails.size()) return std::nullopt;
-        MailItem& mail = google.mails[a.index];
+        if (a.index >= google_snap.mails.size()) return std::nullopt;
+        MailItem& mail = google_snap.mails[a.index];
         std::string id = mail.id;
         if (mail.unread) {
             mail.unread = false;
-            if (google.unread > 0) --google.unread;
+            if (google_snap.unread > 0) --google_snap.unread;
         }
         send_google_command(gcmd::MailRead{std::move(id)});
         return std::nullopt;
     }
     case ActionKind::GMailArchive: {
-        if (a.index >= google.mails.size()) return std::nullopt;
-        MailItem mail = std::move(google.mails[a.index]);
-        google.mails.erase(google.mails.begin() + a.index);
-        if (mail.unread && google.unread > 0) --google.unread;
+        if (a.index >= google_snap.mails.size()) return std::nullopt;
+        MailItem mail = std::move(google_snap.mails[a.index]);
+        google_snap.mails.erase(google_snap.mails.begin() + a.index);
+        if (mail.unread && google_snap.unread > 0) --google_snap.unread;
         send_google_command(gcmd::MailArchive{std::move(mail.id)});
         return std::nullopt;
     }
     case ActionKind::GTab: google_tab = a.arg; return std::nullopt;
     case ActionKind::GTaskDone: {
-        if (a.index >= google.tasks.size()) return std::nullopt;
-        std::string id = std::move(google.tasks[a.index].id);
-        google.tasks.erase(google.tasks.begin() + a.index);
+        if (a.index >= google_snap.tasks.size()) return std::nullopt;
+        std::string id = std::move(google_snap.tasks[a.index].id);
+        google_snap.tasks.erase(google_snap.tasks.begin() + a.index);
         send_google_command(gcmd::TaskDone{std::move(id)});
         return std::nullopt;
     }
@@ -381,10 +381,10 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
         return std::nullopt;
     case ActionKind::Website: return open_url(kWebsite);
     case ActionKind::GCopy:
-        if (a.index < google.chat.size() && !quiet) set_clipboard_text(window, google.chat[a.index].text);
+        if (a.index < google_snap.chat.size() && !quiet) set_clipboard_text(window, google_snap.chat[a.index].text);
         return std::nullopt;
     case ActionKind::GSpeak:
-        if (a.index < google.chat.size() && !quiet) start_speech_thread(google.chat[a.index].text);
+        if (a.index < google_snap.chat.size() && !quiet) start_speech_thread(google_snap.chat[a.index].text);
         return std::nullopt;
     case ActionKind::ClipAsk: ask_about_clip(a.index, a.arg); return std::nullopt;
     case ActionKind::NoteTask:
@@ -471,7 +471,7 @@ std::optional<WindowEffect> App::submit_field(TextField f) {
         if (text.empty()) return std::nullopt;
         city = text;
         weather_tx.send(city);
-        weather.loading = true;
+        weather_snap.loading = true;
         focus = TextField::None;
         save_state();
         return std::nullopt;
@@ -542,7 +542,7 @@ void App::start_wake_teaching() {
     teaching = WakeTeaching{};
     teaching.takes.emplace();
     teaching.next_take = now + kFirstTakeDelay;
-    voice = VoiceState::Listening;
+    voice_state = VoiceState::Listening;
     show_hud(HudKind::Voice, kTeachingNoticeSeconds);
     redraw = true;
     if (!quiet) write_log("wake: öğretme başladı");

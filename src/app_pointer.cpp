@@ -74,7 +74,7 @@ std::optional<WindowEffect> App::on_pointer_down(float x, float y) {
     if (open) {
         switch (pressed.kind) {
         case ActionKind::Seek:
-            if (media.can_seek) seek_drag = clamp01f((track_position(x) - kSeekLeft) / kSeekWidth);
+            if (media_snap.can_seek) seek_drag = clamp01f((track_position(x) - kSeekLeft) / kSeekWidth);
             break;
         case ActionKind::Slider:
             if (pressed.arg == 1 && !brightness_ok) break;
@@ -139,10 +139,10 @@ std::optional<WindowEffect> App::on_click(float x, float y) {
     button_held = false;
 
     // A click on the closed island while the voice notice is up belongs to the voice.
-    if (voice != VoiceState::Idle && !open && hit_island(x, y)) {
+    if (voice_state != VoiceState::Idle && !open && hit_island(x, y)) {
         pressed_on_island = false;
         pressed = Action::none();
-        switch (voice) {
+        switch (voice_state) {
         case VoiceState::Listening: {
             std::optional<double> started = hold_talk_start;
             hold_talk_start.reset();
@@ -153,7 +153,7 @@ std::optional<WindowEffect> App::on_click(float x, float y) {
         }
         case VoiceState::Answer:
             if (!quiet) set_alarm_sound(false);
-            voice = VoiceState::Idle;
+            voice_state = VoiceState::Idle;
             open = true;
             hud_shown = false;
             if (page != Page::Gemini) focus = TextField::None;
@@ -171,10 +171,10 @@ std::optional<WindowEffect> App::on_click(float x, float y) {
     bool same = !was_pressed.is_none() && !released.is_none() && action_eq(was_pressed, released);
 
     if (seek_drag) {
-        double position = static_cast<double>(*seek_drag) * media.duration;
+        double position = static_cast<double>(*seek_drag) * media_snap.duration;
         seek_drag.reset();
         send_media_command(media_cmd::Seek{position});
-        media.position = position;
+        media_snap.position = position;
         media_changed = now;
         redraw = true;
         return std::nullopt;
@@ -261,7 +261,7 @@ float App::wheel_max(Page p) const {
     switch (p) {
     case Page::Shelf: return std::max(0.0f, kShelfStep * n(shelf.size()) + 4 - 672);
     case Page::Clip: return std::max(0.0f, kClipStep * n(clips.size()) - 170);
-    case Page::Notifs: return std::max(0.0f, kNotifStep * n(notifications.size()) - 176);
+    case Page::Notifs: return std::max(0.0f, kNotifStep * n(notif_list.size()) - 176);
     case Page::Notes: return std::max(0.0f, kNoteStep * n(notes.size() + reminders.size()) - 128);
     case Page::Gemini: return std::max(0.0f, chat_scroll_max);
     default: return 0;

@@ -58,19 +58,19 @@ bool is_question(const GoogleCommand& c) {
 
 std::string App::island_context() const {
     std::string out;
-    if (weather.ok) {
-        out += fmt::format(" Hava ({}): şu an {}°C, {}.", weather.city, whole(weather.temp),
-                           weather_code_text(static_cast<uint32_t>(weather.code)));
+    if (weather_snap.ok) {
+        out += fmt::format(" Hava ({}): şu an {}°C, {}.", weather_snap.city, whole(weather_snap.temp),
+                           weather_code_text(static_cast<uint32_t>(weather_snap.code)));
         static const char* const labels[kContextDays] = {"Bugün", "Yarın", "Ertesi gün"};
-        for (size_t i = 0; i < std::min(weather.days.size(), kContextDays); ++i) {
-            const WeatherDay& d = weather.days[i];
+        for (size_t i = 0; i < std::min(weather_snap.days.size(), kContextDays); ++i) {
+            const WeatherDay& d = weather_snap.days[i];
             out += fmt::format(" {}: en yüksek {}°, en düşük {}°, {}, yağış %{}.", labels[i], whole(d.high),
                                whole(d.low), weather_code_text(static_cast<uint32_t>(d.code)), whole(d.precip));
         }
     }
-    if (media.has)
-        out += fmt::format(" Medya: {} - {} ({}), {}.", media.title, media.artist, media.app,
-                           media.playing ? "çalıyor" : "duraklatıldı");
+    if (media_snap.has)
+        out += fmt::format(" Medya: {} - {} ({}), {}.", media_snap.title, media_snap.artist, media_snap.app,
+                           media_snap.playing ? "çalıyor" : "duraklatıldı");
     if (has_battery) out += fmt::format(" Pil %{}{}.", battery, on_ac ? ", şarj oluyor" : "");
     out += fmt::format(" Ses düzeyi %{}{}.", whole(volume * 100.0), muted ? " (kapalı)" : "");
 
@@ -96,7 +96,7 @@ std::string App::island_context() const {
         if (open_notes++ == 0) out += " Adadaki notlar:";
         out += fmt::format(" [{}]", n.text);
     }
-    if (steam.playing) out += fmt::format(" Steam'de oynanıyor: {}.", steam.playing->name);
+    if (steam_snap.playing) out += fmt::format(" Steam'de oynanıyor: {}.", steam_snap.playing->name);
     if (steam_download) {
         const SteamActiveDownload& d = *steam_download;
         double share = d.total > 0 ? std::clamp(d.done / d.total, 0.0, 1.0) : 0.0;
@@ -122,14 +122,14 @@ void App::send_media_command(MediaCommand cmd) { media_tx.send(std::move(cmd)); 
 // ---- Questions from outside ------------------------------------------------------------------
 
 bool App::ask_assistant(std::string_view question, bool speak) {
-    if (!google.signed_in) return false;
+    if (!google_snap.signed_in) return false;
     std::string_view q = trim(question);
     if (q.empty()) return false;
     if (!quiet) set_alarm_sound(false);
     if (open) close_island();
     voice_question.assign(q);
     voice_answer.clear();
-    voice = VoiceState::Thinking;
+    voice_state = VoiceState::Thinking;
     voice_outside = true;
     voice_speak = speak;
     show_hud(HudKind::Voice);
@@ -138,11 +138,11 @@ bool App::ask_assistant(std::string_view question, bool speak) {
 }
 
 void App::start_google_sign_in() {
-    if (google.signed_in && !google.needs_consent) {
-        show_info("Google zaten bağlı", google.email);
+    if (google_snap.signed_in && !google_snap.needs_consent) {
+        show_info("Google zaten bağlı", google_snap.email);
         return;
     }
-    bool consent = google.signed_in;
+    bool consent = google_snap.signed_in;
     send_google_command(gcmd::SignIn{});
     if (consent)
         notify("Google izinleri güncelleniyor", "Tarayıcıda izin ver: takvime ekleme, Görevler, Gmail okundu/arşiv");

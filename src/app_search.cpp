@@ -28,7 +28,7 @@ std::optional<std::string> App::add_reminder(std::string_view phrase) {
 void App::update_search() {
     // Only the pointer is taken under the lock; the list itself never changes.
     AppListRef installed = published_apps(apps);
-    search_rows = search_page_rows(*installed, search_text, time_of_day(), google.signed_in);
+    search_rows = search_page_rows(*installed, search_text, time_of_day(), google_snap.signed_in);
     search_sel_index = 0;
     redraw = true;
 }

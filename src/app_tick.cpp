@@ -104,7 +104,7 @@ void end_pomodoro_phase(App& a) {
 // ---- Voice recordings and the microphone test -------------------------------------------------
 
 void follow_voice_capture(App& a) {
-    if (a.voice != VoiceState::Listening || !a.voice_capture) return;
+    if (a.voice_state != VoiceState::Listening || !a.voice_capture) return;
     const MicCapture& cap = *a.voice_capture;
     std::copy(a.level_history.begin() + 1, a.level_history.end(), a.level_history.begin());
     a.level_history.back() = cap.level();
@@ -118,7 +118,7 @@ void follow_voice_capture(App& a) {
     }
     if (std::optional<std::string> error = cap.error()) {
         if (!a.quiet) write_log("voice: kayıt hatası: " + *error);
-        a.voice = VoiceState::Idle;
+        a.voice_state = VoiceState::Idle;
         a.voice_capture.reset();
         a.hud_shown = false;
         a.show_info("Dinleme: " + *error, "Adaya basılı tut");
@@ -128,19 +128,19 @@ void follow_voice_capture(App& a) {
     double seconds = cap.recorded_seconds();
     if (!a.quiet) write_log(fmt::format("voice: {:.1f} sn kayıt Gemini'ye gidiyor", seconds));
     a.voice_capture.reset();
-    a.voice = VoiceState::Thinking;
+    a.voice_state = VoiceState::Thinking;
     a.send_google_command(gcmd::AskVoice{std::move(wav)});
 }
 
 void keep_voice_notice(App& a) {
-    if (a.voice != VoiceState::Idle && !(a.hud_shown && a.hud == HudKind::Voice)) {
-        if (a.voice == VoiceState::Answer) {
-            a.voice = VoiceState::Idle;
+    if (a.voice_state != VoiceState::Idle && !(a.hud_shown && a.hud == HudKind::Voice)) {
+        if (a.voice_state == VoiceState::Answer) {
+            a.voice_state = VoiceState::Idle;
         } else {
             a.show_hud(HudKind::Voice);
         }
     }
-    a.publish_wake_flags(a.voice != VoiceState::Idle || a.teaching.takes.has_value());
+    a.publish_wake_flags(a.voice_state != VoiceState::Idle || a.teaching.takes.has_value());
 }
 
 void follow_mic_test(App& a) {
@@ -180,13 +180,13 @@ void tune_size_springs(App& a, const IslandMode& from, const IslandMode& to) {
     }
 }
 
-Color media_colour(const App& a) { return Color{a.media.accent[0], a.media.accent[1], a.media.accent[2], 1}; }
+Color media_colour(const App& a) { return Color{a.media_snap.accent[0], a.media_snap.accent[1], a.media_snap.accent[2], 1}; }
 
 // The glow colour of the mode, or nothing when that mode glows not at all.
 std::optional<Color> glow_colour(const App& a) {
     if (a.mode.tag == ModeTag::Act) {
         switch (a.mode.act_kind()) {
-            case ActKind::Music: return a.media.playing ? std::optional<Color>(media_colour(a)) : std::nullopt;
+            case ActKind::Music: return a.media_snap.playing ? std::optional<Color>(media_colour(a)) : std::nullopt;
             case ActKind::Steam:
                 return a.steam_download && !a.steam_download->paused ? std::optional<Color>(kBlue) : std::nullopt;
             case ActKind::Game: return kGreen;
@@ -211,7 +211,7 @@ std::optional<Color> glow_colour(const App& a) {
             bool finished = t.rfind("İndirme bitti", 0) == 0 || t.rfind("Oyun", 0) == 0;
             return finished ? kGreen : kBlue;
         }
-        case HudKind::Voice: return a.voice == VoiceState::Listening ? kBlue : kPurple;
+        case HudKind::Voice: return a.voice_state == VoiceState::Listening ? kBlue : kPurple;
         default: return std::nullopt;
     }
 }
@@ -237,7 +237,7 @@ void set_targets(App& a, const App::Activities& acts, float dt) {
         a.bubble.stiffness = 130.51f;
         a.bubble.damping = 14.17f;
     }
-    a.equaliser.target = a.media.playing ? 1.0f : 0.0f;
+    a.equaliser.target = a.media_snap.playing ? 1.0f : 0.0f;
 
     // Visibility: full-screen programs and browsers hide the closed island.
     float vis = 1;
@@ -287,7 +287,7 @@ void set_targets(App& a, const App::Activities& acts, float dt) {
     // Toggle switches: the settings, then the control-centre tiles.
     const bool settings[kSettingToggleCount] = {a.hover_open, a.clip_hud, a.key_hud, a.dl_hud,    a.auto_shelf,
                                                 a.hide_fs,    a.hide_chrome, a.glow, a.autostart, a.app_notif};
-    const bool tiles[5] = {a.sysmon.wifi == RadioState::On, a.sysmon.bluetooth == RadioState::On, a.dark_mode,
+    const bool tiles[5] = {a.sysmon_snap.wifi == RadioState::On, a.sysmon_snap.bluetooth == RadioState::On, a.dark_mode,
                            a.keep_awake, a.mic_muted};
     for (size_t i = 0; i < a.toggles.size(); ++i) {
         bool on = i < kSettingToggleCount ? settings[i]
@@ -348,7 +348,7 @@ int64_t compute_display_key(const App& a) {
     if (a.pomo.running || pomodoro_partway(a.pomo))
         key += 100000000 * static_cast<int64_t>(std::ceil(pomodoro_left(a.pomo, a.now)));
     if (a.stopwatch.running) key += 7 * static_cast<int64_t>(std::floor(stopwatch_elapsed(a.stopwatch, a.now)));
-    if (a.steam.playing) key += 13 * (a.wall_unix() - a.steam.playing->started);
+    if (a.steam_snap.playing) key += 13 * (a.wall_unix() - a.steam_snap.playing->started);
     return key;
 }
 
@@ -420,7 +420,7 @@ App::TickResult App::tick(float dt) {
     if (pomo.running && now >= pomo.end) end_pomodoro_phase(*this);
 
     // 8. Media clock: Music stays live for a while after playback stops.
-    if (media.playing) media_changed = now;
+    if (media_snap.playing) media_changed = now;
 
     // 9-11. Voice recording, voice notice, microphone test.
     follow_voice_capture(*this);
@@ -439,7 +439,7 @@ App::TickResult App::tick(float dt) {
         button_held = false;
         squash.target = 1;
         start_voice();
-        if (voice == VoiceState::Listening) hold_talk_start = now;
+        if (voice_state == VoiceState::Listening) hold_talk_start = now;
     }
 
     // 14. One due reminder per tick.

@@ -33,8 +33,8 @@ const std::array<App::TileInfo, 12> App::kTiles = {{
 
 bool App::tile_on(uint8_t tile) const {
     switch (tile) {
-    case 0: return sysmon.wifi == RadioState::On;
-    case 1: return sysmon.bluetooth == RadioState::On;
+    case 0: return sysmon_snap.wifi == RadioState::On;
+    case 1: return sysmon_snap.bluetooth == RadioState::On;
     case 2: return dark_mode;
     case 3: return keep_awake;
     case 4: return mic_muted;
@@ -58,7 +58,7 @@ std::optional<WindowEffect> App::run_tile(uint8_t tile) {
     case 0:
     case 1: {
         bool wifi = tile == 0;
-        RadioState& state = wifi ? sysmon.wifi : sysmon.bluetooth;
+        RadioState& state = wifi ? sysmon_snap.wifi : sysmon_snap.bluetooth;
         if (state == RadioState::Unknown) {
             show_info(wifi ? "Wi‑Fi bulunamadı" : "Bluetooth bulunamadı", "");
             return std::nullopt;

@@ -98,9 +98,9 @@ bool App::Activities::has(ActKind k) const {
 App::Activities App::live_activities() const {
     Activities out;
     auto add = [&](ActKind k) { out.kinds[out.count++] = k; };
-    if (media.has && (media.playing || now - media_changed < kMediaRecentSeconds)) add(ActKind::Music);
+    if (media_snap.has && (media_snap.playing || now - media_changed < kMediaRecentSeconds)) add(ActKind::Music);
     if (steam_download) add(ActKind::Steam);
-    if (steam.playing) add(ActKind::Game);
+    if (steam_snap.playing) add(ActKind::Game);
     if (countdown.running || countdown_partway(countdown)) add(ActKind::Timer);
     if (pomo.running || pomodoro_partway(pomo)) add(ActKind::Pomo);
     if (stopwatch.running || stopwatch.accumulated > 0) add(ActKind::Watch);

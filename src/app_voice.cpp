@@ -7,11 +7,11 @@
 #include "sys_audio.h"
 
 void App::start_voice() {
-    if (!google.signed_in) {
+    if (!google_snap.signed_in) {
         show_info("Önce Google ile bağlan", "Google sayfasından bağlanabilirsin");
         return;
     }
-    if (voice == VoiceState::Listening) {
+    if (voice_state == VoiceState::Listening) {
         if (voice_capture) voice_capture->request_stop();
         return;
     }
@@ -22,7 +22,7 @@ void App::start_voice() {
     level_history.fill(0);
     // Missing: unless quiet, voice_capture = start_mic_capture() and the log
     // line "voice: dinleniyor", once the recording thread exists.
-    voice = VoiceState::Listening;
+    voice_state = VoiceState::Listening;
     show_hud(HudKind::Voice);
 }
 
@@ -36,7 +36,7 @@ void App::teaching_take_done(MicCapture capture) {
     // train_wake_model / save_wake_model. Until then a finished take ends the run.
     capture.request_stop();
     teaching = WakeTeaching{};
-    voice = VoiceState::Idle;
+    voice_state = VoiceState::Idle;
     hud_shown = false;
     redraw = true;
 }

@@ -37,7 +37,7 @@ TrayMenu build_tray_menu(App* app, bool autostart) {
     v.push_back(item(MENU_ASSISTANT, app && !app->voice_hotkey_label.empty()
                                          ? fmt::format("Sesli asistan ({})", app->voice_hotkey_label)
                                          : "Sesli asistan"));
-    v.push_back(item(MENU_GOOGLE, app && app->google.signed_in ? fmt::format("Google: {}", app->google.email)
+    v.push_back(item(MENU_GOOGLE, app && app->google_snap.signed_in ? fmt::format("Google: {}", app->google_snap.email)
                                                                : "Google ile bağlan"));
     v.push_back(item(MENU_WAKE_TOGGLE, "“Hey Google” ile uyandır", wake_model && app->wake, !wake_model));
     v.push_back(item(MENU_TEACH_WAKE, wake_model ? "“Hey Google”u yeniden öğret" : "“Hey Google”u öğret (3 kez söyle)"));
@@ -97,7 +97,7 @@ void toggle_hidden(App& app) {
 }
 
 void google_connect(App& app) {
-    if (!app.google.signed_in) {
+    if (!app.google_snap.signed_in) {
         app.start_google_sign_in();
         return;
     }

@@ -53,8 +53,8 @@ void slider_rows(App& app) {
 // ---- Tiles ------------------------------------------------------------------------------------------------------
 
 bool radio_unknown(const App& app, uint8_t tile) {
-    if (tile == 0) return app.sysmon.wifi == RadioState::Unknown;
-    if (tile == 1) return app.sysmon.bluetooth == RadioState::Unknown;
+    if (tile == 0) return app.sysmon_snap.wifi == RadioState::Unknown;
+    if (tile == 1) return app.sysmon_snap.bluetooth == RadioState::Unknown;
     return false;
 }
 

@@ -50,7 +50,7 @@ std::string date_text(const LocalTime& t) {
 // The played fraction as the now-playing page shows it: the dragged position,
 // or the reported one moved on by the time since it was reported while playing.
 float played_fraction(const App& app) {
-    const MediaSnapshot& m = app.media;
+    const MediaSnapshot& m = app.media_snap;
     double p = app.seek_drag ? static_cast<double>(*app.seek_drag) * m.duration
                              : m.position + (m.playing ? app.now - app.media_changed : 0.0);
     if (!(m.duration > 0)) return 0;
@@ -69,7 +69,7 @@ void clock_card(App& app, const RectF& c, const LocalTime& t) {
     g.draw_text(date_text(t), {x + 18, y + 60, 190, 20}, 13, FontFamily::Text, 600, page_color::kSecondary,
                 TextAlign::Left);
 
-    const WeatherSnapshot& w = app.weather;
+    const WeatherSnapshot& w = app.weather_snap;
     if (!w.ok) {
         std::string line = w.loading || w.error.empty() ? std::string("Hava durumu yükleniyor…") : "Hava: " + w.error;
         g.draw_text(line, {x + 18, y + 120, 190, 20}, 12, FontFamily::Text, 400, page_color::kTertiary, TextAlign::Left);
@@ -112,7 +112,7 @@ void transport_button(App& app, Action a, float cx, float cy) {
             g.fill_polygon(triangle(cx + 0.85f * h, cy, h, true), page_color::kPrimary, 1);
             break;
         default:
-            if (app.media.playing) {
+            if (app.media_snap.playing) {
                 g.fill_rounded_rect({cx - 1.1f * h, cy - 1.2f * h, 0.75f * h, 2.4f * h}, 1, page_color::kPrimary);
                 g.fill_rounded_rect({cx + 0.35f * h, cy - 1.2f * h, 0.75f * h, 2.4f * h}, 1, page_color::kPrimary);
             } else {
@@ -127,7 +127,7 @@ void media_card(App& app, const RectF& c) {
     Renderer& g = *app.renderer;
     const float x = c.x + kColumnPitch, y = c.y;
     app.card({x, y, kCardWidth, c.h}, Action::byte(ActionKind::Card, 1));
-    const MediaSnapshot& m = app.media;
+    const MediaSnapshot& m = app.media_snap;
 
     if (!m.has) {
         const float mid = x + kCardWidth / 2;
@@ -175,7 +175,7 @@ void system_card(App& app, const RectF& c, float height) {
     const float x = c.x + kSystemLeft, y = c.y, w = c.w - kSystemLeft;
     app.card({x, y, w, height}, Action::byte(ActionKind::Card, 2));
 
-    const SysmonSnapshot& s = app.sysmon;
+    const SysmonSnapshot& s = app.sysmon_snap;
     const float memory = s.mem_total > 0 ? static_cast<float>(s.mem_used / s.mem_total) : 0.0f;
     const struct {
         const char* label;

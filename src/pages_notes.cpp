@@ -101,7 +101,7 @@ void note_row(App& app, const RectF& body, size_t j, float t) {
     // The shared delete button fades itself with the row's hover; its region is widened to the row's height.
     draw_row_delete(app, x + w - 20, c, r, del);
     app.push_hit({x + w - 34, t, 28, kRowH}, del);
-    if (!app.google.signed_in) return;
+    if (!app.google_snap.signed_in) return;
     ScopedAlpha fade(g, clamp01f(r));
     const float th = app.hover_of(task);
     const RectF chip{x + w - 110, c - 11, 68, 22};

@@ -62,7 +62,7 @@ RectI frame_dirty_rect(const App& app, const FrameGeometry& g, float scale, int3
         float mb = glow > 0.01f ? 22.0f : 3.0f;
         box = unite(box, RectF{g.bx - g.br - mb, g.by - g.br - mb, 2 * g.br + 2 * mb, 2 * g.br + 2 * mb});
     }
-    if (!app.sysmon.mic_users.empty() || !app.sysmon.cam_users.empty())
+    if (!app.sysmon_snap.mic_users.empty() || !app.sysmon_snap.cam_users.empty())
         box = unite(box, RectF{g.x + g.w, 8, 80, g.h});
     RectI p;
     p.left = clamp_px(std::floor(static_cast<double>(box.x) * scale), width);
@@ -148,8 +148,8 @@ void draw_privacy_dots(App& app, Renderer& r, const FrameGeometry& g) {
         r.fill_circle(cx, cy, 3.8f, with_alpha(c, 1));
         cx += 13;
     };
-    if (!app.sysmon.cam_users.empty()) dot(kGreen);
-    if (!app.sysmon.mic_users.empty()) dot(kOrange);
+    if (!app.sysmon_snap.cam_users.empty()) dot(kGreen);
+    if (!app.sysmon_snap.mic_users.empty()) dot(kOrange);
 }
 
 }  // namespace
@@ -242,11 +242,11 @@ void App::render() {
 
         // 11. Artwork backdrop of the media page.
         float t = static_cast<float>(now - mode_changed);
-        if (mode == IslandMode::open(Page::Media) && media.art_small) {
+        if (mode == IslandMode::open(Page::Media) && media_snap.art_small) {
             float f = prev_mode.tag == ModeTag::None ? 1.0f : ease_out_cubic(std::clamp(t / 0.4f, 0.0f, 1.0f));
             float ga = r.global_alpha;
             r.global_alpha = 0.3f * g.vis * f;
-            r.draw_image(image_id(kImageOwnerSmallArtwork, media.art_version), *media.art_small, pill, g.r);
+            r.draw_image(image_id(kImageOwnerSmallArtwork, media_snap.art_version), *media_snap.art_small, pill, g.r);
             r.global_alpha = ga;
         }
 
@@ -299,7 +299,7 @@ void App::render() {
         }
 
         // 16. Privacy dots while closed.
-        if (!open && (!sysmon.mic_users.empty() || !sysmon.cam_users.empty())) {
+        if (!open && (!sysmon_snap.mic_users.empty() || !sysmon_snap.cam_users.empty())) {
             r.global_alpha = g.vis;
             draw_privacy_dots(*this, r, g);
         }

@@ -59,7 +59,7 @@ IslandShape hud_shape(const App& app, HudKind k) {
             return {std::clamp(w + 110, 320.0f, 620.0f), 80, 32};
         }
         case HudKind::Voice: {
-            if (app.voice == VoiceState::Answer) {
+            if (app.voice_state == VoiceState::Answer) {
                 float text_h = app.renderer ? app.renderer->measure_wrapped(app.voice_answer, 500, 14, 500) : 0.0f;
                 float h = std::fmin(text_h, 118.0f) + (app.voice_question.empty() ? 0.0f : 20.0f) + 40;
                 return {600, std::clamp(h, 76.0f, 200.0f), 34};
@@ -98,7 +98,7 @@ IslandShape island_size(const App& app, uint8_t tag, uint8_t payload) {
 bool App::is_animating() const {
     if (visibility.value < 0.01f) return false;
     if (glow_strength.value > 0.02f) return true;
-    bool playing = media.playing || equaliser.value > 0.01f;
+    bool playing = media_snap.playing || equaliser.value > 0.01f;
     bool hint = tab_reveal.value > 0.01f;
     bool generic = focus != TextField::None || hint;
     switch (mode.tag) {
@@ -116,9 +116,9 @@ bool App::is_animating() const {
         case Page::Home: case Page::Media: return playing;
         case Page::Time: return stopwatch.running && time_mode == 1;
         case Page::Steam: return (steam_download && !steam_download->paused) || generic;
-        case Page::Calendar: return weather.ok;
-        case Page::Google: return google.status == "bekleniyor" || hint;
-        case Page::Gemini: return google.gemini_busy || assistant_thinking || voice != VoiceState::Idle || generic;
+        case Page::Calendar: return weather_snap.ok;
+        case Page::Google: return google_snap.status == "bekleniyor" || hint;
+        case Page::Gemini: return google_snap.gemini_busy || assistant_thinking || voice_state != VoiceState::Idle || generic;
         case Page::Settings: return mic_test.has_value() || generic;
         default: return generic;
     }

@@ -45,7 +45,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 Color white(float a) { return rgb(255, 255, 255, a); }
 
-Color media_accent(const App& app) { return {app.media.accent[0], app.media.accent[1], app.media.accent[2], 1.0f}; }
+Color media_accent(const App& app) { return {app.media_snap.accent[0], app.media_snap.accent[1], app.media_snap.accent[2], 1.0f}; }
 
 // A 0..1 wave: 0.5 + 0.5 sin(rate × now).
 float pulse(const App& app, double rate) { return static_cast<float>(0.5 + 0.5 * std::sin(rate * app.now)); }
@@ -166,11 +166,11 @@ void draw_peek(const Box& b) {
     const LocalTime t = island_local_time(app);
     b.line_text(fmt::format("{:02}:{:02}", t.hour, t.minute), b.x + 18, 90, 14.5f, 600, kWhite, TextAlign::Left,
                 FontFamily::Display);
-    if (app.weather.ok) {
-        const std::string temp = fmt::format("{}°", sat_i64(std::round(app.weather.temp)));
+    if (app.weather_snap.ok) {
+        const std::string temp = fmt::format("{}°", sat_i64(std::round(app.weather_snap.temp)));
         const float w = b.measure(temp, 14, 600, FontFamily::Display);
         const float gx = b.x + b.w / 2 - 6 - w / 2;
-        app.draw_weather_icon(weather_icon_kind(app.weather.code, app.weather.is_day), gx - 4, b.cy(), 8.5f, kBlack);
+        app.draw_weather_icon(weather_icon_kind(app.weather_snap.code, app.weather_snap.is_day), gx - 4, b.cy(), 8.5f, kBlack);
         b.line_text(temp, gx + 8, w + 6, 14, 600, kWhite, TextAlign::Left, FontFamily::Display);
     }
     if (app.keep_awake) b.g.draw_glyph(0xE7B3, b.right() - 110, b.cy(), 12, kOrange);
@@ -217,8 +217,8 @@ void act_steam(const Box& b) {
 }
 
 void act_game(const Box& b) {
-    if (!b.app.steam.playing) return;
-    const SteamPlaying& p = *b.app.steam.playing;
+    if (!b.app.steam_snap.playing) return;
+    const SteamPlaying& p = *b.app.steam_snap.playing;
     b.app.game_thumb(p.app_id, p.header.get(), act_thumb(b), 7);
     b.line_text(p.name, b.x + 40, b.w - 126, 13, 700, kWhite);
     const int64_t played = std::max<int64_t>(b.app.wall_unix() - p.started, 0);
@@ -356,8 +356,8 @@ void hud_image(const Box& b) {
 void hud_track(const Box& b) {
     App& app = b.app;
     app.draw_artwork({b.x + 12, b.cy() - 24, 48, 48}, 12, false);
-    const std::string_view title = app.media.title.empty() ? std::string_view("Bilinmeyen parça") : app.media.title;
-    app.draw_title_subtitle(b.x + 72, b.cy(), b.w - 120, title, app.media.artist, kWhite);
+    const std::string_view title = app.media_snap.title.empty() ? std::string_view("Bilinmeyen parça") : app.media_snap.title;
+    app.draw_title_subtitle(b.x + 72, b.cy(), b.w - 120, title, app.media_snap.artist, kWhite);
     app.draw_eq_bars(b.right() - 40, b.cy(), 20, 26, media_accent(app));
 }
 
@@ -398,7 +398,7 @@ void hud_mic(const Box& b) {
 }
 
 void hud_net(const Box& b) {
-    const SysmonSnapshot& s = b.app.sysmon;
+    const SysmonSnapshot& s = b.app.sysmon_snap;
     if (s.online)
         b.g.draw_glyph(s.wireless ? 0xE701 : 0xE839, b.x + 26, b.cy(), 15, kGreen);
     else
@@ -502,7 +502,7 @@ void spark(Renderer& g, float cx, float cy, float r) {
 void hud_voice(const Box& b) {
     App& app = b.app;
     const float cy = b.cy();
-    switch (app.voice) {
+    switch (app.voice_state) {
         case VoiceState::Idle:
         case VoiceState::Listening: {
             const float level = app.voice_capture ? clamp01(app.level_history.back()) : 0.0f;

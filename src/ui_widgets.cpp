@@ -247,9 +247,9 @@ void App::draw_page_header(float x, float y, float width) {
         draw_battery(r, cy);
         r -= on_ac ? 100 : 88;
     }
-    if (sysmon.net_checked) {
-        if (sysmon.online)
-            g.draw_glyph(sysmon.wireless ? 0xE701 : 0xE839, r - 8, cy, 13, white(0.85f));
+    if (sysmon_snap.net_checked) {
+        if (sysmon_snap.online)
+            g.draw_glyph(sysmon_snap.wireless ? 0xE701 : 0xE839, r - 8, cy, 13, white(0.85f));
         else
             g.draw_glyph(0xE7BA, r - 8, cy, 13, kOrange);
         r -= 26;
@@ -265,11 +265,11 @@ void App::draw_page_header(float x, float y, float width) {
         g.draw_glyph(0xE7B3, r - 8, cy, 13, kOrange);
         r -= 24;
     }
-    if (!sysmon.cam_users.empty()) {
+    if (!sysmon_snap.cam_users.empty()) {
         g.fill_circle(r - 4, cy, 4, kGreen);
         r -= 14;
     }
-    if (!sysmon.mic_users.empty()) g.fill_circle(r - 4, cy, 4, kOrange);
+    if (!sysmon_snap.mic_users.empty()) g.fill_circle(r - 4, cy, 4, kOrange);
 }
 
 void App::draw_battery(float rx, float cy) {
@@ -309,13 +309,13 @@ void App::draw_eq_bars(float x, float cy, float width, float height, const Color
 
 void App::draw_artwork(const RectF& r, float radius, bool small) {
     Renderer& g = surface(*this);
-    const ImageRef& art = small ? media.art_small : media.art;
+    const ImageRef& art = small ? media_snap.art_small : media_snap.art;
     if (art) {
         uint8_t owner = small ? kImageOwnerSmallArtwork : kImageOwnerArtwork;
-        g.draw_image(image_id(owner, media.art_version), *art, r, radius);
+        g.draw_image(image_id(owner, media_snap.art_version), *art, r, radius);
         return;
     }
-    const Color accent{media.accent[0], media.accent[1], media.accent[2], 1.0f};
+    const Color accent{media_snap.accent[0], media_snap.accent[1], media_snap.accent[2], 1.0f};
     g.fill_rounded_rect(r, radius, with_alpha(accent, 0.22f));
     Color glyph = blend(accent, kWhite, 0.4f);
     glyph.a = 1;
@@ -438,7 +438,7 @@ void App::draw_tab_strip(float island_height) {
         g.draw_glyph(page_glyph(p), ix, iy, size, p == page ? kWhite : white(0.5f + 0.5f * hover_of(act)));
         if (p == page) g.fill_circle(ix, top + 39, 2.2f, kWhite);
 
-        uint32_t badge = p == Page::Notifs ? unread_badge : (p == Page::Google ? google.unread : 0);
+        uint32_t badge = p == Page::Notifs ? unread_badge : (p == Page::Google ? google_snap.unread : 0);
         if (badge > 0) {
             float bx = ix + 9 * s, by = iy - 8 * s;
             g.fill_circle(bx, by, 7.5f, kRed);

@@ -55,7 +55,7 @@ TEST_F(ActionsTest, SizeChangesRepositionAndSaveOnlyWhenDifferent) {
 }
 
 TEST_F(ActionsTest, SteamTargets) {
-    app->steam.games.push_back(SteamGameEntry{"Dota 2", 0, 0, 0, nullptr, 570});
+    app->steam_snap.games.push_back(SteamGameEntry{"Dota 2", 0, 0, 0, nullptr, 570});
     struct Case { Action a; const char* effect; };
     const Case cases[] = {
         {byte(ActionKind::SteamOpen, 0), "OpenUrl(steam://open/downloads)"},
@@ -87,7 +87,7 @@ TEST_F(ActionsTest, GoogleRequestsAndTheirTexts) {
     auto [tx, rx] = channel<GoogleCommand>();
     app->google_tx = tx;
     app->act(of(ActionKind::GSignIn));
-    EXPECT_EQ(app->google.status, "tarayıcıda giriş bekleniyor…");
+    EXPECT_EQ(app->google_snap.status, "tarayıcıda giriş bekleniyor…");
     auto sent = rx.try_recv();
     EXPECT_TRUE(sent && std::holds_alternative<gcmd::SignIn>(*sent));
 
@@ -110,16 +110,16 @@ TEST_F(ActionsTest, GoogleRequestsAndTheirTexts) {
 TEST_F(ActionsTest, MailReadAndArchiveKeepTheUnreadCount) {
     auto [tx, rx] = channel<GoogleCommand>();
     app->google_tx = tx;
-    app->google.mails = {MailItem{"m1", "a", "s", "", true}, MailItem{"m2", "b", "t", "", false}};
-    app->google.unread = 1;
+    app->google_snap.mails = {MailItem{"m1", "a", "s", "", true}, MailItem{"m2", "b", "t", "", false}};
+    app->google_snap.unread = 1;
     app->act(at(ActionKind::GMailRead, 0));
     app->act(at(ActionKind::GMailRead, 0));  // already read: the count stays
-    EXPECT_EQ(app->google.unread, 0u);
-    EXPECT_FALSE(app->google.mails[0].unread);
-    app->google.mails[1].unread = true;
+    EXPECT_EQ(app->google_snap.unread, 0u);
+    EXPECT_FALSE(app->google_snap.mails[0].unread);
+    app->google_snap.mails[1].unread = true;
     app->act(at(ActionKind::GMailArchive, 1));
-    EXPECT_EQ(app->google.unread, 0u);  // never below zero
-    ASSERT_EQ(app->google.mails.size(), 1u);
+    EXPECT_EQ(app->google_snap.unread, 0u);  // never below zero
+    ASSERT_EQ(app->google_snap.mails.size(), 1u);
     std::vector<std::string> ids;
     while (auto c = rx.try_recv()) {
         if (auto* r = std::get_if<gcmd::MailRead>(&*c)) ids.push_back("read " + r->id);
@@ -130,11 +130,11 @@ TEST_F(ActionsTest, MailReadAndArchiveKeepTheUnreadCount) {
 
 TEST_F(ActionsTest, HandOffActionsQueueNoFocusRestore) {
     app->shelf.push_back(ShelfItem{"C:\\a.pdf", "a.pdf", "", nullptr, 1});
-    app->notifications.push_back(AppNotification{"Posta", "microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.mail"});
-    app->steam.games.push_back(SteamGameEntry{"g", 0, 0, 0, nullptr, 10});
-    app->google.mails.push_back(MailItem{"abc123"});
-    app->google.events.push_back(EventItem{"e1", "Toplantı", ""});
-    app->google.events.push_back(EventItem{"e2", "Yemek", "https://calendar.google.com/event?eid=x"});
+    app->notif_list.push_back(AppNotification{"Posta", "microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.mail"});
+    app->steam_snap.games.push_back(SteamGameEntry{"g", 0, 0, 0, nullptr, 10});
+    app->google_snap.mails.push_back(MailItem{"abc123"});
+    app->google_snap.events.push_back(EventItem{"e1", "Toplantı", ""});
+    app->google_snap.events.push_back(EventItem{"e2", "Yemek", "https://calendar.google.com/event?eid=x"});
     struct Case { Action a; const char* effect; };
     const Case cases[] = {
         {at(ActionKind::Shelf, 0), "OpenUrl(C:\\a.pdf)"},
@@ -323,15 +323,15 @@ TEST_F(ActionsTest, PlayFlipsTheCopyAtOnce) {
     app->media_tx = tx;
     app->now = 30;
     app->act(of(ActionKind::Play));  // no session: only the command
-    EXPECT_FALSE(app->media.playing);
-    app->media.has = true;
+    EXPECT_FALSE(app->media_snap.playing);
+    app->media_snap.has = true;
     app->act(of(ActionKind::Play));
-    EXPECT_TRUE(app->media.playing);
+    EXPECT_TRUE(app->media_snap.playing);
     EXPECT_DOUBLE_EQ(app->media_changed, 30.0);
     int sent = 0;
     while (rx.try_recv()) ++sent;
     EXPECT_EQ(sent, 2);
-    app->media.sessions.push_back(MediaSessionEntry{"Spotify.exe", "Spotify"});
+    app->media_snap.sessions.push_back(MediaSessionEntry{"Spotify.exe", "Spotify"});
     app->act(byte(ActionKind::Source, 0));
     auto c = rx.try_recv();
     ASSERT_TRUE(c && std::holds_alternative<media_cmd::SelectSource>(*c));
@@ -362,12 +362,12 @@ TEST_F(ActionsTest, PageToOpenPrefersLiveActivities) {
     };
     const Case cases[] = {
         {"nothing", [](App&) {}, Page::Notes, Page::Notes},
-        {"media playing", [](App& a) { a.media.has = a.media.playing = true; }, Page::Notes, Page::Media},
-        {"media playing, home remembered", [](App& a) { a.media.has = a.media.playing = true; }, Page::Home, Page::Home},
-        {"media paused 24 s ago", [](App& a) { a.media.has = true; a.media_changed = a.now - 24; }, Page::Notes, Page::Media},
-        {"media paused 26 s ago", [](App& a) { a.media.has = true; a.media_changed = a.now - 26; }, Page::Notes, Page::Notes},
+        {"media playing", [](App& a) { a.media_snap.has = a.media_snap.playing = true; }, Page::Notes, Page::Media},
+        {"media playing, home remembered", [](App& a) { a.media_snap.has = a.media_snap.playing = true; }, Page::Home, Page::Home},
+        {"media paused 24 s ago", [](App& a) { a.media_snap.has = true; a.media_changed = a.now - 24; }, Page::Notes, Page::Media},
+        {"media paused 26 s ago", [](App& a) { a.media_snap.has = true; a.media_changed = a.now - 26; }, Page::Notes, Page::Notes},
         {"steam download", [](App& a) { a.steam_download = SteamActiveDownload{}; }, Page::Notes, Page::Steam},
-        {"game", [](App& a) { a.steam.playing = SteamPlaying{}; }, Page::Notes, Page::Steam},
+        {"game", [](App& a) { a.steam_snap.playing = SteamPlaying{}; }, Page::Notes, Page::Steam},
         {"countdown paused", [](App& a) { a.countdown.remaining = 100; }, Page::Notes, Page::Time},
         {"countdown almost full", [](App& a) { a.countdown.remaining = 299.6; }, Page::Notes, Page::Notes},
         {"pomodoro paused", [](App& a) { a.pomo.remaining = 1000; }, Page::Notes, Page::Time},
@@ -450,7 +450,7 @@ TEST_F(ActionsTest, WakeTeachStartsARunFromTheFirstTake) {
     EXPECT_TRUE(app->teaching.takes->empty());
     EXPECT_EQ(app->teaching.take, 0u);
     EXPECT_EQ(app->teaching.next_take, std::optional<double>(12.4));
-    EXPECT_EQ(app->voice, VoiceState::Listening);
+    EXPECT_EQ(app->voice_state, VoiceState::Listening);
     EXPECT_EQ(app->voice_answer, "");
     EXPECT_EQ(app->hud, HudKind::Voice);
     EXPECT_DOUBLE_EQ(app->hud_until, 132.0);

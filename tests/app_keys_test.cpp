@@ -195,7 +195,7 @@ TEST_F(KeysTest, EnterInTheCityFieldSendsTheCity) {
     app->on_key(kEnter, false);
     EXPECT_EQ(app->city, "Trabzon");
     EXPECT_EQ(rx.try_recv(), std::optional<std::string>("Trabzon"));
-    EXPECT_TRUE(app->weather.loading);
+    EXPECT_TRUE(app->weather_snap.loading);
     EXPECT_EQ(app->focus, TextField::None);
     EXPECT_EQ(app->city_edit, " Trabzon ");  // the draft keeps its text
     EXPECT_NE(state().find("city=Trabzon\n"), std::string::npos);

@@ -125,8 +125,8 @@ TEST_F(PointerTest, BrightnessSliderNeedsBrightnessControl) {
 TEST_F(PointerTest, SeekDragSendsOnePositionAtTheRelease) {
     auto [tx, rx] = channel<MediaCommand>();
     app->media_tx = tx;
-    app->media.has = app->media.can_seek = true;
-    app->media.duration = 200;
+    app->media_snap.has = app->media_snap.can_seek = true;
+    app->media_snap.duration = 200;
     region(300, 100, 500, 20, Action::of(ActionKind::Seek));
     app->now = 3;
     app->on_pointer_down(328 + 414 / 4.0f, 110);
@@ -138,12 +138,12 @@ TEST_F(PointerTest, SeekDragSendsOnePositionAtTheRelease) {
     auto sent = rx.try_recv();
     ASSERT_TRUE(sent && std::holds_alternative<media_cmd::Seek>(*sent));
     EXPECT_DOUBLE_EQ(std::get<media_cmd::Seek>(*sent).position, 100.0);
-    EXPECT_DOUBLE_EQ(app->media.position, 100.0);
+    EXPECT_DOUBLE_EQ(app->media_snap.position, 100.0);
     EXPECT_DOUBLE_EQ(app->media_changed, 3.0);
     EXPECT_FALSE(app->seek_drag);
 
     // A session that cannot seek starts no drag.
-    app->media.can_seek = false;
+    app->media_snap.can_seek = false;
     app->on_pointer_down(400, 110);
     EXPECT_FALSE(app->seek_drag);
 }
@@ -173,7 +173,7 @@ TEST_F(PointerTest, WheelStopsAtEachListsMaximum) {
     for (int i = 0; i < 10; ++i) {
         app->shelf.push_back(ShelfItem{"p", "n", "d", nullptr, uint64_t(i)});
         app->clips.push_back(ClipEntry{"10:00", ClipEntry::Text{"t"}, uint64_t(i)});
-        app->notifications.push_back(AppNotification{});
+        app->notif_list.push_back(AppNotification{});
     }
     app->notes.resize(5);
     app->reminders.resize(3);
@@ -332,7 +332,7 @@ TEST_F(PointerTest, ClickOnTimerDoneSilencesWithoutOpening) {
 
 TEST_F(PointerTest, ReleaseRightAfterHoldToTalkKeepsListening) {
     app->open = false;
-    app->voice = VoiceState::Listening;
+    app->voice_state = VoiceState::Listening;
     auto [ui, producer] = MicCapture::new_pair();
     app->voice_capture = ui;
     app->now = 10;
@@ -350,12 +350,12 @@ TEST_F(PointerTest, ReleaseRightAfterHoldToTalkKeepsListening) {
 
 TEST_F(PointerTest, ClickOnTheVoiceAnswerOpensTheAssistant) {
     app->open = false;
-    app->voice = VoiceState::Answer;
+    app->voice_state = VoiceState::Answer;
     app->focus = TextField::Search;
     app->on_pointer_down(450, 20);
     app->on_click(450, 20);
     EXPECT_TRUE(app->open);
-    EXPECT_EQ(app->voice, VoiceState::Idle);
+    EXPECT_EQ(app->voice_state, VoiceState::Idle);
     EXPECT_EQ(app->page, Page::Gemini);
     EXPECT_EQ(app->remembered_page, Page::Gemini);
     EXPECT_EQ(app->focus, TextField::None);

@@ -32,22 +32,22 @@ TEST(IslandContext, NothingGoingOnLeavesTheVolumeSentence) {
 TEST(IslandContext, SentencesInTheirOrder) {
     auto app = quiet_app();
     app->now = 100;
-    app->weather.ok = true;
-    app->weather.city = "Ankara";
-    app->weather.temp = 12.6f;
-    app->weather.code = 0;
-    app->weather.days = {{1, 0, 20.4f, 8.5f, 10}, {2, 0, 18, 7, 40}};  // only two days known
-    app->media.has = true;
-    app->media.title = "Şarkı";
-    app->media.artist = "Sanatçı";
-    app->media.app = "Spotify";
+    app->weather_snap.ok = true;
+    app->weather_snap.city = "Ankara";
+    app->weather_snap.temp = 12.6f;
+    app->weather_snap.code = 0;
+    app->weather_snap.days = {{1, 0, 20.4f, 8.5f, 10}, {2, 0, 18, 7, 40}};  // only two days known
+    app->media_snap.has = true;
+    app->media_snap.title = "Şarkı";
+    app->media_snap.artist = "Sanatçı";
+    app->media_snap.app = "Spotify";
     app->has_battery = true;
     app->battery = 57;
     app->on_ac = true;
     app->countdown.running = true;
     app->countdown.end = 190.4;
     app->pomo.remaining = 600;  // paused part-way
-    app->steam.playing = SteamPlaying{"Hades", 0, {}, 1};
+    app->steam_snap.playing = SteamPlaying{"Hades", 0, {}, 1};
     app->steam_download = SteamActiveDownload{"Portal", 50, 200, 0, {}, 2, 2, false};
 
     std::string want = std::string(" Hava (Ankara): şu an 13°C, ") + weather_code_text(0) + "." +
@@ -121,7 +121,7 @@ TEST(WorkerRequests, AskAssistantNeedsSignInAndAQuestion) {
     auto [tx, rx] = channel<GoogleCommand>();
     app->google_tx = tx;
     EXPECT_FALSE(app->ask_assistant("hava nasıl", false)) << "signed out";
-    app->google.signed_in = true;
+    app->google_snap.signed_in = true;
     EXPECT_FALSE(app->ask_assistant("  \n ", false));
     EXPECT_FALSE(rx.try_recv().has_value());
 
@@ -131,7 +131,7 @@ TEST(WorkerRequests, AskAssistantNeedsSignInAndAQuestion) {
     EXPECT_FALSE(app->open);
     EXPECT_EQ(app->voice_question, "hava nasıl");
     EXPECT_TRUE(app->voice_answer.empty());
-    EXPECT_EQ(app->voice, VoiceState::Thinking);
+    EXPECT_EQ(app->voice_state, VoiceState::Thinking);
     EXPECT_TRUE(app->voice_outside);
     EXPECT_TRUE(app->voice_speak);
     EXPECT_EQ(app->hud, HudKind::Voice);

@@ -48,7 +48,7 @@ TEST_F(SearchTest, RowsFollowTheQueryAndTheInstalledApps) {
     query("hesap");
     EXPECT_EQ(kinds(), "App Setting Web ");
     EXPECT_EQ(app->search_sel_index, 0u);
-    app->google.signed_in = true;
+    app->google_snap.signed_in = true;
     query("hesap");
     EXPECT_EQ(kinds(), "App Setting Gemini Web ");
     query("2+3");
@@ -146,7 +146,7 @@ TEST_F(SearchTest, ReminderRowSaysWhetherTheReminderWasSet) {
 TEST_F(SearchTest, AssistantRowAsksAndShowsTheChat) {
     auto [tx, rx] = channel<GoogleCommand>();
     app->google_tx = tx;
-    app->google.signed_in = true;
+    app->google_snap.signed_in = true;
     query("çevir merhaba");
     ASSERT_EQ(app->search_rows.at(0).kind, SearchRowKind::Gemini);
     app->run_search_row(0);

@@ -148,7 +148,7 @@ TEST_F(Tick, FinishedCountdownAlarmEndsWhenTimerDoneLeavesByAnyPath) {
         SCOPED_TRACE(c.name);
         reset_fake_machine();
         App& a = make(false);
-        a.google.signed_in = true;
+        a.google_snap.signed_in = true;
         a.countdown.length = 300;
         a.countdown.running = true;
         a.countdown.end = 1.0;
@@ -254,20 +254,20 @@ TEST_F(Tick, DueRemindersFireOnePerTick) {
 
 TEST_F(Tick, HoldingTheClosedIslandStartsVoiceAfterMoreThan055Seconds) {
     App& a = make(true);
-    a.google.signed_in = true;
+    a.google_snap.signed_in = true;
     a.button_held = true;
     a.squash.target = 0.94f;
     a.press = PressRecord{a.now - 0.55, 450, 20};
     a.tick(0);
     EXPECT_TRUE(a.press.has_value()) << "0.55 s is not yet a hold";
-    EXPECT_EQ(a.voice, VoiceState::Idle);
+    EXPECT_EQ(a.voice_state, VoiceState::Idle);
 
     a.press->time = a.now - 0.56;
     a.tick(0);
     EXPECT_FALSE(a.press.has_value());
     EXPECT_FALSE(a.button_held);
     EXPECT_FLOAT_EQ(a.squash.target, 1.0f);
-    EXPECT_EQ(a.voice, VoiceState::Listening);
+    EXPECT_EQ(a.voice_state, VoiceState::Listening);
     ASSERT_TRUE(a.hold_talk_start.has_value());
     EXPECT_DOUBLE_EQ(*a.hold_talk_start, a.now);
     EXPECT_EQ(a.hud, HudKind::Voice);
@@ -400,13 +400,13 @@ TEST_F(Tick, FinishedVoiceRecordingGoesToTheAssistant) {
     producer.cells->samples.with([](std::vector<int16_t>& s) { s.assign(8000, 7); });
     producer.set_level(0.6f);
     producer.cells->done.store(true);
-    a.voice = VoiceState::Listening;
+    a.voice_state = VoiceState::Listening;
     a.voice_capture = ui;
 
     a.tick(kFrame);
     EXPECT_FLOAT_EQ(a.level_history.back(), 0.6f);
     EXPECT_FALSE(a.voice_capture.has_value());
-    EXPECT_EQ(a.voice, VoiceState::Thinking);
+    EXPECT_EQ(a.voice_state, VoiceState::Thinking);
     EXPECT_EQ(a.hud, HudKind::Voice) << "kept up while the answer is awaited";
     auto cmd = rx.try_recv();
     ASSERT_TRUE(cmd.has_value());
@@ -422,12 +422,12 @@ TEST_F(Tick, FailedVoiceRecordingExplainsItself) {
     auto [ui, producer] = MicCapture::new_pair();
     producer.cells->error.with([](std::optional<std::string>& e) { e = "ses duyulmadı"; });
     producer.cells->done.store(true);
-    a.voice = VoiceState::Listening;
+    a.voice_state = VoiceState::Listening;
     a.voice_capture = ui;
     a.show_hud(HudKind::Voice);
 
     a.tick(kFrame);
-    EXPECT_EQ(a.voice, VoiceState::Idle);
+    EXPECT_EQ(a.voice_state, VoiceState::Idle);
     EXPECT_FALSE(a.voice_capture.has_value());
     EXPECT_EQ(a.hud, HudKind::Info);
     EXPECT_EQ(a.hud_title, "Dinleme: ses duyulmadı");
@@ -436,9 +436,9 @@ TEST_F(Tick, FailedVoiceRecordingExplainsItself) {
 
 TEST_F(Tick, AnswerStateEndsWhenItsNoticeIsGone) {
     App& a = make(true);
-    a.voice = VoiceState::Answer;
+    a.voice_state = VoiceState::Answer;
     a.tick(kFrame);
-    EXPECT_EQ(a.voice, VoiceState::Idle);
+    EXPECT_EQ(a.voice_state, VoiceState::Idle);
     EXPECT_FALSE(a.hud_shown);
 }
 

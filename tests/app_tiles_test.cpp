@@ -22,17 +22,17 @@ TEST_F(TilesTest, MissingRadioIsReportedAndSwitchesNothing) {
         EXPECT_TRUE(app->hud_shown);
         EXPECT_EQ(app->hud, HudKind::Info);
     }
-    EXPECT_EQ(app->sysmon.wifi, RadioState::Unknown);
-    EXPECT_EQ(app->sysmon.bluetooth, RadioState::Unknown);
+    EXPECT_EQ(app->sysmon_snap.wifi, RadioState::Unknown);
+    EXPECT_EQ(app->sysmon_snap.bluetooth, RadioState::Unknown);
 }
 
 TEST_F(TilesTest, RadioFlipsTheCopyAtOnce) {
-    app->sysmon.wifi = RadioState::Off;
+    app->sysmon_snap.wifi = RadioState::Off;
     EXPECT_EQ(effect_text(tile(*app, 0)), "SetRadio(wifi, on)");
     EXPECT_TRUE(app->tile_on(0));
     EXPECT_EQ(effect_text(tile(*app, 0)), "SetRadio(wifi, off)");
     EXPECT_FALSE(app->tile_on(0));
-    app->sysmon.bluetooth = RadioState::On;
+    app->sysmon_snap.bluetooth = RadioState::On;
     EXPECT_EQ(effect_text(tile(*app, 1)), "SetRadio(bluetooth, off)");
     EXPECT_TRUE(app->open);
 }

@@ -176,9 +176,9 @@ TEST(LiveActivities, ListedInPriorityOrderWithTheirPausedRules) {
     EXPECT_EQ(acts.kinds[1], ActKind::Watch);
 
     app->countdown.remaining = 200;
-    app->media.has = true;
+    app->media_snap.has = true;
     app->media_changed = 80;  // paused 20 s ago: still live
-    app->steam.playing = SteamPlaying{};
+    app->steam_snap.playing = SteamPlaying{};
     acts = app->live_activities();
     ASSERT_EQ(acts.count, 5);
     EXPECT_EQ(acts.kinds[0], ActKind::Music);

@@ -144,7 +144,7 @@ struct GlyphPages : ::testing::Test {
         app->battery = 64;
         app->keep_awake = true;
         app->layout_code = "TR";
-        app->sysmon.online = app->sysmon.wireless = app->sysmon.net_checked = true;
+        app->sysmon_snap.online = app->sysmon_snap.wireless = app->sysmon_snap.net_checked = true;
         app->unread_badge = 3;
         // The time page shows the stopwatch with its laps (small Display digits).
         app->time_mode = 1;

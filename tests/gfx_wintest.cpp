@@ -127,8 +127,8 @@ TEST(GfxWin, DrawsEveryPrimitiveAndWidget) {
     app->battery = 18;
     app->layout_code = "TR";
     app->keep_awake = true;
-    app->sysmon.net_checked = app->sysmon.online = app->sysmon.wireless = true;
-    app->sysmon.mic_users = {"kayıt"};
+    app->sysmon_snap.net_checked = app->sysmon_snap.online = app->sysmon_snap.wireless = true;
+    app->sysmon_snap.mic_users = {"kayıt"};
     app->draw_page_header(10, 160, 880);
     app->search_text = "hava durumu";
     app->focus = TextField::Search;

@@ -47,12 +47,12 @@ TEST_F(RemoteCommand, AskTakesALeadingMarkAsSpeakAndNeedsSignIn) {
     EXPECT_NE(log_text().find("sor: 0 karakter -> false"), std::string::npos);
     EXPECT_NE(log_text().find("sor: 12 karakter -> false"), std::string::npos);
 
-    app.google.signed_in = true;
+    app.google_snap.signed_in = true;
     EXPECT_EQ(handle_remote_command(app, kAsk, "\x01"), RemoteOutcome::NotHandled);  // blank question
     EXPECT_EQ(handle_remote_command(app, kAsk, "\x01hava nasıl"), RemoteOutcome::Handled);
     EXPECT_EQ(app.voice_question, "hava nasıl");
     EXPECT_TRUE(app.voice_speak);
-    EXPECT_EQ(app.voice, VoiceState::Thinking);
+    EXPECT_EQ(app.voice_state, VoiceState::Thinking);
 }
 
 TEST_F(RemoteCommand, RemindSetsTheReminderAndNamesTheOneJustAdded) {

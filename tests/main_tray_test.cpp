@@ -51,8 +51,8 @@ TEST_F(TrayMenuTest, LabelsAndStatesFollowTheApp) {
 
     app.hotkey_label = "Win + Alt + Boşluk";
     app.hidden = true;
-    app.google.signed_in = true;
-    app.google.email = "a@b.c";
+    app.google_snap.signed_in = true;
+    app.google_snap.email = "a@b.c";
     app.wake_model_present = true;
     app.wake = true;
     app.dnd = true;
@@ -132,7 +132,7 @@ TEST_F(TrayMenuTest, GoogleConnectOpensThePageWhenSignedInElseStartsSignIn) {
     EXPECT_EQ(app.hud_title, "Google girişi tarayıcıda açılıyor");
     EXPECT_FALSE(app.open);
 
-    app.google.signed_in = true;
+    app.google_snap.signed_in = true;
     app.focus = TextField::Search;
     google_connect(app);
     EXPECT_TRUE(app.open);
@@ -141,11 +141,11 @@ TEST_F(TrayMenuTest, GoogleConnectOpensThePageWhenSignedInElseStartsSignIn) {
     EXPECT_EQ(app.focus, TextField::None);
 
     app.open = false;
-    app.google.needs_consent = true;
+    app.google_snap.needs_consent = true;
     app.start_google_sign_in();
     EXPECT_EQ(app.hud_title, "Google izinleri güncelleniyor");
-    app.google.needs_consent = false;
-    app.google.email = "a@b.c";
+    app.google_snap.needs_consent = false;
+    app.google_snap.email = "a@b.c";
     app.start_google_sign_in();
     EXPECT_EQ(app.hud_title, "Google zaten bağlı");
     EXPECT_EQ(app.hud_body, "a@b.c");

@@ -16,8 +16,8 @@ struct ControlPageTest : IslandDrawTest {
         IslandDrawTest::SetUp();
         app->brightness_ok = true;
         app->mic_seen = true;
-        app->sysmon.wifi = RadioState::On;
-        app->sysmon.bluetooth = RadioState::Off;
+        app->sysmon_snap.wifi = RadioState::On;
+        app->sysmon_snap.bluetooth = RadioState::Off;
     }
     void draw_control() { draw(IslandMode::open(Page::Control)); }
 
@@ -137,14 +137,14 @@ TEST_F(ControlPageTest, TileLabelsFollowTheTableMuteAndRadioState) {
         EXPECT_EQ(tile_glyph(i)->text, test_utf8(App::kTiles[i].glyph));
     }
     // A radio not read yet is dimmed; a muted microphone renames tile 4.
-    app->sysmon.wifi = RadioState::Unknown;
+    app->sysmon_snap.wifi = RadioState::Unknown;
     app->mic_muted = true;
     draw_control();
     expect_color(label_at(0)->color, 255, 255, 255, 0.4f);
     expect_color(label_at(1)->color, 255, 255, 255, 0.92f);
     EXPECT_EQ(label_at(4)->text, "Mik. kapalı");
-    app->sysmon.wifi = RadioState::Off;
-    app->sysmon.bluetooth = RadioState::Unknown;
+    app->sysmon_snap.wifi = RadioState::Off;
+    app->sysmon_snap.bluetooth = RadioState::Unknown;
     draw_control();
     expect_color(label_at(0)->color, 255, 255, 255, 0.92f);
     expect_color(label_at(1)->color, 255, 255, 255, 0.4f);

@@ -71,9 +71,9 @@ TEST_F(HomePageTest, WeatherLineExplainsMissingData) {
         {false, "şehir bulunamadı", "Hava: şehir bulunamadı"},
     };
     for (const Case& c : cases) {
-        app->weather = WeatherSnapshot{};
-        app->weather.loading = c.loading;
-        app->weather.error = c.error;
+        app->weather_snap = WeatherSnapshot{};
+        app->weather_snap.loading = c.loading;
+        app->weather_snap.error = c.error;
         draw_home();
         const DrawCall* line = text(c.line);
         ASSERT_NE(line, nullptr) << c.line;
@@ -81,12 +81,12 @@ TEST_F(HomePageTest, WeatherLineExplainsMissingData) {
         EXPECT_NEAR(line->color.a, 0.4f, 1e-5f);
     }
 
-    app->weather = WeatherSnapshot{};
-    app->weather.ok = true;
-    app->weather.temp = -0.6f;
-    app->weather.code = 61;
-    app->weather.city = "Ankara";
-    app->weather.days.push_back(WeatherDay{3, 61, 4.5f, -2.4f, 80});
+    app->weather_snap = WeatherSnapshot{};
+    app->weather_snap.ok = true;
+    app->weather_snap.temp = -0.6f;
+    app->weather_snap.code = 61;
+    app->weather_snap.city = "Ankara";
+    app->weather_snap.days.push_back(WeatherDay{3, 61, 4.5f, -2.4f, 80});
     draw_home();
     EXPECT_NE(text("-1°"), nullptr);
     EXPECT_NE(text(weather_code_text(61)), nullptr);
@@ -104,12 +104,12 @@ TEST_F(HomePageTest, MediaCardWithAndWithoutASession) {
     EXPECT_EQ(hit_at(454, kY + 133).kind, ActionKind::Play);
     EXPECT_EQ(hit_at(350, kY + 20).kind, ActionKind::Card);
 
-    app->media.has = true;
-    app->media.playing = false;
-    app->media.artist = "Tarkan";
-    app->media.app = "Spotify";
-    app->media.position = 30;
-    app->media.duration = 120;
+    app->media_snap.has = true;
+    app->media_snap.playing = false;
+    app->media_snap.artist = "Tarkan";
+    app->media_snap.app = "Spotify";
+    app->media_snap.position = 30;
+    app->media_snap.duration = 120;
     draw_home();
     EXPECT_NE(text("Bilinmeyen parça"), nullptr);
     EXPECT_NE(text("Tarkan"), nullptr);
@@ -123,7 +123,7 @@ TEST_F(HomePageTest, MediaCardWithAndWithoutASession) {
     EXPECT_FLOAT_EQ(played(), 47);  // a quarter of 188
 
     // While playing the position runs on from the last report; a drag wins.
-    app->media.playing = true;
+    app->media_snap.playing = true;
     app->media_changed = app->now - 30;
     draw_home();
     EXPECT_FLOAT_EQ(played(), 94);
@@ -131,7 +131,7 @@ TEST_F(HomePageTest, MediaCardWithAndWithoutASession) {
     draw_home();
     EXPECT_FLOAT_EQ(played(), 141);
     app->seek_drag.reset();
-    app->media.duration = 0;
+    app->media_snap.duration = 0;
     draw_home();
     EXPECT_FLOAT_EQ(played(), 4) << "no duration, only the minimum";
 
@@ -154,11 +154,11 @@ TEST_F(HomePageTest, OynatSendsPlayToTheMediaWatcher) {
 }
 
 TEST_F(HomePageTest, SystemCardRingsAndRates) {
-    app->sysmon.cpu = 0.46f;
-    app->sysmon.mem_used = 6e9;
-    app->sysmon.mem_total = 8e9;
-    app->sysmon.down_rate = 1.5e6;
-    app->sysmon.up_rate = 2048;
+    app->sysmon_snap.cpu = 0.46f;
+    app->sysmon_snap.mem_used = 6e9;
+    app->sysmon_snap.mem_total = 8e9;
+    app->sysmon_snap.down_rate = 1.5e6;
+    app->sysmon_snap.up_rate = 2048;
     draw_home();
     EXPECT_NE(text("%46"), nullptr);
     EXPECT_NE(text("%75"), nullptr);
@@ -214,7 +214,7 @@ TEST_F(HomePageTest, QuickSwitchesBlendToTheirTileColourAndOpenTheirTile) {
 
 TEST_F(HomePageTest, DockBadgesCapAtNinePlus) {
     app->unread_badge = 12;
-    app->google.unread = 3;
+    app->google_snap.unread = 3;
     draw_home();
     EXPECT_NE(text("9+"), nullptr);
     EXPECT_NE(text("3"), nullptr);

@@ -81,7 +81,7 @@ TEST_F(NotesPageTest, NoteRowsCountByDoneFlagAndHoverRevealsControls) {
         bool chip;
     } cases[] = {{true, true}, {false, false}};
     for (const Case& c : cases) {
-        app->google.signed_in = c.signed_in;
+        app->google_snap.signed_in = c.signed_in;
         hover(Action::at(ActionKind::Note, 1));
         draw_notes();
         EXPECT_NE(text("2 açık · 1 tamamlandı · 1 hatırlatıcı"), nullptr) << "the flag, not the fade, counts";

@@ -36,7 +36,7 @@ TEST(IslandFrame, RestingPillGeometryAndDirtyRectangle) {
     EXPECT_EQ(d, (RectI{384, 5, 516, 45})) << "3 px margin around a calm pill";
     f.app->glow_strength.value = 0.5f;
     EXPECT_EQ(frame_dirty_rect(*f.app, g, 1.0f, 900, 470), (RectI{365, 0, 535, 64}));
-    f.app->sysmon.mic_users = {"Zoom"};
+    f.app->sysmon_snap.mic_users = {"Zoom"};
     EXPECT_EQ(frame_dirty_rect(*f.app, g, 1.0f, 900, 470).right, 593) << "room for the privacy dots";
 }
 

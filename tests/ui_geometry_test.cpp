@@ -68,7 +68,7 @@ TEST(IslandSize, MeasuredNoticesStayWithinTheirBounds) {
     app->toast = n;
     EXPECT_FLOAT_EQ(shape_of(*app, IslandMode::hud(HudKind::Toast)).width, 342.5f);
 
-    app->voice = VoiceState::Answer;
+    app->voice_state = VoiceState::Answer;
     app->voice_answer = std::string(1000, 'z');
     IslandShape answer = shape_of(*app, IslandMode::hud(HudKind::Voice));
     EXPECT_EQ(answer.width, 600);
@@ -76,7 +76,7 @@ TEST(IslandSize, MeasuredNoticesStayWithinTheirBounds) {
     app->voice_question = "soru";
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Voice)).height, 178);
 
-    app->voice = VoiceState::Listening;
+    app->voice_state = VoiceState::Listening;
     app->teaching.takes.emplace();
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Voice)).width, 420);
     app->teaching.retries = 1;

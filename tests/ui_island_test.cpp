@@ -65,9 +65,9 @@ TEST_F(IslandContentTest, ActivityClocksRoundAsTheirCountersDo) {
         {ActKind::Timer, [](App& a) { a.countdown.running = true, a.countdown.end = a.now - 5; }, "0:00", 100, 1},
         {ActKind::Timer, [](App& a) { a.countdown.remaining = 59.01; }, "1:00", 100, 0.6f},
         {ActKind::Pomo, [](App& a) { a.pomo.running = true, a.pomo.end = a.now + 1500; }, "25:00", 100, 1},
-        {ActKind::Game, [unix](App& a) { a.steam.playing = SteamPlaying{"Portal", unix - 3725, nullptr, 400}; },
+        {ActKind::Game, [unix](App& a) { a.steam_snap.playing = SteamPlaying{"Portal", unix - 3725, nullptr, 400}; },
          "1:02:05", 84, 1},
-        {ActKind::Game, [unix](App& a) { a.steam.playing = SteamPlaying{"Portal", unix + 50, nullptr, 400}; }, "0:00",
+        {ActKind::Game, [unix](App& a) { a.steam_snap.playing = SteamPlaying{"Portal", unix + 50, nullptr, 400}; }, "0:00",
          84, 1},
     };
     for (const Case& c : cases) {
@@ -175,13 +175,13 @@ TEST_F(IslandContentTest, VolumeGlyphFollowsTheLevelAndMute) {
 }
 
 TEST_F(IslandContentTest, TrackNoticeNamesAnUntitledTrack) {
-    app->media.has = true;
-    app->media.artist = "Sezen Aksu";
+    app->media_snap.has = true;
+    app->media_snap.artist = "Sezen Aksu";
     draw(IslandMode::hud(HudKind::Track));
     EXPECT_NE(text("Bilinmeyen parça"), nullptr);
     EXPECT_NE(text("Sezen Aksu"), nullptr);
 
-    app->media.title = "Gülümse";
+    app->media_snap.title = "Gülümse";
     draw(IslandMode::hud(HudKind::Track));
     EXPECT_NE(text("Gülümse"), nullptr);
     EXPECT_EQ(text("Bilinmeyen parça"), nullptr);
@@ -271,16 +271,16 @@ TEST_F(IslandContentTest, EveryModeDrawsInsideItsPill) {
     app->has_battery = true;
     app->battery = 64;
     app->keep_awake = true;
-    app->weather.ok = true;
-    app->weather.temp = 18;
+    app->weather_snap.ok = true;
+    app->weather_snap.temp = 18;
     app->hud_title = "Kamera kullanımda";
     app->hud_body = "Teams";
     app->hud_level.value = 0.5f;
     app->layout_code = "TR";
-    app->media.has = true;
-    app->media.title = "Parça";
+    app->media_snap.has = true;
+    app->media_snap.title = "Parça";
     app->steam_download = SteamActiveDownload{"Dota 2", 10, 100, 5e5, nullptr, 570, 2, false};
-    app->steam.playing = SteamPlaying{"Portal", *app->wall_clock.unix_seconds - 10, nullptr, 400};
+    app->steam_snap.playing = SteamPlaying{"Portal", *app->wall_clock.unix_seconds - 10, nullptr, 400};
     app->stopwatch.accumulated = 12;
     app->toast = AppNotification{"Discord", "com.squirrel.Discord", "Ayşe", "Akşam geliyor musun?", "21:04", nullptr, 3};
     app->hud_picture = small_picture(90);
@@ -292,7 +292,7 @@ TEST_F(IslandContentTest, EveryModeDrawsInsideItsPill) {
     for (int k = 0; k < kHudCount; ++k) modes.push_back(IslandMode::hud(static_cast<HudKind>(k)));
     for (const IslandMode& m : modes) {
         for (VoiceState v : {VoiceState::Listening, VoiceState::Thinking, VoiceState::Answer}) {
-            app->voice = v;
+            app->voice_state = v;
             draw(m);
             EXPECT_FALSE(rec->calls.empty()) << mode_debug(m);
             expect_inside(rec->calls, shape(m), mode_debug(m));
@@ -320,9 +320,9 @@ TEST_F(IslandContentTest, PeekShowsClockWeatherAndStatus) {
     expect_rect(clock->rect, 318, 8, 90, 36);
     EXPECT_EQ(text("18°"), nullptr) << "no weather yet";
 
-    app->weather.ok = true;
-    app->weather.temp = 21.6f;
-    app->weather.code = 0;
+    app->weather_snap.ok = true;
+    app->weather_snap.temp = 21.6f;
+    app->weather_snap.code = 0;
     app->keep_awake = true;
     app->has_battery = true;
     app->battery = 80;
@@ -337,7 +337,7 @@ TEST_F(IslandContentTest, PeekShowsClockWeatherAndStatus) {
 }
 
 TEST_F(IslandContentTest, VoiceLinesFollowTheTeachingAndTheAnswer) {
-    app->voice = VoiceState::Listening;
+    app->voice_state = VoiceState::Listening;
     draw(IslandMode::hud(HudKind::Voice));
     EXPECT_NE(text("Dinliyorum…"), nullptr);
 
@@ -351,14 +351,14 @@ TEST_F(IslandContentTest, VoiceLinesFollowTheTeachingAndTheAnswer) {
     EXPECT_NE(text("(Duyamadım, tekrar: “Hey Google” · 1/3"), nullptr);
     app->teaching = WakeTeaching{};
 
-    app->voice = VoiceState::Thinking;
+    app->voice_state = VoiceState::Thinking;
     draw(IslandMode::hud(HudKind::Voice));
     EXPECT_NE(text("Düşünüyorum"), nullptr);
     app->voice_question = "Saat kaç?";
     draw(IslandMode::hud(HudKind::Voice));
     EXPECT_NE(text("Saat kaç?"), nullptr);
 
-    app->voice = VoiceState::Answer;
+    app->voice_state = VoiceState::Answer;
     app->voice_answer = "Saat on.";
     draw(IslandMode::hud(HudKind::Voice));
     const DrawCall* q = text("“Saat kaç?”");

@@ -126,12 +126,12 @@ constexpr int kSettleFrames = 90;
 void keep_only(App& a, std::optional<ActKind> keep) {
     auto off = [&](ActKind k) { return keep != k; };
     if (off(ActKind::Music)) {
-        a.media.playing = false;
+        a.media_snap.playing = false;
         a.media_changed = -1000;
         a.equaliser.value = 0;
     }
     if (off(ActKind::Steam)) a.steam_download.reset();
-    if (off(ActKind::Game)) a.steam.playing.reset();
+    if (off(ActKind::Game)) a.steam_snap.playing.reset();
     if (off(ActKind::Timer)) a.countdown.running = false;
     if (off(ActKind::Pomo)) a.pomo.running = false;
     if (off(ActKind::Watch)) {
@@ -179,33 +179,33 @@ struct IslandShots : ::testing::Test {
         a.has_battery = true;
         a.battery = 64;
         a.keep_awake = true;
-        a.weather.ok = true;
-        a.weather.temp = 18.4f;
-        a.weather.code = 2;
-        a.weather.city = "İstanbul";
-        a.weather.days.push_back(WeatherDay{3, 2, 21, 12, 10});
-        a.media.has = true;
-        a.media.playing = true;
-        a.media.title = "Gülümse";
-        a.media.artist = "Sezen Aksu";
-        a.media.app = "Spotify";
-        a.media.position = 75;
-        a.media.duration = 220;
+        a.weather_snap.ok = true;
+        a.weather_snap.temp = 18.4f;
+        a.weather_snap.code = 2;
+        a.weather_snap.city = "İstanbul";
+        a.weather_snap.days.push_back(WeatherDay{3, 2, 21, 12, 10});
+        a.media_snap.has = true;
+        a.media_snap.playing = true;
+        a.media_snap.title = "Gülümse";
+        a.media_snap.artist = "Sezen Aksu";
+        a.media_snap.app = "Spotify";
+        a.media_snap.position = 75;
+        a.media_snap.duration = 220;
         a.media_changed = a.now;
-        a.media.art = gradient(96, 96, 60);
-        a.media.art_small = gradient(32, 32, 60);
-        a.media.art_version = 1;
-        a.media.accent[0] = 0.9f, a.media.accent[1] = 0.35f, a.media.accent[2] = 0.4f;
-        a.sysmon.cpu = 0.37f;
-        a.sysmon.mem_used = 9.1e9;
-        a.sysmon.mem_total = 16e9;
-        a.sysmon.down_rate = 2.4e6;
-        a.sysmon.up_rate = 180e3;
-        a.sysmon.online = true;
-        a.sysmon.wireless = true;
-        a.sysmon.net_checked = true;
+        a.media_snap.art = gradient(96, 96, 60);
+        a.media_snap.art_small = gradient(32, 32, 60);
+        a.media_snap.art_version = 1;
+        a.media_snap.accent[0] = 0.9f, a.media_snap.accent[1] = 0.35f, a.media_snap.accent[2] = 0.4f;
+        a.sysmon_snap.cpu = 0.37f;
+        a.sysmon_snap.mem_used = 9.1e9;
+        a.sysmon_snap.mem_total = 16e9;
+        a.sysmon_snap.down_rate = 2.4e6;
+        a.sysmon_snap.up_rate = 180e3;
+        a.sysmon_snap.online = true;
+        a.sysmon_snap.wireless = true;
+        a.sysmon_snap.net_checked = true;
         a.steam_download = SteamActiveDownload{"Dota 2", 6.2e9, 9.8e9, 3.1e7, gradient(92, 43, 200), 570, 2, false};
-        a.steam.playing = SteamPlaying{"Portal 2", *a.wall_clock.unix_seconds - 3725, gradient(92, 43, 120), 620};
+        a.steam_snap.playing = SteamPlaying{"Portal 2", *a.wall_clock.unix_seconds - 3725, gradient(92, 43, 120), 620};
         a.countdown.running = true;
         a.countdown.end = a.now + 754.2;
         a.pomo.running = true;
@@ -328,18 +328,18 @@ TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
          {12, 14, 102, 48}},
         {"hud_mail", notice(HudKind::Mail, text("Mehmet Yılmaz", "Yarınki sunum hakkında")), {72, 7, 200, 60}},
         {"hud_event", notice(HudKind::Event, text("Ekip toplantısı", "15 dk sonra")), {72, 16, 200, 44}},
-        {"hud_voice_listening", notice(HudKind::Voice, [](App& a) { a.voice = VoiceState::Listening; }),
+        {"hud_voice_listening", notice(HudKind::Voice, [](App& a) { a.voice_state = VoiceState::Listening; }),
          {62, 0, 90, 64}},
         {"hud_voice_thinking", notice(HudKind::Voice,
                                       [](App& a) {
-                                          a.voice = VoiceState::Thinking;
+                                          a.voice_state = VoiceState::Thinking;
                                           a.voice_question = "Yarın hava nasıl?";
                                       }),
          {62, 0, 150, 64}},
         {"hud_voice_answer",
          notice(HudKind::Voice,
                 [](App& a) {
-                    a.voice = VoiceState::Answer;
+                    a.voice_state = VoiceState::Answer;
                     a.voice_question = "Yarın hava nasıl?";
                     a.voice_answer = "Yarın İstanbul'da parçalı bulutlu, en yüksek 21, en düşük 12 derece bekleniyor. "
                                      "Öğleden sonra hafif rüzgâr var.";
@@ -361,9 +361,9 @@ TEST_F(IslandShots, OpenHomePage) {
     EXPECT_GT(ink(*g, pixel_box(*g, fg.x + 60, 8 + fg.h - 44, fg.w - 120, 36), 8), 2000) << "the dock";
 
     // Nothing playing, no weather yet.
-    app->media = MediaSnapshot{};
-    app->weather = WeatherSnapshot{};
-    app->weather.loading = true;
+    app->media_snap = MediaSnapshot{};
+    app->weather_snap = WeatherSnapshot{};
+    app->weather_snap.loading = true;
     shoot("open_home_empty", {26, 12, 120, 32});
     EXPECT_GT(ink(*g, pixel_box(*g, c.x + 230, c.y + 80, 220, 20)), 20) << "Müzik çalmıyor";
 }

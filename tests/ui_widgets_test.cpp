@@ -172,13 +172,13 @@ TEST_F(WidgetTest, PageHeaderLaysStatusItemsRightToLeft) {
     app->has_battery = true;
     app->battery = 64;
     app->on_ac = false;
-    app->sysmon.net_checked = true;
-    app->sysmon.online = true;
-    app->sysmon.wireless = true;
+    app->sysmon_snap.net_checked = true;
+    app->sysmon_snap.online = true;
+    app->sysmon_snap.wireless = true;
     app->layout_code = "TR";
     app->keep_awake = true;
-    app->sysmon.cam_users = {"camera app"};
-    app->sysmon.mic_users = {"recorder"};
+    app->sysmon_snap.cam_users = {"camera app"};
+    app->sysmon_snap.mic_users = {"recorder"};
     app->draw_page_header(100, 8, 700);
 
     ASSERT_NE(rec->find_text("Ayarlar"), nullptr);
@@ -292,7 +292,7 @@ TEST_F(WidgetTest, DockBadgesAndTooltip) {
     for (const auto& b : badges) EXPECT_EQ(badge_text(b.count), b.text);
 
     app->unread_badge = 12;
-    app->google.unread = 3;
+    app->google_snap.unread = 3;
     app->pointer_x = 184 + 38 * 7;  // over the notifications icon
     app->tab_reveal.value = 0.6f;
     hover(Action::byte(ActionKind::Dock, 7), 1);
@@ -371,14 +371,14 @@ TEST_F(WidgetTest, ButtonsRegisterTheirUnpressedShape) {
 }
 
 TEST_F(WidgetTest, ArtworkAndThumbnailsFallBackToPlaceholders) {
-    app->media.art_version = 42;
+    app->media_snap.art_version = 42;
     app->draw_artwork({0, 0, 100, 100}, 12, false);
     ASSERT_EQ(rec->count(DrawOp::Image), 0u);
     auto fills = ops(DrawOp::FillRoundedRect);
     ASSERT_EQ(fills.size(), 1u);
     EXPECT_NEAR(fills[0]->color.a, 0.22f, 1e-6f);
 
-    app->media.art_small = std::make_shared<const Image>(Image{std::vector<uint8_t>(16, 255), 2, 2});
+    app->media_snap.art_small = std::make_shared<const Image>(Image{std::vector<uint8_t>(16, 255), 2, 2});
     app->draw_artwork({0, 0, 100, 100}, 12, true);
     ASSERT_EQ(rec->count(DrawOp::Image), 1u);
     EXPECT_EQ(ops(DrawOp::Image)[0]->image, (uint64_t{2} << 56) | 42);
