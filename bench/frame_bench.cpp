@@ -21,26 +21,26 @@ std::unique_ptr<App> busy_app() {
     init.renderer = std::make_unique<RecordingRenderer>();
     auto app = std::make_unique<App>(std::move(init));
     app->now = 100;
-    app->media_snap.has = app->media_snap.playing = true;
-    app->media_snap.title = "Bir şarkı adı oldukça uzun";
-    app->media_snap.artist = "Sanatçı";
-    app->media_snap.duration = 240;
-    app->media_snap.position = 61;
-    app->countdown.running = true;
-    app->countdown.end = app->now + 300;
-    app->stopwatch.running = true;
-    app->pomo.running = true;
-    app->pomo.end = app->now + 900;
-    app->hud_title = "Başlık";
-    app->hud_body = "Bir bildirim metni";
+    app->media.snap.has = app->media.snap.playing = true;
+    app->media.snap.title = "Bir şarkı adı oldukça uzun";
+    app->media.snap.artist = "Sanatçı";
+    app->media.snap.duration = 240;
+    app->media.snap.position = 61;
+    app->timers.countdown.running = true;
+    app->timers.countdown.end = app->now + 300;
+    app->timers.stopwatch.running = true;
+    app->timers.pomo.running = true;
+    app->timers.pomo.end = app->now + 900;
+    app->notices.title = "Başlık";
+    app->notices.body = "Bir bildirim metni";
     for (int i = 0; i < 12; ++i) {
-        app->notes.push_back(NoteItem{"Not " + std::to_string(i), static_cast<uint64_t>(i + 1), 0, i % 3 == 0});
-        app->clips.push_back(ClipEntry{});
-        app->clips.back().id = static_cast<uint64_t>(100 + i);
-        app->clips.back().kind = ClipEntry::Text{"Panodaki metin " + std::to_string(i)};
-        app->clips.back().time = "09:05";
+        app->lists.notes.push_back(NoteItem{"Not " + std::to_string(i), static_cast<uint64_t>(i + 1), 0, i % 3 == 0});
+        app->lists.clips.push_back(ClipEntry{});
+        app->lists.clips.back().id = static_cast<uint64_t>(100 + i);
+        app->lists.clips.back().kind = ClipEntry::Text{"Panodaki metin " + std::to_string(i)};
+        app->lists.clips.back().time = "09:05";
     }
-    app->search_text = "not";
+    app->search_page.text = "not";
     app->update_search();
     return app;
 }
@@ -48,23 +48,23 @@ std::unique_ptr<App> busy_app() {
 // Puts the island at rest in mode m; `sliding` starts a page slide from the page before.
 void pose(App& a, IslandMode m, bool sliding) {
     IslandShape s = island_size(a, static_cast<uint8_t>(m.tag), m.payload);
-    a.mode = m;
-    a.open = m.is_open();
-    if (m.is_open()) a.page = m.page();
-    a.hud_shown = m.tag == ModeTag::Hud;
-    if (a.hud_shown) a.hud = m.hud_kind();
-    a.width.value = a.width.target = s.width;
-    a.height.value = a.height.target = s.height;
-    a.radius.value = a.radius.target = s.radius;
-    a.visibility.value = a.visibility.target = 1;
-    a.prev_mode = IslandMode::none();
-    a.slide_dir = 0;
-    a.mode_changed = a.now - 5;
+    a.island.mode = m;
+    a.island.open = m.is_open();
+    if (m.is_open()) a.island.page = m.page();
+    a.notices.shown = m.tag == ModeTag::Hud;
+    if (a.notices.shown) a.notices.kind = m.hud_kind();
+    a.anim.width.value = a.anim.width.target = s.width;
+    a.anim.height.value = a.anim.height.target = s.height;
+    a.anim.radius.value = a.anim.radius.target = s.radius;
+    a.anim.visibility.value = a.anim.visibility.target = 1;
+    a.island.prev_mode = IslandMode::none();
+    a.island.slide_dir = 0;
+    a.island.mode_changed = a.now - 5;
     if (sliding) {
         uint8_t p = m.payload == 0 ? 1 : static_cast<uint8_t>(m.payload - 1);
-        a.prev_mode = IslandMode::open(static_cast<Page>(p));
-        a.slide_dir = 1;
-        a.mode_changed = a.now - 0.15;
+        a.island.prev_mode = IslandMode::open(static_cast<Page>(p));
+        a.island.slide_dir = 1;
+        a.island.mode_changed = a.now - 0.15;
     }
 }
 
@@ -74,12 +74,12 @@ void BM_Frame(benchmark::State& state, IslandMode m, bool sliding) {
     app->render();  // the first frame presents the whole bitmap
     uint64_t before = allocations();
     for (auto _ : state) {
-        app->full_present = false;
+        app->drawing.full_present = false;
         app->render();
     }
     state.counters["allocs"] =
         benchmark::Counter(static_cast<double>(allocations() - before), benchmark::Counter::kAvgIterations);
-    auto* rec = static_cast<RecordingRenderer*>(app->renderer.get());
+    auto* rec = static_cast<RecordingRenderer*>(app->drawing.renderer.get());
     state.counters["calls"] = static_cast<double>(rec->calls.size());
     state.SetLabel(mode_debug(m) + (sliding ? " sliding" : ""));
 }

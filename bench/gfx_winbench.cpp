@@ -29,11 +29,11 @@ Image artwork() {
 }
 
 void draw_frame(App& app, int frame) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const float x = 450 - 340, y = 8, w = 680, h = 420;
     g.draw_soft_shadow({x, y, w, h}, 34, 1.2f);
     g.fill_rounded_rect({x, y, w, h}, 34, rgb(0, 0, 0));
-    app.record_hits = true;
+    app.drawing.record_hits = true;
     app.draw_page_header(x, y, w);
     app.draw_tab_strip(h);
     app.text_field({x + 24, y + 56, 300, 44}, TextField::Search, 0xE721, "Ara", "Git");
@@ -43,8 +43,8 @@ void draw_frame(App& app, int frame) {
     for (int i = 0; i < 12; ++i) {
         RectF cell{x + 340 + 80.0f * (i % 4), y + 56 + 60.0f * (i / 4), 74, 54};
         app.card(cell, Action::byte(ActionKind::Tile, static_cast<uint8_t>(i)));
-        app.renderer->draw_glyph(0xE701 + i, cell.x + 20, cell.y + 18, 16, rgb(255, 255, 255));
-        app.renderer->draw_text("Kutucuk", {cell.x + 8, cell.y + 30, 60, 18}, 11, FontFamily::Text, 600,
+        app.drawing.renderer->draw_glyph(0xE701 + i, cell.x + 20, cell.y + 18, 16, rgb(255, 255, 255));
+        app.drawing.renderer->draw_text("Kutucuk", {cell.x + 8, cell.y + 30, 60, 18}, 11, FontFamily::Text, 600,
                                 rgb(255, 255, 255, 0.8f), TextAlign::Left);
     }
     app.draw_artwork({x + 24, y + 262, 64, 64}, 12, false);
@@ -60,7 +60,7 @@ void draw_frame(App& app, int frame) {
     g.draw_area_chart({x + 340, y + 300, 300, 40}, history, 1, 60, rgb(10, 132, 255));
     g.draw_arc(x + 610, y + 270, 16, 0, 0.01f * (frame % 100), 3, rgb(50, 215, 75));
     app.draw_eq_bars(x + 580, y + 270, 24, 20, rgb(255, 255, 255));
-    app.record_hits = false;
+    app.drawing.record_hits = false;
 }
 
 }  // namespace
@@ -82,18 +82,18 @@ int main(int argc, char** argv) {
     init.quiet = true;
     init.renderer = std::move(made.value());
     App app(std::move(init));
-    app.page = Page::Control;
-    app.has_battery = true;
-    app.battery = 64;
-    app.layout_code = "TR";
-    app.sysmon_snap.net_checked = app.sysmon_snap.online = app.sysmon_snap.wireless = true;
-    app.search_text = "hava durumu";
-    app.focus = TextField::Search;
-    app.tab_reveal.value = 1;
-    app.pointer_x = 450;
-    app.unread_badge = 4;
-    app.media_snap.art = std::make_shared<const Image>(artwork());
-    app.media_snap.art_version = 1;
+    app.island.page = Page::Control;
+    app.island.has_battery = true;
+    app.island.battery = 64;
+    app.notices.layout_code = "TR";
+    app.sysmon.snap.net_checked = app.sysmon.snap.online = app.sysmon.snap.wireless = true;
+    app.search_page.text = "hava durumu";
+    app.island.focus = TextField::Search;
+    app.anim.tab_reveal.value = 1;
+    app.pointer.x = 450;
+    app.notifs.unread_badge = 4;
+    app.media.snap.art = std::make_shared<const Image>(artwork());
+    app.media.snap.art_version = 1;
 
     // The frame count may be given (tools/bench uses fewer on a busy machine).
     const int kFrames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
@@ -103,17 +103,17 @@ int main(int argc, char** argv) {
     // One warm-up frame fills the format and bitmap caches.
     for (int i = -1; i < kFrames; ++i) {
         if (i == 0) QueryPerformanceCounter(&start);
-        app.hits.clear();
-        if (!app.renderer->begin_frame(0, 0, 900, 470)) {
+        app.drawing.hits.clear();
+        if (!app.drawing.renderer->begin_frame(0, 0, 900, 470)) {
             ++failed;
             continue;
         }
         draw_frame(app, i);
-        if (!app.renderer->end_frame()) ++failed;
+        if (!app.drawing.renderer->end_frame()) ++failed;
     }
     QueryPerformanceCounter(&end);
     double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
     std::printf("gfx: %d frames of the busiest widget set, %.3f ms per frame (%d failed, %zu regions)\n", kFrames,
-                ms / kFrames, failed, app.hits.size());
+                ms / kFrames, failed, app.drawing.hits.size());
     return failed == 0 ? 0 : 1;
 }

@@ -26,21 +26,21 @@ std::unique_ptr<App> app_with_apps(size_t n) {
     AppInit init;
     init.quiet = true;
     auto app = std::make_unique<App>(std::move(init));
-    publish_apps(app->apps, apps_of(n));
+    publish_apps(app->search_page.apps, apps_of(n));
     return app;
 }
 
 void BM_Keystroke(benchmark::State& state, const char* query) {
     auto app = app_with_apps(static_cast<size_t>(state.range(0)));
-    app->search_text = query;
+    app->search_page.text = query;
     uint64_t before = allocations();
     for (auto _ : state) {
         app->update_search();
-        benchmark::DoNotOptimize(app->search_rows.data());
+        benchmark::DoNotOptimize(app->search_page.rows.data());
     }
     state.counters["allocs"] =
         benchmark::Counter(static_cast<double>(allocations() - before), benchmark::Counter::kAvgIterations);
-    state.counters["rows"] = static_cast<double>(app->search_rows.size());
+    state.counters["rows"] = static_cast<double>(app->search_page.rows.size());
     state.SetLabel(std::to_string(state.range(0)) + " apps, \"" + query + "\"");
 }
 

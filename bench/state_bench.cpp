@@ -25,12 +25,12 @@ std::unique_ptr<App> quiet_app() {
 std::unique_ptr<App> app_with_lists(size_t n) {
     auto app = quiet_app();
     for (size_t i = 0; i < n; ++i) {
-        app->notes.push_back(NoteItem{"Süt, ekmek ve yumurta al " + std::to_string(i), i + 1, 0, i % 4 == 0});
-        app->reminders.push_back(
+        app->lists.notes.push_back(NoteItem{"Süt, ekmek ve yumurta al " + std::to_string(i), i + 1, 0, i % 4 == 0});
+        app->lists.reminders.push_back(
             ReminderItem{"Toplantıya hazırlan " + std::to_string(i), 1900000000 + static_cast<int64_t>(i), n + i + 1});
     }
-    app->next_id = 2 * n + 1;
-    app->quiet = false;  // quiet islands never write state.txt
+    app->lists.next_id = 2 * n + 1;
+    app->island.quiet = false;  // quiet islands never write state.txt
     return app;
 }
 
@@ -47,10 +47,10 @@ void BM_StateLoad(benchmark::State& state) {
     auto app = quiet_app();
     size_t notes = 0;
     for (auto _ : state) {
-        app->notes.clear();
-        app->reminders.clear();
+        app->lists.notes.clear();
+        app->lists.reminders.clear();
         if (auto text = read_file(state_path())) app->load_state_text(*text);
-        notes = app->notes.size();
+        notes = app->lists.notes.size();
     }
     if (notes != n) state.SkipWithError("the notes did not come back");
     state.SetLabel(std::to_string(n) + " notes + " + std::to_string(n) + " reminders");
@@ -73,8 +73,8 @@ void BM_ClipboardAtCap(benchmark::State& state) {
     }
     state.counters["allocs"] =
         benchmark::Counter(static_cast<double>(allocations() - before), benchmark::Counter::kAvgIterations);
-    state.counters["entries"] = static_cast<double>(app->clips.size());
-    state.SetLabel(std::to_string(app->clips.size()) + " entries, one more text");
+    state.counters["entries"] = static_cast<double>(app->lists.clips.size());
+    state.SetLabel(std::to_string(app->lists.clips.size()) + " entries, one more text");
 }
 
 }  // namespace

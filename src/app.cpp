@@ -13,59 +13,59 @@ constexpr double kYearSeconds = 31536000.0;
 App::App(AppInit init) {
     // 1. Local date for the calendar; the renderer.
     LocalTime today = local_time();
-    cal_year = today.year;
-    cal_month = today.month;
-    renderer = std::move(init.renderer);
-    window = init.window;
-    quiet = init.quiet;
-    media_shared = std::move(init.media);
-    media_tx = std::move(init.media_tx);
-    apps = std::move(init.apps);
+    island.cal_year = today.year;
+    island.cal_month = today.month;
+    drawing.renderer = std::move(init.renderer);
+    drawing.window = init.window;
+    island.quiet = init.quiet;
+    media.shared = std::move(init.media);
+    media.tx = std::move(init.media_tx);
+    search_page.apps = std::move(init.apps);
 
     // 2. Defaults are in the member initialisers. The audio caches refresh on
     //    first use; in quiet mode they never do.
     double mono = monotonic_seconds();
-    out_cache.flow = 0;
-    mic_cache.flow = 1;
-    out_cache.refreshed_at = mic_cache.refreshed_at = quiet ? mono + kYearSeconds : mono - 60.0;
-    if (!quiet) brightness_device = open_brightness_device();
-    brightness_ok = brightness_device.present && !brightness_device.levels.empty();
+    audio.out_cache.flow = 0;
+    audio.mic_cache.flow = 1;
+    audio.out_cache.refreshed_at = audio.mic_cache.refreshed_at = island.quiet ? mono + kYearSeconds : mono - 60.0;
+    if (!island.quiet) audio.brightness_device = open_brightness_device();
+    audio.brightness_ok = audio.brightness_device.present && !audio.brightness_device.levels.empty();
 
     // 3. Power status; a failed query leaves 0 % on battery.
     if (auto p = read_power_status()) {
-        battery = p->percent > 100 ? 100 : p->percent;
-        on_ac = p->on_ac;
+        island.battery = p->percent > 100 ? 100 : p->percent;
+        island.on_ac = p->on_ac;
     }
 
     // 4. Theme (quiet mode draws dark).
-    dark_mode = quiet ? true : read_dark_mode();
+    settings.dark_mode = island.quiet ? true : read_dark_mode();
 
     // 5. Stored settings and lists, then the autostart value.
-    if (!quiet) {
+    if (!island.quiet) {
         if (auto text = read_file(state_path())) load_state_text(*text);
-        autostart = read_autostart();
+        settings.autostart = read_autostart();
     }
 
     // 6. Scale and the city field.
-    scale = scale_for_size(size);
-    city_edit = city;
+    drawing.scale = scale_for_size(settings.size);
+    settings.city_edit = settings.city;
 }
 
 App::~App() {
     // Release in declaration order, the renderer first.
-    renderer.reset();
-    hits.clear();
-    media_tx = Sender<MediaCommand>();
-    brightness_device = BrightnessDevice();
-    out_cache.platform.reset();
-    mic_cache.platform.reset();
-    weather_tx = Sender<std::string>();
-    shelf.clear();
-    clips.clear();
-    update_tx = Sender<UpdateRequest>();
-    google_tx = Sender<GoogleCommand>();
-    voice_capture.reset();
-    mic_test.reset();
+    drawing.renderer.reset();
+    drawing.hits.clear();
+    media.tx = Sender<MediaCommand>();
+    audio.brightness_device = BrightnessDevice();
+    audio.out_cache.platform.reset();
+    audio.mic_cache.platform.reset();
+    weather.tx = Sender<std::string>();
+    lists.shelf.clear();
+    lists.clips.clear();
+    update.tx = Sender<UpdateRequest>();
+    google.tx = Sender<GoogleCommand>();
+    voice.capture.reset();
+    voice.mic_test.reset();
 }
 
 float scale_for_size(uint8_t size) {

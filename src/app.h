@@ -107,6 +107,255 @@ struct PressRecord {
     float x = 0, y = 0;
 };
 
+// ---- The App's field groups, in release order ------------------------------------------
+
+// A notice shown once the App clock passes `due` (the after-update greeting).
+struct StartupNotice {
+    std::string title, body;
+    double due = 0;
+};
+
+// 1. Drawing: the renderer, this frame's hit regions and what the host presented.
+struct DrawingState {
+    std::unique_ptr<Renderer> renderer;
+    std::vector<HitRegion> hits;
+    float scale = 1.0f;
+    WindowHandle window = nullptr;
+    int window_x = 0, window_y = 0;
+    bool redraw = true;
+    bool full_present = true;
+    // Each widget draws at once and, while record_hits is on, appends its HitRegion
+    // through the hit zoom and shift; later regions win.
+    bool record_hits = false;
+    RectI monitor;              // the monitor the island sits on, in screen pixels
+    bool hidden_frame = false;  // the transparent frame of a hidden island is drawn
+    RectI last_presented;       // pixels of the last presented island bounds
+    // The id the notice picture was last drawn under (0 = none); once the notice
+    // changes it is forgotten, so notice bitmaps never pile up in the renderer.
+    uint64_t notice_image_id = 0;
+    // App id -> the shell's icon; null once the shell had none, so each id is asked once.
+    std::unordered_map<std::string, ImageRef> app_icon_cache;
+};
+
+// 2 and 11. The heads-up notice shown, the notices waiting and what the polls last saw.
+struct NoticeState {
+    std::string title, body;
+    HudKind kind = HudKind::Volume;
+    bool shown = false;
+    double until = 0;
+    std::deque<std::pair<std::string, std::string>> queue;  // at most 20
+    Spring level = Spring::make(0, 438.65f, 37.70f, 0.003f);  // bar of the Volume and Brightness notices
+    ImageRef picture;
+    uint64_t serial = 0;
+    std::string layout_code;  // keyboard-layout language shown by the Layout notice
+    bool out_seen = false, mic_seen = false, brightness_seen = false;
+    uint32_t polls = 0;
+    uint8_t caps_state = 2;  // 0 off, 1 on, 2 not read yet
+    bool low_battery_warned = false, power_seen = false;
+    std::optional<StartupNotice> startup;
+};
+
+// 3. Media
+struct MediaLink {
+    Shared<MediaSnapshot> shared;
+    Sender<MediaCommand> tx;
+    MediaSnapshot snap;
+    double changed = -100;
+};
+
+// 4. Audio and brightness
+struct AudioState {
+    EndpointVolumeCache out_cache, mic_cache;
+    float volume = 0, mic_level = 0, brightness = 0;
+    bool muted = false, mic_muted = false;
+    bool brightness_ok = false;
+    BrightnessDevice brightness_device;
+    double brightness_changed = -100;
+};
+
+// 5. Hot-key labels
+struct HotkeyLabels {
+    std::string search = "Ctrl + Alt + Boşluk";
+    std::string voice;
+};
+
+// 6. System monitor
+struct SysmonLink {
+    Shared<SysmonSnapshot> shared;
+    SysmonSnapshot snap;
+};
+
+// 7. Weather
+struct WeatherLink {
+    Shared<WeatherSnapshot> shared;
+    Sender<std::string> tx;
+    WeatherSnapshot snap;
+};
+
+// 8. Timers and the time page
+struct TimerState {
+    Stopwatch stopwatch;
+    Countdown countdown;
+    Pomodoro pomo;
+    uint8_t mode = 0;  // the page shows 0 countdown, 1 stopwatch, 2 pomodoro
+};
+
+// 9. Deferred effects
+struct EffectQueue {
+    std::vector<PendingEffect> pending;
+    bool skip_focus_restore = false;
+};
+
+// 10. Page lists, with the working fields of their pages
+struct PageLists {
+    std::vector<ShelfItem> shelf;         // oldest first, at most 30
+    std::vector<ClipEntry> clips;         // newest first
+    std::vector<NoteItem> notes;          // newest first
+    std::vector<ReminderItem> reminders;  // by due time
+    uint64_t next_id = 1;
+    std::string note_text;
+    float shelf_scroll = 0, clip_scroll = 0, notes_scroll = 0;
+    double ignore_clipboard_until = 0;
+    double last_clip_notice = -100;
+};
+
+// 12. Notifications and toasts
+struct NotificationLink {
+    Shared<NotificationState> shared;
+    std::vector<AppNotification> list;       // at most 80
+    std::deque<AppNotification> toast_queue;  // at most 6
+    std::optional<AppNotification> toast;
+    std::string status;
+    uint32_t unread_badge = 0;
+    float scroll = 0;
+};
+
+// 13. Steam
+struct SteamLink {
+    Shared<SteamSnapshot> shared;
+    std::optional<SteamActiveDownload> download;
+    SteamSnapshot snap;
+};
+
+// 14. Update
+struct UpdateLink {
+    Shared<UpdateState> shared;
+    Sender<UpdateRequest> tx;
+    std::string status;
+};
+
+// 15. Google and the assistant's page
+struct GoogleLink {
+    Shared<GoogleState> shared;
+    Sender<GoogleCommand> tx;
+    GoogleState snap;
+    uint8_t tab = 0;  // the Google page's tab
+    std::string gemini_text;
+    float chat_scroll = 0, chat_scroll_max = 0;
+    bool chat_follow = true;  // the Gemini chat scrolls to its newest line
+    bool assistant_thinking = false;
+};
+
+// 16. Voice
+struct VoiceLink {
+    std::optional<MicCapture> capture;
+    std::array<float, 32> level_history{};
+    VoiceState state = VoiceState::Idle;
+    std::string answer;
+    double until = 0;
+    WakeTeaching teaching;
+    std::optional<MicCapture> mic_test;
+    float mic_test_peak = 0;
+    std::optional<PressRecord> press;
+    std::optional<double> hold_talk_start;
+    std::string question;  // the question the voice notice shows
+    bool outside = false;  // the coming answer is one for the voice notice
+    bool speak = false;    // and it is to be spoken
+    // The microphone choices: "" (Windows default), then the waveIn devices.
+    std::vector<std::string> microphones;
+};
+
+// 17. Settings (state.txt) and the values read at start-up
+struct Settings {
+    std::string brief;
+    std::string city_edit;
+    std::string city = "İstanbul";
+    std::string mic;
+    bool hover_open = false, clip_hud = true, key_hud = true, dl_hud = true, auto_shelf = true;
+    bool hide_fs = true, hide_chrome = true, glow = true, app_notif = true, wake = true, dnd = false;
+    uint8_t size = 1, wake_sens = 1;
+    bool autostart = false;
+    bool dark_mode = false;
+    bool wake_model_present = false;  // wake.bin was taught (read at start-up)
+};
+
+// The search page
+struct SearchPage {
+    std::string text;
+    uint32_t sel = 0;
+    std::vector<SearchRow> rows;
+    SharedAppsIndex apps;
+};
+
+// 18. Pointer
+struct PointerState {
+    float x = -1, y = -1;
+    float press_x = 0, press_y = 0;
+    bool inside = false;
+    double entered = 0;
+    bool held = false;
+    float zoom = 1.0f, shift = 0.0f;  // applied to hit regions
+    std::optional<double> close_deadline;
+    Action hovered = Action::none();
+    Action pressed = Action::none();
+    double hover_start = 0;
+    std::optional<uint8_t> slider_grab;
+    bool slider_moved = false;        // the grabbed slider moved more than 3 px
+    std::optional<float> seek_drag;   // fraction of the track while the seek bar is dragged
+    bool pressed_on_island = false;   // the press on the closed island hit the island
+};
+
+// 19. Island state
+struct IslandState {
+    IslandMode mode = IslandMode::idle();
+    IslandMode prev_mode = IslandMode::none();
+    double mode_changed = -10;
+    int8_t slide_dir = 0;
+    bool open = false;
+    Page page = Page::Home;
+    Page remembered_page = Page::Home;
+    TextField focus = TextField::None;
+    bool drag_out = false;
+    bool drag_hover = false;
+    uint8_t bubble_act = kNoAct;
+    bool fullscreen_front = false, browser_front = false;
+    bool on_ac = false;
+    uint8_t battery = 0;
+    bool has_battery = false;  // the power status reports a battery
+    int64_t display_key = -1;
+    bool quiet = false;
+    bool hidden = false;  // hidden from the tray menu: no heads-up notices or toasts
+    bool keep_awake = false;
+    int cal_year = 2026, cal_month = 1;  // the calendar's month shown
+};
+
+// 20. Animation
+struct Animation {
+    Spring width = Spring::make(126, 194.96f, 19.55f, 0.05f);
+    Spring height = Spring::make(34, 194.96f, 19.55f, 0.05f);
+    Spring radius = Spring::make(17, 194.96f, 19.55f, 0.05f);
+    Spring squash = Spring::make(1, 503.55f, 24.68f, 0.0015f);
+    Spring visibility = Spring::make(1, 385.53f, 39.27f, 0.002f);
+    Spring bubble = Spring::make(0, 130.51f, 14.17f, 0.002f);
+    Spring glow_strength = Spring::make(0, 61.69f, 15.71f, 0.003f);
+    Spring hover = Spring::make(0, 1218.47f, 69.81f, 0.003f);
+    Spring tab_reveal = Spring::make(0, 438.65f, 37.70f, 0.003f);
+    Spring equaliser = Spring::make(0, 109.66f, 20.94f, 0.003f);
+    Spring search_sel = Spring::make(0, 438.65f, 33.51f, 0.003f);
+    Color glow_color{0, 0, 0, 1};
+    std::array<Spring, 32> toggles{};
+};
+
 // ---- The App --------------------------------------------------------------------------
 
 struct AppInit {
@@ -124,176 +373,27 @@ struct App {
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
-    // 1. Drawing
-    std::unique_ptr<Renderer> renderer;
-    std::vector<HitRegion> hits;
-    float scale = 1.0f;
-    WindowHandle window = nullptr;
-    int window_x = 0, window_y = 0;
-    bool redraw = true;
-    bool full_present = true;
-
-    // 2. Notice texts
-    std::string hud_title, hud_body;
-    HudKind hud = HudKind::Volume;
-    bool hud_shown = false;
-    double hud_until = 0;
-
-    // 3. Media
-    Shared<MediaSnapshot> media_shared;
-    Sender<MediaCommand> media_tx;
-    MediaSnapshot media_snap;
-    double media_changed = -100;
-
-    // 4. Audio
-    EndpointVolumeCache out_cache, mic_cache;
-    float volume = 0, mic_level = 0, brightness = 0;
-    bool muted = false, mic_muted = false;
-    bool brightness_ok = false;
-    BrightnessDevice brightness_device;
-    double brightness_changed = -100;
-
-    // 5. Hot-key labels
-    std::string hotkey_label = "Ctrl + Alt + Boşluk";
-    std::string voice_hotkey_label;
-
-    // 6. System monitor
-    Shared<SysmonSnapshot> sysmon_shared;
-    SysmonSnapshot sysmon_snap;
-
-    // 7. Weather
-    Shared<WeatherSnapshot> weather_shared;
-    Sender<std::string> weather_tx;
-    WeatherSnapshot weather_snap;
-
-    // 8. Timers
-    Stopwatch stopwatch;
-    Countdown countdown;
-    Pomodoro pomo;
-
-    // 9. Deferred effects
-    std::vector<PendingEffect> pending;
-    bool skip_focus_restore = false;
-
-    // 10. Page lists
-    std::vector<ShelfItem> shelf;       // oldest first, at most 30
-    std::vector<ClipEntry> clips;       // newest first
-    std::vector<NoteItem> notes;        // newest first
-    std::vector<ReminderItem> reminders;  // by due time
-    uint64_t next_id = 1;
-
-    // 11. Notices waiting
-    std::deque<std::pair<std::string, std::string>> notice_queue;
-
-    // 12. Notifications
-    Shared<NotificationState> notif_shared;
-    std::vector<AppNotification> notif_list;  // at most 80
-    std::deque<AppNotification> toast_queue;     // at most 6
-    std::optional<AppNotification> toast;
-    std::string notif_status;
-    uint32_t unread_badge = 0;
-
-    // 13. Steam
-    Shared<SteamSnapshot> steam_shared;
-    std::optional<SteamActiveDownload> steam_download;
-    SteamSnapshot steam_snap;
-
-    // 14. Update
-    Shared<UpdateState> update_shared;
-    Sender<UpdateRequest> update_tx;
-    std::string update_status;
-
-    // 15. Google
-    Shared<GoogleState> google_shared;
-    Sender<GoogleCommand> google_tx;
-    GoogleState google_snap;
-
-    // 16. Voice
-    std::optional<MicCapture> voice_capture;
-    std::array<float, 32> level_history{};
-    VoiceState voice_state = VoiceState::Idle;
-    std::string voice_answer;
-    double voice_until = 0;
-    WakeTeaching teaching;
-    std::optional<MicCapture> mic_test;
-    float mic_test_peak = 0;
-    std::optional<PressRecord> press;
-    std::optional<double> hold_talk_start;
-
-    // 17. Settings
-    std::string brief;
-    std::string city_edit;
-    std::vector<SearchRow> search_rows;
-    SharedAppsIndex apps;
-    std::string city = "İstanbul";
-    std::string mic;
-    bool hover_open = false, clip_hud = true, key_hud = true, dl_hud = true, auto_shelf = true;
-    bool hide_fs = true, hide_chrome = true, glow = true, app_notif = true, wake = true, dnd = false;
-    uint8_t size = 1, wake_sens = 1;
-    bool autostart = false;
-    bool dark_mode = false;
-    bool wake_model_present = false;  // wake.bin was taught (read at start-up)
-
-    // 18. Clock and pointer
-    double now = 0;
-    float pointer_x = -1, pointer_y = -1;
-    float press_x = 0, press_y = 0;
-    bool pointer_inside = false;
-    double pointer_entered = 0;
-    bool button_held = false;
-    float zoom = 1.0f, shift = 0.0f;
-    std::optional<double> close_deadline;
-
-    // 19. Island state
-    IslandMode mode = IslandMode::idle();
-    IslandMode prev_mode = IslandMode::none();
-    double mode_changed = -10;
-    int8_t slide_dir = 0;
-    bool open = false;
-    Page page = Page::Home;
-    Page remembered_page = Page::Home;
-    TextField focus = TextField::None;
-    Action hovered = Action::none();
-    Action pressed = Action::none();
-    double hover_start = 0;
-    std::optional<uint8_t> slider_grab;
-    bool drag_out = false;
-    bool drag_hover = false;
-    uint8_t bubble_act = kNoAct;
-    bool fullscreen_front = false, browser_front = false;
-    bool on_ac = false;
-    uint8_t battery = 0;
-    int64_t display_key = -1;
-    bool quiet = false;
-    bool hidden = false;  // hidden from the tray menu: no heads-up notices or toasts
-
-    // 20. Animation
-    Spring width = Spring::make(126, 194.96f, 19.55f, 0.05f);
-    Spring height = Spring::make(34, 194.96f, 19.55f, 0.05f);
-    Spring radius = Spring::make(17, 194.96f, 19.55f, 0.05f);
-    Spring squash = Spring::make(1, 503.55f, 24.68f, 0.0015f);
-    Spring visibility = Spring::make(1, 385.53f, 39.27f, 0.002f);
-    Spring bubble = Spring::make(0, 130.51f, 14.17f, 0.002f);
-    Spring glow_strength = Spring::make(0, 61.69f, 15.71f, 0.003f);
-    Spring hover = Spring::make(0, 1218.47f, 69.81f, 0.003f);
-    Spring tab_reveal = Spring::make(0, 438.65f, 37.70f, 0.003f);
-    Spring equaliser = Spring::make(0, 109.66f, 20.94f, 0.003f);
-    Spring search_sel = Spring::make(0, 438.65f, 33.51f, 0.003f);
-    Color glow_color{0, 0, 0, 1};
-    std::array<Spring, 32> toggles{};
-    int cal_year = 2026, cal_month = 1;
-
-    // ---- Working fields of single pages and handlers --------------------------------
-    std::string search_text, note_text, gemini_text;
-    uint32_t search_sel_index = 0;
-    float shelf_scroll = 0, clip_scroll = 0, notif_scroll = 0, notes_scroll = 0;
-    float chat_scroll = 0, chat_scroll_max = 0;
-    double ignore_clipboard_until = 0;
-    double last_clip_notice = -100;
-    ImageRef hud_picture;
-    uint64_t hud_serial = 0;
-    std::string layout_code;  // keyboard-layout language shown by the Layout notice
-    bool assistant_thinking = false;
+    DrawingState drawing;
+    NoticeState notices;
+    MediaLink media;
+    AudioState audio;
+    HotkeyLabels hotkeys;
+    SysmonLink sysmon;
+    WeatherLink weather;
+    TimerState timers;
+    EffectQueue effects;
+    PageLists lists;
+    NotificationLink notifs;
+    SteamLink steam;
+    UpdateLink update;
+    GoogleLink google;
+    VoiceLink voice;
+    Settings settings;
+    SearchPage search_page;
+    PointerState pointer;
+    IslandState island;
+    Animation anim;
+    double now = 0;  // the App clock: seconds since start, advanced only by the tick
 
     // ---- Settings file (app_settings.cpp) ---------------------------------------------
     // Writes state.txt whole; nothing in quiet mode; failures ignored.
@@ -327,12 +427,9 @@ struct App {
     // Once TimerDone has left the screen by any path: silences the alarm and resets
     // a countdown still stopped at its end to its full length. Nothing otherwise.
     void end_countdown_alarm();
-    uint8_t google_tab = 0;    // the Google page's tab
-    bool chat_follow = true;   // the Gemini chat scrolls to its newest line
     // The microphone choices: "" (Windows default), then the waveIn devices; rebuilt
     // on every call (in quiet mode only while empty).
     std::vector<std::string> microphone_names();
-    std::vector<std::string> microphones;
     // Stores the chosen microphone ("" = Windows default) and saves.
     void set_microphone(std::string name);
     // Starts a wake-word teaching run of three takes (the tick records them).
@@ -348,7 +445,6 @@ struct App {
     // The drawn on-state of a switch tile.
     bool tile_on(uint8_t tile) const;
     std::optional<WindowEffect> run_tile(uint8_t tile);
-    bool keep_awake = false;
 
     // ---- Pointer (app_pointer.cpp) -------------------------------------------------------------
     std::optional<WindowEffect> on_pointer_down(float x, float y);
@@ -366,9 +462,6 @@ struct App {
     float track_position(float x) const;
     // The scroll maximum of a page's list.
     float wheel_max(Page p) const;
-    bool slider_moved = false;        // the grabbed slider moved more than 3 px
-    std::optional<float> seek_drag;   // fraction of the track while the seek bar is dragged
-    bool pressed_on_island = false;   // the press on the closed island hit the island
 
     // ---- Keyboard (app_keys.cpp) ---------------------------------------------------------------
     std::optional<WindowEffect> on_key(uint16_t vk, bool ctrl);
@@ -393,12 +486,8 @@ struct App {
     void ask_about_clip(uint16_t index, uint8_t mode);
 
     // ---- Widgets (ui_widgets.cpp) --------------------------------------------------------------
-    // Each widget draws at once and, while record_hits is on, appends its HitRegion
-    // through the hit zoom and shift (zoom, shift above); later regions win.
-    bool record_hits = false;
-    bool has_battery = false;  // the power status reports a battery
-    // App id -> the shell's icon; null once the shell had none, so each id is asked once.
-    std::unordered_map<std::string, ImageRef> app_icon_cache;
+    // Each widget draws at once and, while drawing.record_hits is on, appends its
+    // HitRegion through the pointer's hit zoom and shift; later regions win.
 
     // Appends r (drawing units) with a when recording, mapped to window units.
     void push_hit(const RectF& r, Action a);
@@ -433,7 +522,6 @@ struct App {
     void draw_chip_button(const RectF& r, Action a, std::string_view label);
 
     // ---- Time page (app_time.cpp) ------------------------------------------------------------
-    uint8_t time_mode = 0;  // 0 countdown, 1 stopwatch, 2 pomodoro
     // The live activities in use, in priority order Music, Steam, Game, Timer, Pomo, Watch.
     struct Activities {
         std::array<ActKind, 6> kinds{};
@@ -446,11 +534,6 @@ struct App {
     bool act_time(const Action& a);
 
     // ---- Notices (app_notice.cpp) -------------------------------------------------------------
-    Spring hud_level = Spring::make(0, 438.65f, 37.70f, 0.003f);  // bar of the Volume and Brightness notices
-    bool out_seen = false, mic_seen = false, brightness_seen = false;
-    uint32_t hud_polls = 0;
-    uint8_t caps_state = 2;  // 0 off, 1 on, 2 not read yet
-    bool low_battery_warned = false, power_seen = false;
     // How long a kind stays up, in seconds.
     static double hud_seconds(HudKind k);
     // Shows the kind until now + seconds, replacing whatever is shown, and marks the frame.
@@ -479,9 +562,6 @@ struct App {
     void set_mic_level(float v);
 
     // ---- Requests (app_requests.cpp) ----------------------------------------------------------
-    std::string voice_question;  // the question the voice notice shows
-    bool voice_outside = false;  // the coming answer is one for the voice notice
-    bool voice_speak = false;    // and it is to be spoken
     // Question commands first store the island context in the shared Google state.
     void send_google_command(GoogleCommand cmd);
     void send_media_command(MediaCommand cmd);
@@ -525,25 +605,49 @@ struct App {
     void render();
 
     // ---- Island content and pages (ui_island.cpp, pages*.cpp) ----
-    // The id the notice picture was last drawn under (0 = none); once the notice
-    // changes it is forgotten, so notice bitmaps never pile up in the renderer.
-    uint64_t notice_image_id = 0;
     // The body of one open page in the island's layout rectangle (x, 8, 720, height).
     void draw_page(Page p, const RectF& rect);
     // An animated weather pictogram of kind 0..9 (weather_icon_kind); the crescent
     // moon is cut with `backdrop`, the colour behind the icon.
     void draw_weather_icon(uint8_t kind, float cx, float cy, float s, const Color& backdrop);
 
-    // ---- Host and frame (main_win.cpp, ui_frame.cpp, app_lists.cpp) ----
-    RectI monitor;                 // the monitor the island sits on, in screen pixels
-    bool hidden_frame = false;     // the transparent frame of a hidden island is drawn
-    RectI last_presented;          // pixels of the last presented island bounds
-    // A notice shown once the App clock passes `due` (the after-update greeting).
-    struct StartupNotice {
-        std::string title, body;
-        double due = 0;
-    };
-    std::optional<StartupNotice> startup_notice;
+    // ---- What the host reports (app_host.cpp) ----------------------------------------------------
+    // The host calls these and writes no field itself.
+    // WM_MOUSELEAVE: the island closes soon unless a field has the keyboard or a drag goes on.
+    void on_pointer_leave();
+    // WM_ACTIVATE (and the search hot key's focus hand-over).
+    void on_activate(bool active);
+    // The search hot key: opens on the search page with its field focused.
+    void open_search();
+    // The tray's close: ends a shelf drag-out, then closes.
+    void close_from_host();
+    // A left click on the tray icon: closes the open island, else opens it.
+    void toggle_from_tray();
+    // Files dragged over the window open the shelf; on_drop gets the dropped paths
+    // (none when the drag left without dropping).
+    void on_drag_enter();
+    void on_drop(std::vector<std::string> paths);
+    // A shelf item's drag-out ended: files moved away leave the shelf.
+    void on_drag_out_done();
+    // The island's monitor (screen pixels) and window position; the next frame is whole.
+    void place(const RectI& monitor, int x, int y);
+    // The next frame is drawn and presented whole.
+    void redraw_all();
+    void attach_update(Shared<UpdateState> shared, Sender<UpdateRequest> tx);
+    void show_after_start(StartupNotice n);
+    void set_wake_model_present(bool present);
+    void set_search_hotkey_label(std::string label);
+    void set_voice_hotkey_label(std::string label);
+    // Tray menu switches: each saves and says what changed.
+    void toggle_do_not_disturb();
+    void toggle_hidden();
+    void toggle_wake_word();
+    void set_wake_sensitivity(uint8_t level);
+    // Signs in, or opens the Google page when signed in.
+    void connect_google();
+    void check_for_update();
+
+    // ---- Browser hide, settings hint, clipboard (app_lists.cpp, app_clipboard.cpp) ----
     // Whether the island hides in front of a browser, from the foreground program.
     void update_browser_hide(std::string_view exe_path, bool skip);
     // A radio switch's result; failures come with a hint to the Windows settings.

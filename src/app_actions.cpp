@@ -53,71 +53,71 @@ bool is_field(uint8_t v) { return v <= static_cast<uint8_t>(TextField::Gemini); 
 // ---- Pages ------------------------------------------------------------------------------------
 
 void App::dismiss_timer_done() {
-    if (!quiet) set_alarm_sound(false);
-    hud_shown = false;
-    countdown.ringing = false;
-    countdown.running = false;
-    countdown.remaining = countdown.length;
+    if (!island.quiet) set_alarm_sound(false);
+    notices.shown = false;
+    timers.countdown.ringing = false;
+    timers.countdown.running = false;
+    timers.countdown.remaining = timers.countdown.length;
 }
 
 void App::end_countdown_alarm() {
-    if (!countdown.ringing || (hud_shown && hud == HudKind::TimerDone)) return;
-    countdown.ringing = false;
-    if (!quiet) set_alarm_sound(false);
-    if (!countdown.running) countdown.remaining = countdown.length;  // a snooze keeps its new run
+    if (!timers.countdown.ringing || (notices.shown && notices.kind == HudKind::TimerDone)) return;
+    timers.countdown.ringing = false;
+    if (!island.quiet) set_alarm_sound(false);
+    if (!timers.countdown.running) timers.countdown.remaining = timers.countdown.length;  // a snooze keeps its new run
 }
 
 void App::open_page(Page p) {
-    if (hud_shown && hud == HudKind::TimerDone) dismiss_timer_done();
-    open = true;
-    hud_shown = false;
+    if (notices.shown && notices.kind == HudKind::TimerDone) dismiss_timer_done();
+    island.open = true;
+    notices.shown = false;
     set_page(p);
-    close_deadline.reset();
-    redraw = true;
+    pointer.close_deadline.reset();
+    drawing.redraw = true;
 }
 
 void App::set_page(Page p) {
-    if (focus != TextField::None && p != page) focus = TextField::None;
+    if (island.focus != TextField::None && p != island.page) island.focus = TextField::None;
     if (p == Page::Search) {
-        if (search_rows.empty()) update_search();
-        page = Page::Search;  // the remembered page stays what it was
+        if (search_page.rows.empty()) update_search();
+        island.page = Page::Search;  // the remembered page stays what it was
     } else {
-        if (p == Page::Settings) city_edit = city;
-        page = remembered_page = p;
+        if (p == Page::Settings) settings.city_edit = settings.city;
+        island.page = island.remembered_page = p;
     }
-    redraw = true;
+    drawing.redraw = true;
 }
 
 void App::close_island() {
-    if (!open) return;
-    bool had_focus = focus != TextField::None;
-    open = false;
-    focus = TextField::None;
-    slider_grab.reset();
-    seek_drag.reset();
-    pressed = Action::none();
-    close_deadline.reset();
-    drag_hover = false;
+    if (!island.open) return;
+    bool had_focus = island.focus != TextField::None;
+    island.open = false;
+    island.focus = TextField::None;
+    pointer.slider_grab.reset();
+    pointer.seek_drag.reset();
+    pointer.pressed = Action::none();
+    pointer.close_deadline.reset();
+    island.drag_hover = false;
     // Hand the keyboard back unless the closing action gave the desktop to another program.
-    if (had_focus && !skip_focus_restore) push_effect(pending, PendingEffect{now, effect::RestoreFocus{}});
-    skip_focus_restore = false;
+    if (had_focus && !effects.skip_focus_restore) push_effect(effects.pending, PendingEffect{now, effect::RestoreFocus{}});
+    effects.skip_focus_restore = false;
     save_state();
-    redraw = true;
+    drawing.redraw = true;
 }
 
 void App::close_for_hand_off() {
     // A flag set while closed would wrongly silence the next close's focus hand-back.
-    if (!open) return;
-    skip_focus_restore = true;
+    if (!island.open) return;
+    effects.skip_focus_restore = true;
     close_island();
 }
 
 Page App::page_to_open() const {
     Activities acts = live_activities();
-    if (acts.has(ActKind::Music)) return remembered_page == Page::Home ? Page::Home : Page::Media;
+    if (acts.has(ActKind::Music)) return island.remembered_page == Page::Home ? Page::Home : Page::Media;
     if (acts.has(ActKind::Steam) || acts.has(ActKind::Game)) return Page::Steam;
     if (acts.has(ActKind::Timer) || acts.has(ActKind::Pomo) || acts.has(ActKind::Watch)) return Page::Time;
-    return remembered_page;
+    return island.remembered_page;
 }
 
 // ---- Pending effects --------------------------------------------------------------------------
@@ -127,19 +127,19 @@ void App::push_effect(std::vector<PendingEffect>& list, PendingEffect e) { list.
 // ---- The dispatcher ---------------------------------------------------------------------------
 
 std::optional<WindowEffect> App::act(const Action& a) {
-    Page remembered_before = remembered_page;
-    double timer_before = countdown.length;
-    uint8_t size_before = size;
+    Page remembered_before = island.remembered_page;
+    double timer_before = timers.countdown.length;
+    uint8_t size_before = settings.size;
     std::optional<WindowEffect> out = dispatch(a);
     // A focus request and a new size go to the window at once; search rows redraw themselves.
     bool leaves_redraw = a.kind == ActionKind::Field || a.kind == ActionKind::Res ||
                          (a.kind == ActionKind::FieldGo && a.arg == static_cast<uint8_t>(TextField::Search)) ||
-                         (a.kind == ActionKind::Size && size != size_before);
-    if (!leaves_redraw) redraw = true;
+                         (a.kind == ActionKind::Size && settings.size != size_before);
+    if (!leaves_redraw) drawing.redraw = true;
     // The stored page and countdown length follow every change, whichever action made it
     // (Preset saves on its own).
-    bool timer_changed = countdown.length != timer_before && a.kind != ActionKind::Preset;
-    if (remembered_page != remembered_before || timer_changed) save_state();
+    bool timer_changed = timers.countdown.length != timer_before && a.kind != ActionKind::Preset;
+    if (island.remembered_page != remembered_before || timer_changed) save_state();
     return out;
 }
 
@@ -154,9 +154,9 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
         if (a.arg >= kPageCount) return std::nullopt;
         Page p = page_at(a.arg);
         set_page(p);
-        if (p == Page::Notifs) unread_badge = 0;
+        if (p == Page::Notifs) notifs.unread_badge = 0;
         if (p == Page::Search) {
-            focus = TextField::Search;
+            island.focus = TextField::Search;
             return effect::FocusIsland{};
         }
         return std::nullopt;
@@ -169,9 +169,9 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
     case ActionKind::Prev: send_media_command(media_cmd::Previous{}); return std::nullopt;
     case ActionKind::Play:
         send_media_command(media_cmd::TogglePlayPause{});
-        if (media_snap.has) {
-            media_snap.playing = !media_snap.playing;
-            if (media_snap.playing) media_changed = now;
+        if (media.snap.has) {
+            media.snap.playing = !media.snap.playing;
+            if (media.snap.playing) media.changed = now;
         }
         return std::nullopt;
     case ActionKind::Next: send_media_command(media_cmd::Next{}); return std::nullopt;
@@ -179,16 +179,16 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
     case ActionKind::Slider:
     case ActionKind::GMsg: return std::nullopt;
     case ActionKind::Source:
-        if (a.arg < media_snap.sessions.size()) send_media_command(media_cmd::SelectSource{media_snap.sessions[a.arg].app_id});
+        if (a.arg < media.snap.sessions.size()) send_media_command(media_cmd::SelectSource{media.snap.sessions[a.arg].app_id});
         return std::nullopt;
     case ActionKind::SliderIcon:
-        if (slider_moved) return std::nullopt;  // the press was a drag, not a click on the icon
+        if (pointer.slider_moved) return std::nullopt;  // the press was a drag, not a click on the icon
         if (a.arg == 0) {
-            muted = !muted;
-            set_master_mute(out_cache, muted);
+            audio.muted = !audio.muted;
+            set_master_mute(audio.out_cache, audio.muted);
         } else if (a.arg == 2) {
-            mic_muted = !mic_muted;
-            set_master_mute(mic_cache, mic_muted);
+            audio.mic_muted = !audio.mic_muted;
+            set_master_mute(audio.mic_cache, audio.mic_muted);
         }
         return std::nullopt;
     case ActionKind::Tile: return run_tile(a.arg);
@@ -203,120 +203,120 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
     case ActionKind::PomoSkip:
     case ActionKind::Snooze: act_time(a); return std::nullopt;
     case ActionKind::Shelf:
-        if (a.index >= shelf.size()) return std::nullopt;
-        return open_url(shelf[a.index].path);
+        if (a.index >= lists.shelf.size()) return std::nullopt;
+        return open_url(lists.shelf[a.index].path);
     case ActionKind::ShelfDel:
-        if (a.index >= shelf.size()) return std::nullopt;
-        if (renderer) renderer->forget_image(image_id(kImageOwnerShelf, shelf[a.index].id));
-        shelf.erase(shelf.begin() + a.index);
-        shelf_scroll = std::min(shelf_scroll, std::max(0.0f, kShelfRow * static_cast<float>(shelf.size()) + 4 - kShelfView));
+        if (a.index >= lists.shelf.size()) return std::nullopt;
+        if (drawing.renderer) drawing.renderer->forget_image(image_id(kImageOwnerShelf, lists.shelf[a.index].id));
+        lists.shelf.erase(lists.shelf.begin() + a.index);
+        lists.shelf_scroll = std::min(lists.shelf_scroll, std::max(0.0f, kShelfRow * static_cast<float>(lists.shelf.size()) + 4 - kShelfView));
         save_state();
         return std::nullopt;
     case ActionKind::ShelfClear:
-        for (const auto& item : shelf)
-            if (renderer) renderer->forget_image(image_id(kImageOwnerShelf, item.id));
-        shelf.clear();
-        shelf_scroll = 0;
+        for (const auto& item : lists.shelf)
+            if (drawing.renderer) drawing.renderer->forget_image(image_id(kImageOwnerShelf, item.id));
+        lists.shelf.clear();
+        lists.shelf_scroll = 0;
         save_state();
         return std::nullopt;
     case ActionKind::Clip: recopy_clip(a.index); return std::nullopt;
     case ActionKind::ClipPin:
-        if (a.index < clips.size()) clips[a.index].pinned = !clips[a.index].pinned;
+        if (a.index < lists.clips.size()) lists.clips[a.index].pinned = !lists.clips[a.index].pinned;
         return std::nullopt;
     case ActionKind::ClipDel:
-        if (a.index >= clips.size()) return std::nullopt;
-        forget_clip_picture(clips[a.index]);
-        clips.erase(clips.begin() + a.index);
+        if (a.index >= lists.clips.size()) return std::nullopt;
+        forget_clip_picture(lists.clips[a.index]);
+        lists.clips.erase(lists.clips.begin() + a.index);
         return std::nullopt;
     case ActionKind::ClipClear: {
         std::vector<ClipEntry> kept;
-        for (auto& e : clips) {
+        for (auto& e : lists.clips) {
             if (e.pinned) kept.push_back(std::move(e));
             else forget_clip_picture(e);
         }
-        clips = std::move(kept);
-        clip_scroll = 0;
+        lists.clips = std::move(kept);
+        lists.clip_scroll = 0;
         return std::nullopt;
     }
     case ActionKind::Note:
-        if (a.index >= notes.size()) return std::nullopt;
-        notes[a.index].done = !notes[a.index].done;
+        if (a.index >= lists.notes.size()) return std::nullopt;
+        lists.notes[a.index].done = !lists.notes[a.index].done;
         save_state();
         return std::nullopt;
     case ActionKind::NoteDel:
-        if (a.index >= notes.size()) return std::nullopt;
-        notes.erase(notes.begin() + a.index);
+        if (a.index >= lists.notes.size()) return std::nullopt;
+        lists.notes.erase(lists.notes.begin() + a.index);
         save_state();
         return std::nullopt;
     case ActionKind::NotesClear:
-        std::erase_if(notes, [](const NoteItem& n) { return n.done; });
+        std::erase_if(lists.notes, [](const NoteItem& n) { return n.done; });
         save_state();
         return std::nullopt;
     case ActionKind::Field:
         if (!is_field(a.arg)) return std::nullopt;
-        focus = static_cast<TextField>(a.arg);
+        island.focus = static_cast<TextField>(a.arg);
         return effect::FocusIsland{};
     case ActionKind::FieldGo:
         if (!is_field(a.arg)) return std::nullopt;
         return submit_field(static_cast<TextField>(a.arg));
     case ActionKind::Res: return run_search_row(a.arg);
     case ActionKind::CalPrev:
-        if (--cal_month < 1) {
-            cal_month = 12;
-            --cal_year;
+        if (--island.cal_month < 1) {
+            island.cal_month = 12;
+            --island.cal_year;
         }
         return std::nullopt;
     case ActionKind::CalNext:
-        if (++cal_month > 12) {
-            cal_month = 1;
-            ++cal_year;
+        if (++island.cal_month > 12) {
+            island.cal_month = 1;
+            ++island.cal_year;
         }
         return std::nullopt;
     case ActionKind::CalToday: {
         LocalTime t = local_time();
-        cal_year = t.year;
-        cal_month = t.month;
+        island.cal_year = t.year;
+        island.cal_month = t.month;
         return std::nullopt;
     }
     case ActionKind::Set: flip_setting(static_cast<SettingToggle>(a.arg)); return std::nullopt;
     case ActionKind::Size:
-        if (a.arg == size) return std::nullopt;
-        size = a.arg;
-        scale = scale_for_size(size);
+        if (a.arg == settings.size) return std::nullopt;
+        settings.size = a.arg;
+        drawing.scale = scale_for_size(settings.size);
         save_state();
         return effect::Reposition{};
     case ActionKind::Bubble:
-        if (bubble_act == static_cast<uint8_t>(ActKind::Pomo)) time_mode = 2;
-        else if (bubble_act == static_cast<uint8_t>(ActKind::Watch)) time_mode = 1;
-        else time_mode = 0;
+        if (island.bubble_act == static_cast<uint8_t>(ActKind::Pomo)) timers.mode = 2;
+        else if (island.bubble_act == static_cast<uint8_t>(ActKind::Watch)) timers.mode = 1;
+        else timers.mode = 0;
         open_page(Page::Time);
         return std::nullopt;
     case ActionKind::TaskMgr: return open_url("taskmgr.exe");
     case ActionKind::RemDel:
-        if (a.index >= reminders.size()) return std::nullopt;
-        reminders.erase(reminders.begin() + a.index);
+        if (a.index >= lists.reminders.size()) return std::nullopt;
+        lists.reminders.erase(lists.reminders.begin() + a.index);
         save_state();
         return std::nullopt;
     case ActionKind::Toast:
-        if (a.index >= notif_list.size()) return std::nullopt;
-        return open_url(kAppsFolder + notif_list[a.index].app_id);
+        if (a.index >= notifs.list.size()) return std::nullopt;
+        return open_url(kAppsFolder + notifs.list[a.index].app_id);
     case ActionKind::ToastDel:
-        if (a.index < notif_list.size()) notif_list.erase(notif_list.begin() + a.index);
+        if (a.index < notifs.list.size()) notifs.list.erase(notifs.list.begin() + a.index);
         return std::nullopt;
     case ActionKind::ToastClear:
-        notif_list.clear();
-        notif_scroll = 0;
+        notifs.list.clear();
+        notifs.scroll = 0;
         return std::nullopt;
     case ActionKind::SteamOpen: return open_url(kSteamTargets[a.arg % 4]);
     case ActionKind::SteamGame:
-        if (a.index >= steam_snap.games.size()) return std::nullopt;
-        return open_url(fmt::format("steam://rungameid/{}", steam_snap.games[a.index].app_id));
+        if (a.index >= steam.snap.games.size()) return std::nullopt;
+        return open_url(fmt::format("steam://rungameid/{}", steam.snap.games[a.index].app_id));
     case ActionKind::UpdateCheck:
-        if (update_tx.send(UpdateRequest{})) update_status = "denetleniyor…";
+        if (update.tx.send(UpdateRequest{})) update.status = "denetleniyor…";
         return std::nullopt;
     case ActionKind::GSignIn:
         send_google_command(gcmd::SignIn{});
-        google_snap.status = "tarayıcıda giriş bekleniyor…";
+        google.snap.status = "tarayıcıda giriş bekleniyor…";
         return std::nullopt;
     case ActionKind::GSignOut: send_google_command(gcmd::SignOut{}); return std::nullopt;
     case ActionKind::GRefresh:
@@ -324,11 +324,11 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
         show_info("Google yenileniyor", "");
         return std::nullopt;
     case ActionKind::GMail:
-        if (a.index >= google_snap.mails.size()) return std::nullopt;
-        return open_url(kGmailInbox + google_snap.mails[a.index].id);
+        if (a.index >= google.snap.mails.size()) return std::nullopt;
+        return open_url(kGmailInbox + google.snap.mails[a.index].id);
     case ActionKind::GEvent: {
-        if (a.index >= google_snap.events.size()) return std::nullopt;
-        const std::string& link = google_snap.events[a.index].link;
+        if (a.index >= google.snap.events.size()) return std::nullopt;
+        const std::string& link = google.snap.events[a.index].link;
         return open_url(link.empty() ? std::string(kCalendarHome) : link);
     }
     case ActionKind::GClear: send_google_command(gcmd::ClearChat{}); return std::nullopt;
@@ -336,32 +336,32 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
     case ActionKind::GSuggest:
         if (a.arg >= kSuggestions.size()) return std::nullopt;
         send_google_command(gcmd::Ask{kSuggestions[a.arg]});
-        chat_follow = true;
+        google.chat_follow = true;
         return std::nullopt;
     case ActionKind::GMailRead: {
-        if (a.index >= google_snap.mails.size()) return std::nullopt;
-        MailItem& mail = google_snap.mails[a.index];
+        if (a.index >= google.snap.mails.size()) return std::nullopt;
+        MailItem& mail = google.snap.mails[a.index];
         std::string id = mail.id;
         if (mail.unread) {
             mail.unread = false;
-            if (google_snap.unread > 0) --google_snap.unread;
+            if (google.snap.unread > 0) --google.snap.unread;
         }
         send_google_command(gcmd::MailRead{std::move(id)});
         return std::nullopt;
     }
     case ActionKind::GMailArchive: {
-        if (a.index >= google_snap.mails.size()) return std::nullopt;
-        MailItem mail = std::move(google_snap.mails[a.index]);
-        google_snap.mails.erase(google_snap.mails.begin() + a.index);
-        if (mail.unread && google_snap.unread > 0) --google_snap.unread;
+        if (a.index >= google.snap.mails.size()) return std::nullopt;
+        MailItem mail = std::move(google.snap.mails[a.index]);
+        google.snap.mails.erase(google.snap.mails.begin() + a.index);
+        if (mail.unread && google.snap.unread > 0) --google.snap.unread;
         send_google_command(gcmd::MailArchive{std::move(mail.id)});
         return std::nullopt;
     }
-    case ActionKind::GTab: google_tab = a.arg; return std::nullopt;
+    case ActionKind::GTab: google.tab = a.arg; return std::nullopt;
     case ActionKind::GTaskDone: {
-        if (a.index >= google_snap.tasks.size()) return std::nullopt;
-        std::string id = std::move(google_snap.tasks[a.index].id);
-        google_snap.tasks.erase(google_snap.tasks.begin() + a.index);
+        if (a.index >= google.snap.tasks.size()) return std::nullopt;
+        std::string id = std::move(google.snap.tasks[a.index].id);
+        google.snap.tasks.erase(google.snap.tasks.begin() + a.index);
         send_google_command(gcmd::TaskDone{std::move(id)});
         return std::nullopt;
     }
@@ -369,26 +369,26 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
     case ActionKind::MicNext: {
         std::vector<std::string> names = microphone_names();
         if (names.empty()) return std::nullopt;
-        auto it = std::find(names.begin(), names.end(), mic);
+        auto it = std::find(names.begin(), names.end(), settings.mic);
         size_t next = it == names.end() ? 1 % names.size() : (static_cast<size_t>(it - names.begin()) + 1) % names.size();
         set_microphone(names[next]);
         return std::nullopt;
     }
     case ActionKind::MicTest:
-        if (mic_test || quiet) return std::nullopt;
-        mic_test_peak = 0;
+        if (voice.mic_test || island.quiet) return std::nullopt;
+        voice.mic_test_peak = 0;
         // Missing: mic_test = start_mic_capture(), once the recording thread exists.
         return std::nullopt;
     case ActionKind::Website: return open_url(kWebsite);
     case ActionKind::GCopy:
-        if (a.index < google_snap.chat.size() && !quiet) set_clipboard_text(window, google_snap.chat[a.index].text);
+        if (a.index < google.snap.chat.size() && !island.quiet) set_clipboard_text(drawing.window, google.snap.chat[a.index].text);
         return std::nullopt;
     case ActionKind::GSpeak:
-        if (a.index < google_snap.chat.size() && !quiet) start_speech_thread(google_snap.chat[a.index].text);
+        if (a.index < google.snap.chat.size() && !island.quiet) start_speech_thread(google.snap.chat[a.index].text);
         return std::nullopt;
     case ActionKind::ClipAsk: ask_about_clip(a.index, a.arg); return std::nullopt;
     case ActionKind::NoteTask:
-        if (a.index < notes.size()) send_google_command(gcmd::AddTask{notes[a.index].text});
+        if (a.index < lists.notes.size()) send_google_command(gcmd::AddTask{lists.notes[a.index].text});
         return std::nullopt;
     case ActionKind::None: return std::nullopt;
     }
@@ -399,18 +399,18 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
 
 void App::flip_setting(SettingToggle t) {
     switch (t) {
-    case SettingToggle::HoverOpen: hover_open = !hover_open; break;
-    case SettingToggle::ClipHud: clip_hud = !clip_hud; break;
-    case SettingToggle::KeyHud: key_hud = !key_hud; break;
-    case SettingToggle::DlHud: dl_hud = !dl_hud; break;
-    case SettingToggle::AutoShelf: auto_shelf = !auto_shelf; break;
-    case SettingToggle::HideFs: hide_fs = !hide_fs; break;
-    case SettingToggle::HideChrome: hide_chrome = !hide_chrome; break;
-    case SettingToggle::Glow: glow = !glow; break;
-    case SettingToggle::AppNotif: app_notif = !app_notif; break;
+    case SettingToggle::HoverOpen: settings.hover_open = !settings.hover_open; break;
+    case SettingToggle::ClipHud: settings.clip_hud = !settings.clip_hud; break;
+    case SettingToggle::KeyHud: settings.key_hud = !settings.key_hud; break;
+    case SettingToggle::DlHud: settings.dl_hud = !settings.dl_hud; break;
+    case SettingToggle::AutoShelf: settings.auto_shelf = !settings.auto_shelf; break;
+    case SettingToggle::HideFs: settings.hide_fs = !settings.hide_fs; break;
+    case SettingToggle::HideChrome: settings.hide_chrome = !settings.hide_chrome; break;
+    case SettingToggle::Glow: settings.glow = !settings.glow; break;
+    case SettingToggle::AppNotif: settings.app_notif = !settings.app_notif; break;
     case SettingToggle::Autostart:
-        autostart = !autostart;
-        if (!quiet) set_autostart(autostart);
+        settings.autostart = !settings.autostart;
+        if (!island.quiet) set_autostart(settings.autostart);
         break;
     default: return;  // no such switch
     }
@@ -420,33 +420,33 @@ void App::flip_setting(SettingToggle t) {
 // ---- Lists: re-copying and forgetting clipboard entries ------------------------------------------
 
 void App::forget_clip_picture(const ClipEntry& e) {
-    if (renderer && std::holds_alternative<ClipEntry::Picture>(e.kind))
-        renderer->forget_image(image_id(kImageOwnerClip, e.id));
+    if (drawing.renderer && std::holds_alternative<ClipEntry::Picture>(e.kind))
+        drawing.renderer->forget_image(image_id(kImageOwnerClip, e.id));
 }
 
 void App::recopy_clip(uint16_t index) {
-    if (index >= clips.size()) return;
+    if (index >= lists.clips.size()) return;
     // The watcher must not record the island's own write as a new copy.
-    ignore_clipboard_until = now + kClipRecopyIgnore;
-    const ClipEntry& e = clips[index];
-    if (!quiet) {
+    lists.ignore_clipboard_until = now + kClipRecopyIgnore;
+    const ClipEntry& e = lists.clips[index];
+    if (!island.quiet) {
         if (auto* t = std::get_if<ClipEntry::Text>(&e.kind)) {
-            set_clipboard_text(window, t->text);
+            set_clipboard_text(drawing.window, t->text);
         } else if (auto* f = std::get_if<ClipEntry::Files>(&e.kind)) {
-            set_clipboard_files(window, f->paths);
+            set_clipboard_files(drawing.window, f->paths);
         } else if (auto* p = std::get_if<ClipEntry::Picture>(&e.kind)) {
             // Older entries keep only their thumbnail.
             const ImageRef& image = p->full ? p->full : p->thumbnail;
-            if (image) set_clipboard_image(window, *image);
+            if (image) set_clipboard_image(drawing.window, *image);
         }
     }
-    ClipEntry moved = std::move(clips[index]);
-    clips.erase(clips.begin() + index);
-    clips.insert(clips.begin(), std::move(moved));
-    clip_scroll = 0;
+    ClipEntry moved = std::move(lists.clips[index]);
+    lists.clips.erase(lists.clips.begin() + index);
+    lists.clips.insert(lists.clips.begin(), std::move(moved));
+    lists.clip_scroll = 0;
     close_island();
-    hud_title = "Tekrar panoya alındı";
-    hud_body.clear();
+    notices.title = "Tekrar panoya alındı";
+    notices.body.clear();
     show_hud(HudKind::Clipboard, kRecopyNoticeSeconds);
 }
 
@@ -454,34 +454,34 @@ void App::recopy_clip(uint16_t index) {
 
 std::optional<WindowEffect> App::submit_field(TextField f) {
     switch (f) {
-    case TextField::Search: return run_search_row(search_sel_index);
+    case TextField::Search: return run_search_row(search_page.sel);
     case TextField::Note: {
-        std::string text(trim(note_text));
+        std::string text(trim(lists.note_text));
         if (text.empty()) return std::nullopt;
         if (!add_reminder(text)) {
-            notes.insert(notes.begin(), NoteItem{text, next_id++, 0.0f, false});
+            lists.notes.insert(lists.notes.begin(), NoteItem{text, lists.next_id++, 0.0f, false});
             save_state();
         }
-        note_text.clear();
-        notes_scroll = 0;
+        lists.note_text.clear();
+        lists.notes_scroll = 0;
         return std::nullopt;
     }
     case TextField::City: {
-        std::string text(trim(city_edit));
+        std::string text(trim(settings.city_edit));
         if (text.empty()) return std::nullopt;
-        city = text;
-        weather_tx.send(city);
-        weather_snap.loading = true;
-        focus = TextField::None;
+        settings.city = text;
+        weather.tx.send(settings.city);
+        weather.snap.loading = true;
+        island.focus = TextField::None;
         save_state();
         return std::nullopt;
     }
     case TextField::Gemini: {
-        std::string text(trim(gemini_text));
+        std::string text(trim(google.gemini_text));
         if (text.empty()) return std::nullopt;
-        gemini_text.clear();
+        google.gemini_text.clear();
         send_google_command(gcmd::Ask{std::move(text)});
-        chat_follow = true;
+        google.chat_follow = true;
         return std::nullopt;
     }
     default: return std::nullopt;
@@ -491,8 +491,8 @@ std::optional<WindowEffect> App::submit_field(TextField f) {
 // ---- The assistant: questions about clipboard entries ------------------------------------------
 
 void App::ask_about_clip(uint16_t index, uint8_t mode) {
-    if (index >= clips.size()) return;
-    const auto* t = std::get_if<ClipEntry::Text>(&clips[index].kind);
+    if (index >= lists.clips.size()) return;
+    const auto* t = std::get_if<ClipEntry::Text>(&lists.clips[index].kind);
     if (!t) return;
     std::string body = take_chars(t->text, kClipAskBody);
     std::string short_form = take_chars(join_words(t->text), kClipAskShort);
@@ -504,46 +504,46 @@ void App::ask_about_clip(uint16_t index, uint8_t mode) {
         label = fmt::format("Çevir: {}…", short_form);
         prompt = fmt::format("Şu metni çevir: Türkçeyse İngilizceye, değilse Türkçeye. Sadece çeviriyi yaz.\n\n{}", body);
     }
-    if (page != Page::Gemini) focus = TextField::None;
-    page = remembered_page = Page::Gemini;
-    redraw = true;
+    if (island.page != Page::Gemini) island.focus = TextField::None;
+    island.page = island.remembered_page = Page::Gemini;
+    drawing.redraw = true;
     send_google_command(gcmd::AskLabelled{std::move(label), std::move(prompt)});
-    chat_follow = true;
+    google.chat_follow = true;
 }
 
 // ---- Voice entry points of the settings page ------------------------------------------------
 
 std::vector<std::string> App::microphone_names() {
-    if (!(quiet && !microphones.empty())) {
-        microphones.assign(1, std::string());  // the Windows default comes first
-        for (auto& name : collect_input_device_names(0, input_device_count())) microphones.push_back(std::move(name));
+    if (!(island.quiet && !voice.microphones.empty())) {
+        voice.microphones.assign(1, std::string());  // the Windows default comes first
+        for (auto& name : collect_input_device_names(0, input_device_count())) voice.microphones.push_back(std::move(name));
     }
-    return microphones;
+    return voice.microphones;
 }
 
 void App::set_microphone(std::string name) {
-    mic = std::move(name);
+    settings.mic = std::move(name);
     save_state();
-    redraw = true;
+    drawing.redraw = true;
     // Missing: telling the recording side which device to open, once it exists.
 }
 
 void App::start_wake_teaching() {
-    if (!quiet) set_alarm_sound(false);
-    if (voice_capture) {
-        voice_capture->request_stop();
-        voice_capture.reset();
+    if (!island.quiet) set_alarm_sound(false);
+    if (voice.capture) {
+        voice.capture->request_stop();
+        voice.capture.reset();
     }
     close_island();  // saves when it was open
-    voice_question.clear();
-    voice_answer.clear();
-    level_history.fill(0);
-    hold_talk_start.reset();
-    teaching = WakeTeaching{};
-    teaching.takes.emplace();
-    teaching.next_take = now + kFirstTakeDelay;
-    voice_state = VoiceState::Listening;
+    voice.question.clear();
+    voice.answer.clear();
+    voice.level_history.fill(0);
+    voice.hold_talk_start.reset();
+    voice.teaching = WakeTeaching{};
+    voice.teaching.takes.emplace();
+    voice.teaching.next_take = now + kFirstTakeDelay;
+    voice.state = VoiceState::Listening;
     show_hud(HudKind::Voice, kTeachingNoticeSeconds);
-    redraw = true;
-    if (!quiet) write_log("wake: öğretme başladı");
+    drawing.redraw = true;
+    if (!island.quiet) write_log("wake: öğretme başladı");
 }

@@ -40,26 +40,26 @@ std::string paste_line(std::string_view clip, size_t limit) {
 
 std::string* App::field_text(TextField f) {
     switch (f) {
-    case TextField::Search: return &search_text;
-    case TextField::Note: return &note_text;
-    case TextField::City: return &city_edit;
-    case TextField::Gemini: return &gemini_text;
+    case TextField::Search: return &search_page.text;
+    case TextField::Note: return &lists.note_text;
+    case TextField::City: return &settings.city_edit;
+    case TextField::Gemini: return &google.gemini_text;
     default: return nullptr;
     }
 }
 
 std::optional<WindowEffect> App::on_key(uint16_t vk, bool ctrl) {
-    if (!open) return std::nullopt;
-    redraw = true;
-    std::string* text = field_text(focus);
+    if (!island.open) return std::nullopt;
+    drawing.redraw = true;
+    std::string* text = field_text(island.focus);
 
     if (vk == kKeyEsc) {
-        if (focus == TextField::Search && !text->empty()) {
+        if (island.focus == TextField::Search && !text->empty()) {
             text->clear();
             update_search();
             return std::nullopt;
         }
-        if ((focus == TextField::Note || focus == TextField::Gemini) && !text->empty()) {
+        if ((island.focus == TextField::Note || island.focus == TextField::Gemini) && !text->empty()) {
             text->clear();
             return std::nullopt;
         }
@@ -72,9 +72,9 @@ std::optional<WindowEffect> App::on_key(uint16_t vk, bool ctrl) {
         if (vk == kKeyTab || vk == kKeyRight) step = 1;
         else if (vk == kKeyLeft) step = kPageCount - 1;
         if (step == 0) return std::nullopt;
-        Page before = remembered_page;
-        set_page(page_at((static_cast<int>(page) + step) % kPageCount));
-        if (remembered_page != before) save_state();
+        Page before = island.remembered_page;
+        set_page(page_at((static_cast<int>(island.page) + step) % kPageCount));
+        if (island.remembered_page != before) save_state();
         return std::nullopt;
     }
 
@@ -82,22 +82,22 @@ std::optional<WindowEffect> App::on_key(uint16_t vk, bool ctrl) {
     case kKeyBackspace:
         if (ctrl) *text = without_last_word(*text);
         else remove_last_char(*text);
-        if (focus == TextField::Search) update_search();
+        if (island.focus == TextField::Search) update_search();
         return std::nullopt;
-    case kKeyEnter: return act(Action::byte(ActionKind::FieldGo, static_cast<uint8_t>(focus)));
+    case kKeyEnter: return act(Action::byte(ActionKind::FieldGo, static_cast<uint8_t>(island.focus)));
     case kKeyUp:
-        if (focus == TextField::Search && search_sel_index > 0) --search_sel_index;
+        if (island.focus == TextField::Search && search_page.sel > 0) --search_page.sel;
         return std::nullopt;
     case kKeyDown:
-        if (focus == TextField::Search && search_sel_index + 1 < search_rows.size()) ++search_sel_index;
+        if (island.focus == TextField::Search && search_page.sel + 1 < search_page.rows.size()) ++search_page.sel;
         return std::nullopt;
     case kKeyV: {
         if (!ctrl) return std::nullopt;
-        std::optional<std::string> clip = get_clipboard_text(window);
+        std::optional<std::string> clip = get_clipboard_text(drawing.window);
         if (!clip) return std::nullopt;
         // A paste may pass the typing limit; it is bounded by its own limit instead.
         *text += paste_line(*clip, kPasteLimit);
-        if (focus == TextField::Search) update_search();
+        if (island.focus == TextField::Search) update_search();
         return std::nullopt;
     }
     default: return std::nullopt;
@@ -105,12 +105,12 @@ std::optional<WindowEffect> App::on_key(uint16_t vk, bool ctrl) {
 }
 
 void App::on_char(char32_t c) {
-    if (!open || c < 32 || (c >= 127 && c <= 159)) return;
+    if (!island.open || c < 32 || (c >= 127 && c <= 159)) return;
     // Only scalar values reach a field: no surrogate halves, nothing beyond U+10FFFF.
     if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return;
-    std::string* text = field_text(focus);
+    std::string* text = field_text(island.focus);
     if (!text) return;
     if (char_count(*text) < kFieldTypeLimit) append_utf8(*text, c);
-    if (focus == TextField::Search) update_search();
-    redraw = true;
+    if (island.focus == TextField::Search) update_search();
+    drawing.redraw = true;
 }

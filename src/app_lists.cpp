@@ -29,13 +29,13 @@ std::string shelf_detail(std::string_view name, const FileInfo& info) {
 }
 
 void App::add_to_shelf(std::vector<std::string> paths, bool save) {
-    float scale_px = renderer ? renderer->scale() : 1.0f;
+    float scale_px = drawing.renderer ? drawing.renderer->scale() : 1.0f;
     for (auto& raw : paths) {
         std::string path(trim(raw));
         if (path.empty()) continue;
         auto info = file_info(path);
         if (!info) continue;
-        bool present = std::any_of(shelf.begin(), shelf.end(),
+        bool present = std::any_of(lists.shelf.begin(), lists.shelf.end(),
                                    [&](const ShelfItem& s) { return equal_ignoring_ascii_case(s.path, path); });
         if (present) continue;
         ShelfItem item;
@@ -43,26 +43,26 @@ void App::add_to_shelf(std::vector<std::string> paths, bool save) {
         item.detail = shelf_detail(item.name, *info);
         uint32_t px = static_cast<uint32_t>(std::lround(52 * scale_px));
         item.thumbnail = shell_thumbnail(path, px, px, true);
-        item.id = next_id++;
+        item.id = lists.next_id++;
         item.path = std::move(path);
-        shelf.push_back(std::move(item));
+        lists.shelf.push_back(std::move(item));
     }
-    while (shelf.size() > kShelfMax) {
-        if (renderer) renderer->forget_image(image_id(kShelfImageOwner, shelf.front().id));
-        shelf.erase(shelf.begin());
+    while (lists.shelf.size() > kShelfMax) {
+        if (drawing.renderer) drawing.renderer->forget_image(image_id(kShelfImageOwner, lists.shelf.front().id));
+        lists.shelf.erase(lists.shelf.begin());
     }
-    shelf_scroll = std::max(kShelfRow * static_cast<float>(shelf.size()) - kShelfView, 0.0f);
+    lists.shelf_scroll = std::max(kShelfRow * static_cast<float>(lists.shelf.size()) - kShelfView, 0.0f);
     if (save) save_state();
-    redraw = true;
+    drawing.redraw = true;
 }
 
 void App::update_browser_hide(std::string_view exe_path, bool skip) {
     if (skip) return;
     bool browser = contains_browser_word(exe_path);
-    if (browser == browser_front) return;
-    browser_front = browser;
-    redraw = true;
-    if (!quiet)
+    if (browser == island.browser_front) return;
+    island.browser_front = browser;
+    drawing.redraw = true;
+    if (!island.quiet)
         write_log(browser ? fmt::format("foreground {}: tarayici onde, ada gizlendi", exe_path)
                           : fmt::format("foreground {}: ada gosteriliyor", exe_path));
 }

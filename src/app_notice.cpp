@@ -55,25 +55,25 @@ double App::hud_seconds(HudKind k) {
 }
 
 void App::show_hud(HudKind k, double seconds) {
-    hud = k;
-    hud_shown = true;
+    notices.kind = k;
+    notices.shown = true;
     end_countdown_alarm();  // another kind replacing TimerDone
-    hud_until = now + seconds;
-    redraw = true;
+    notices.until = now + seconds;
+    drawing.redraw = true;
 }
 
 bool App::hud_gate() const {
-    if (open || quiet || hidden) return false;
-    if (hud_shown && hud_blocks(hud)) return false;
-    return !(fullscreen_front && hide_fs && !browser_front);
+    if (island.open || island.quiet || island.hidden) return false;
+    if (notices.shown && hud_blocks(notices.kind)) return false;
+    return !(island.fullscreen_front && settings.hide_fs && !island.browser_front);
 }
 
 void App::show_level_hud(HudKind k, float level) {
-    if (hud_shown && hud == k) {
-        hud_level.target = level;  // the bar glides to the new level
+    if (notices.shown && notices.kind == k) {
+        notices.level.target = level;  // the bar glides to the new level
     } else {
-        hud_level.value = hud_level.target = level;
-        hud_level.velocity = 0;
+        notices.level.value = notices.level.target = level;
+        notices.level.velocity = 0;
     }
     show_hud(k);
 }
@@ -81,52 +81,52 @@ void App::show_level_hud(HudKind k, float level) {
 // ---- Info, Notice and Toast ------------------------------------------------------------
 
 void App::show_info(std::string_view title, std::string_view body) {
-    hud_title.assign(title);
-    hud_body.assign(body);
-    if (!open) show_hud(HudKind::Info);
+    notices.title.assign(title);
+    notices.body.assign(body);
+    if (!island.open) show_hud(HudKind::Info);
 }
 
 void App::notify(std::string_view title, std::string_view body) {
-    if (hud_shown && hud_blocks(hud)) {
-        if (notice_queue.size() >= kNoticeQueueMax) notice_queue.pop_front();
-        notice_queue.emplace_back(std::string(title), std::string(body));
+    if (notices.shown && hud_blocks(notices.kind)) {
+        if (notices.queue.size() >= kNoticeQueueMax) notices.queue.pop_front();
+        notices.queue.emplace_back(std::string(title), std::string(body));
         return;
     }
-    if (open) close_island();
-    hud_title.assign(title);
-    hud_body.assign(body);
-    if (!quiet) {
+    if (island.open) close_island();
+    notices.title.assign(title);
+    notices.body.assign(body);
+    if (!island.quiet) {
         play_notify_sound();
-        write_log(fmt::format("bildirim: {} | {}", hud_title, hud_body));
+        write_log(fmt::format("bildirim: {} | {}", notices.title, notices.body));
     }
     show_hud(HudKind::Notice);
 }
 
 void App::push_toast(AppNotification n) {
-    if (dnd || hidden) return;
-    if (fullscreen_front && hide_fs && !browser_front) return;
-    if (pomo.running && pomo.phase == PomoPhase::Focus) return;
-    if (hud_shown && hud_blocks(hud)) {
-        if (toast_queue.size() < kToastQueueMax) toast_queue.push_back(std::move(n));
+    if (settings.dnd || island.hidden) return;
+    if (island.fullscreen_front && settings.hide_fs && !island.browser_front) return;
+    if (timers.pomo.running && timers.pomo.phase == PomoPhase::Focus) return;
+    if (notices.shown && hud_blocks(notices.kind)) {
+        if (notifs.toast_queue.size() < kToastQueueMax) notifs.toast_queue.push_back(std::move(n));
         return;
     }
-    if (!quiet) write_log(fmt::format("toast: [{}] {}", n.app, n.title));
-    toast = std::move(n);
-    ++hud_serial;
+    if (!island.quiet) write_log(fmt::format("toast: [{}] {}", n.app, n.title));
+    notifs.toast = std::move(n);
+    ++notices.serial;
     show_hud(HudKind::Toast);
 }
 
 // ---- Queue drain ---------------------------------------------------------------------------
 
 void App::drain_notice_queues() {
-    if (hud_shown) return;
-    if (!notice_queue.empty()) {
-        auto [title, body] = std::move(notice_queue.front());
-        notice_queue.pop_front();
+    if (notices.shown) return;
+    if (!notices.queue.empty()) {
+        auto [title, body] = std::move(notices.queue.front());
+        notices.queue.pop_front();
         notify(title, body);
-    } else if (!toast_queue.empty()) {
-        AppNotification n = std::move(toast_queue.front());
-        toast_queue.pop_front();
+    } else if (!notifs.toast_queue.empty()) {
+        AppNotification n = std::move(notifs.toast_queue.front());
+        notifs.toast_queue.pop_front();
         push_toast(std::move(n));
     }
 }
@@ -134,87 +134,87 @@ void App::drain_notice_queues() {
 // ---- Levels set by the user ------------------------------------------------------------------
 
 void App::set_output_level(float v) {
-    volume = v;
-    set_master_volume(out_cache, v);  // also unmutes the device above the threshold
-    if (v > kUnmuteAbove) muted = false;
+    audio.volume = v;
+    set_master_volume(audio.out_cache, v);  // also unmutes the device above the threshold
+    if (v > kUnmuteAbove) audio.muted = false;
 }
 
 void App::set_mic_level(float v) {
-    mic_level = v;
-    set_master_volume(mic_cache, v);
-    if (v > kUnmuteAbove) mic_muted = false;
+    audio.mic_level = v;
+    set_master_volume(audio.mic_cache, v);
+    if (v > kUnmuteAbove) audio.mic_muted = false;
 }
 
 // ---- Device poll ---------------------------------------------------------------------------------
 
 void App::watch_hud_sources() {
     // Output volume.
-    if (auto r = get_master_volume(out_cache)) {
-        if (!out_seen || std::fabs(r->level - volume) > kLevelChange || r->muted != muted) {
-            bool seen_before = out_seen;
-            out_seen = true;
-            if (slider_grab != kSliderVolume) volume = r->level;
-            muted = r->muted;
-            if (seen_before && hud_gate()) show_level_hud(HudKind::Volume, muted ? 0.0f : volume);
-            redraw = true;
+    if (auto r = get_master_volume(audio.out_cache)) {
+        if (!notices.out_seen || std::fabs(r->level - audio.volume) > kLevelChange || r->muted != audio.muted) {
+            bool seen_before = notices.out_seen;
+            notices.out_seen = true;
+            if (pointer.slider_grab != kSliderVolume) audio.volume = r->level;
+            audio.muted = r->muted;
+            if (seen_before && hud_gate()) show_level_hud(HudKind::Volume, audio.muted ? 0.0f : audio.volume);
+            drawing.redraw = true;
         }
     }
 
     // Microphone: only a mute change is worth a notice.
-    if (auto r = get_master_volume(mic_cache)) {
-        if (!mic_seen || std::fabs(r->level - mic_level) > kLevelChange || r->muted != mic_muted) {
-            bool seen_before = mic_seen;
-            bool mute_changed = r->muted != mic_muted;
-            mic_seen = true;
-            if (slider_grab != kSliderMic) mic_level = r->level;
-            mic_muted = r->muted;
+    if (auto r = get_master_volume(audio.mic_cache)) {
+        if (!notices.mic_seen || std::fabs(r->level - audio.mic_level) > kLevelChange || r->muted != audio.mic_muted) {
+            bool seen_before = notices.mic_seen;
+            bool mute_changed = r->muted != audio.mic_muted;
+            notices.mic_seen = true;
+            if (pointer.slider_grab != kSliderMic) audio.mic_level = r->level;
+            audio.mic_muted = r->muted;
             if (seen_before && mute_changed && hud_gate()) show_hud(HudKind::Mic);
-            redraw = true;
+            drawing.redraw = true;
         }
     }
 
     // Brightness: the only device control code, so every fourth poll.
-    ++hud_polls;
-    if (hud_polls % kBrightnessEveryPolls == 0 && brightness_ok && slider_grab != kSliderBrightness &&
-        now - brightness_changed > kBrightnessQuietAfterUser && brightness_device.present) {
-        if (auto value = query_brightness(brightness_device)) {
-            if (!brightness_seen) {
-                brightness_seen = true;
-                brightness = *value;
-                redraw = true;
-            } else if (std::fabs(*value - brightness) > kBrightnessChange) {
-                brightness = *value;
-                if (hud_gate()) show_level_hud(HudKind::Brightness, brightness);
-                redraw = true;
+    ++notices.polls;
+    if (notices.polls % kBrightnessEveryPolls == 0 && audio.brightness_ok && pointer.slider_grab != kSliderBrightness &&
+        now - audio.brightness_changed > kBrightnessQuietAfterUser && audio.brightness_device.present) {
+        if (auto value = query_brightness(audio.brightness_device)) {
+            if (!notices.brightness_seen) {
+                notices.brightness_seen = true;
+                audio.brightness = *value;
+                drawing.redraw = true;
+            } else if (std::fabs(*value - audio.brightness) > kBrightnessChange) {
+                audio.brightness = *value;
+                if (hud_gate()) show_level_hud(HudKind::Brightness, audio.brightness);
+                drawing.redraw = true;
             }
         }
     }
 
     // Caps Lock.
     uint8_t caps = read_caps_lock() ? 1 : 0;
-    if (caps_state != caps) {
-        bool read_before = caps_state != kCapsUnread;
-        caps_state = caps;
-        if (read_before && key_hud && hud_gate()) show_hud(HudKind::Caps);
-        redraw = true;
+    if (notices.caps_state != caps) {
+        bool read_before = notices.caps_state != kCapsUnread;
+        notices.caps_state = caps;
+        if (read_before && settings.key_hud && hud_gate()) show_hud(HudKind::Caps);
+        drawing.redraw = true;
     }
 
     // Keyboard language.
     std::string code = input_language_code();
-    if (!code.empty() && code != "??" && code != layout_code) {
-        bool had_one = !layout_code.empty();
-        layout_code = std::move(code);
-        if (had_one && key_hud && hud_gate()) show_hud(HudKind::Layout);
-        redraw = true;
+    if (!code.empty() && code != "??" && code != notices.layout_code) {
+        bool had_one = !notices.layout_code.empty();
+        notices.layout_code = std::move(code);
+        if (had_one && settings.key_hud && hud_gate()) show_hud(HudKind::Layout);
+        drawing.redraw = true;
     }
 }
 
 // ---- Power and full-screen step ---------------------------------------------------------------------
 
 bool App::battery_shown() const {
-    if (!has_battery) return false;
-    if (open || mode.tag == ModeTag::Peek) return true;
-    return hud_shown && (hud == HudKind::Battery || hud == HudKind::LowBattery);
+    if (!island.has_battery) return false;
+    if (island.open || island.mode.tag == ModeTag::Peek) return true;
+    return notices.shown && (notices.kind == HudKind::Battery || notices.kind == HudKind::LowBattery);
 }
 
 void App::check_power_and_brief(bool fullscreen, bool read_power) {
@@ -222,28 +222,28 @@ void App::check_power_and_brief(bool fullscreen, bool read_power) {
     // must not pass for an unplugged, empty battery.
     if (std::optional<PowerStatus> p = read_power ? read_power_status() : std::nullopt) {
         uint8_t percent = p->percent > 100 ? 100 : p->percent;
-        if (p->on_ac != on_ac || percent != battery || p->has_battery != has_battery) {
-            bool plug_changed = p->on_ac != on_ac;
-            on_ac = p->on_ac;
-            battery = percent;
-            has_battery = p->has_battery;
-            if (power_seen && plug_changed && has_battery && hud_gate()) show_hud(HudKind::Battery);
-            redraw = true;
+        if (p->on_ac != island.on_ac || percent != island.battery || p->has_battery != island.has_battery) {
+            bool plug_changed = p->on_ac != island.on_ac;
+            island.on_ac = p->on_ac;
+            island.battery = percent;
+            island.has_battery = p->has_battery;
+            if (notices.power_seen && plug_changed && island.has_battery && hud_gate()) show_hud(HudKind::Battery);
+            drawing.redraw = true;
         }
-        if (percent < kLowBatteryBelow && !on_ac && has_battery && !low_battery_warned && power_seen) {
-            low_battery_warned = true;  // a warning the gate blocks is not repeated
+        if (percent < kLowBatteryBelow && !island.on_ac && island.has_battery && !notices.low_battery_warned && notices.power_seen) {
+            notices.low_battery_warned = true;  // a warning the gate blocks is not repeated
             if (hud_gate()) show_hud(HudKind::LowBattery);
         }
-        if (on_ac || percent >= kLowBatteryClearAt) low_battery_warned = false;
-        power_seen = true;
+        if (island.on_ac || percent >= kLowBatteryClearAt) notices.low_battery_warned = false;
+        notices.power_seen = true;
     }
 
     // The once-a-day morning brief joins this step with its summary text.
 
     // Only a change is worth a frame: an idle island draws nothing.
-    if (fullscreen != fullscreen_front) {
-        fullscreen_front = fullscreen;
-        if (fullscreen && open && hide_fs && !browser_front) close_island();
-        redraw = true;
+    if (fullscreen != island.fullscreen_front) {
+        island.fullscreen_front = fullscreen;
+        if (fullscreen && island.open && settings.hide_fs && !island.browser_front) close_island();
+        drawing.redraw = true;
     }
 }

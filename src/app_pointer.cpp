@@ -36,22 +36,22 @@ bool is_slider(const Action& a, uint8_t s) { return action_eq(a, Action::byte(Ac
 
 }  // namespace
 
-float App::track_position(float x) const { return (x - 450.0f - shift) / std::max(zoom, 0.01f) + 450.0f; }
+float App::track_position(float x) const { return (x - 450.0f - pointer.shift) / std::max(pointer.zoom, 0.01f) + 450.0f; }
 
 Action App::hit_test(float x, float y) const {
     // What was drawn later lies on top.
-    for (auto it = hits.rbegin(); it != hits.rend(); ++it)
+    for (auto it = drawing.hits.rbegin(); it != drawing.hits.rend(); ++it)
         if (it->rect.contains(x, y)) return it->action;
     return Action::none();
 }
 
 bool App::hit_island(float x, float y) const {
-    float s = (0.55f + 0.45f * clamp01f(visibility.value)) * squash.value;
-    float w = std::max(width.value, 12.0f) * s;
-    float h = std::max(height.value, 12.0f) * s;
+    float s = (0.55f + 0.45f * clamp01f(anim.visibility.value)) * anim.squash.value;
+    float w = std::max(anim.width.value, 12.0f) * s;
+    float h = std::max(anim.height.value, 12.0f) * s;
     float left = 450.0f - w / 2.0f;
     if (x >= left - 2 && x < left + w + 2 && y >= 6 && y < h + 10) return true;
-    float b = bubble.value;
+    float b = anim.bubble.value;
     if (b >= 0.01f) {
         float cx = left + w - h / 2.0f + b * (h + 7.0f);
         float cy = 8.0f + h / 2.0f;
@@ -64,147 +64,147 @@ bool App::hit_island(float x, float y) const {
 // ---- Press, move and release ------------------------------------------------------------
 
 std::optional<WindowEffect> App::on_pointer_down(float x, float y) {
-    pointer_x = press_x = x;
-    pointer_y = press_y = y;
-    slider_moved = false;
-    button_held = true;
-    pressed = hit_test(x, y);
-    redraw = true;
+    pointer.x = pointer.press_x = x;
+    pointer.y = pointer.press_y = y;
+    pointer.slider_moved = false;
+    pointer.held = true;
+    pointer.pressed = hit_test(x, y);
+    drawing.redraw = true;
 
-    if (open) {
-        switch (pressed.kind) {
+    if (island.open) {
+        switch (pointer.pressed.kind) {
         case ActionKind::Seek:
-            if (media_snap.can_seek) seek_drag = clamp01f((track_position(x) - kSeekLeft) / kSeekWidth);
+            if (media.snap.can_seek) pointer.seek_drag = clamp01f((track_position(x) - kSeekLeft) / kSeekWidth);
             break;
         case ActionKind::Slider:
-            if (pressed.arg == 1 && !brightness_ok) break;
-            slider_grab = pressed.arg;
+            if (pointer.pressed.arg == 1 && !audio.brightness_ok) break;
+            pointer.slider_grab = pointer.pressed.arg;
             drag_slider(x);
             break;
         case ActionKind::Field:
-            if (static_cast<uint8_t>(pressed.arg) > static_cast<uint8_t>(TextField::Gemini)) break;
-            focus = static_cast<TextField>(pressed.arg);
+            if (static_cast<uint8_t>(pointer.pressed.arg) > static_cast<uint8_t>(TextField::Gemini)) break;
+            island.focus = static_cast<TextField>(pointer.pressed.arg);
             return effect::FocusIsland{};
         default: break;
         }
         return std::nullopt;
     }
 
-    pressed_on_island = hit_island(x, y);
-    if (pressed_on_island) {
-        squash.target = kPressScale;
-        press = PressRecord{now, x, y};
+    pointer.pressed_on_island = hit_island(x, y);
+    if (pointer.pressed_on_island) {
+        anim.squash.target = kPressScale;
+        voice.press = PressRecord{now, x, y};
     }
     return std::nullopt;
 }
 
 std::optional<WindowEffect> App::on_pointer_move(float x, float y) {
-    pointer_x = x;
-    pointer_y = y;
-    if (!pointer_inside) {
-        pointer_inside = true;
-        pointer_entered = now;
+    pointer.x = x;
+    pointer.y = y;
+    if (!pointer.inside) {
+        pointer.inside = true;
+        pointer.entered = now;
     }
-    close_deadline.reset();
-    redraw = true;
+    pointer.close_deadline.reset();
+    drawing.redraw = true;
 
-    if (slider_grab) {
-        if (std::fabs(x - press_x) > kSliderClickSlop) slider_moved = true;
+    if (pointer.slider_grab) {
+        if (std::fabs(x - pointer.press_x) > kSliderClickSlop) pointer.slider_moved = true;
         drag_slider(x);
     }
-    if (seek_drag) seek_drag = clamp01f((track_position(x) - kSeekLeft) / kSeekWidth);
+    if (pointer.seek_drag) pointer.seek_drag = clamp01f((track_position(x) - kSeekLeft) / kSeekWidth);
 
-    if (pressed.kind == ActionKind::Shelf && !drag_out &&
-        std::hypot(x - press_x, y - press_y) > kShelfDragDistance) {
-        uint16_t index = pressed.index;
-        pressed = Action::none();
-        drag_out = true;
+    if (pointer.pressed.kind == ActionKind::Shelf && !island.drag_out &&
+        std::hypot(x - pointer.press_x, y - pointer.press_y) > kShelfDragDistance) {
+        uint16_t index = pointer.pressed.index;
+        pointer.pressed = Action::none();
+        island.drag_out = true;
         return effect::DragShelfItem{index};
     }
 
     Action now_hovered = hit_test(x, y);
-    if (!action_eq(now_hovered, hovered)) {
-        hovered = now_hovered;
-        hover.value = 0;
-        hover.target = 1;
-        hover.velocity = 0;
-        hover_start = now;
+    if (!action_eq(now_hovered, pointer.hovered)) {
+        pointer.hovered = now_hovered;
+        anim.hover.value = 0;
+        anim.hover.target = 1;
+        anim.hover.velocity = 0;
+        pointer.hover_start = now;
     }
     return std::nullopt;
 }
 
 std::optional<WindowEffect> App::on_click(float x, float y) {
-    squash.target = 1.0f;
-    press.reset();
-    button_held = false;
+    anim.squash.target = 1.0f;
+    voice.press.reset();
+    pointer.held = false;
 
     // A click on the closed island while the voice notice is up belongs to the voice.
-    if (voice_state != VoiceState::Idle && !open && hit_island(x, y)) {
-        pressed_on_island = false;
-        pressed = Action::none();
-        switch (voice_state) {
+    if (voice.state != VoiceState::Idle && !island.open && hit_island(x, y)) {
+        pointer.pressed_on_island = false;
+        pointer.pressed = Action::none();
+        switch (voice.state) {
         case VoiceState::Listening: {
-            std::optional<double> started = hold_talk_start;
-            hold_talk_start.reset();
+            std::optional<double> started = voice.hold_talk_start;
+            voice.hold_talk_start.reset();
             // The release that ends the hold which started listening keeps it going.
             if (started && now - *started < kHoldReleaseGrace) return std::nullopt;
-            if (voice_capture) voice_capture->request_stop();
+            if (voice.capture) voice.capture->request_stop();
             return std::nullopt;
         }
         case VoiceState::Answer:
-            if (!quiet) set_alarm_sound(false);
-            voice_state = VoiceState::Idle;
-            open = true;
-            hud_shown = false;
-            if (page != Page::Gemini) focus = TextField::None;
-            page = remembered_page = Page::Gemini;
-            close_deadline.reset();
-            redraw = true;
+            if (!island.quiet) set_alarm_sound(false);
+            voice.state = VoiceState::Idle;
+            island.open = true;
+            notices.shown = false;
+            if (island.page != Page::Gemini) island.focus = TextField::None;
+            island.page = island.remembered_page = Page::Gemini;
+            pointer.close_deadline.reset();
+            drawing.redraw = true;
             return std::nullopt;
         default: return std::nullopt;
         }
     }
 
-    Action was_pressed = pressed;
-    pressed = Action::none();
+    Action was_pressed = pointer.pressed;
+    pointer.pressed = Action::none();
     Action released = hit_test(x, y);
     bool same = !was_pressed.is_none() && !released.is_none() && action_eq(was_pressed, released);
 
-    if (seek_drag) {
-        double position = static_cast<double>(*seek_drag) * media_snap.duration;
-        seek_drag.reset();
+    if (pointer.seek_drag) {
+        double position = static_cast<double>(*pointer.seek_drag) * media.snap.duration;
+        pointer.seek_drag.reset();
         send_media_command(media_cmd::Seek{position});
-        media_snap.position = position;
-        media_changed = now;
-        redraw = true;
+        media.snap.position = position;
+        media.changed = now;
+        drawing.redraw = true;
         return std::nullopt;
     }
-    if (slider_grab) {
-        uint8_t s = *slider_grab;
-        slider_grab.reset();
+    if (pointer.slider_grab) {
+        uint8_t s = *pointer.slider_grab;
+        pointer.slider_grab.reset();
         // The pacing may have skipped the last value of the drag.
-        if (s == 1 && brightness_ok) set_brightness(brightness_device, brightness);
-        redraw = true;
+        if (s == 1 && audio.brightness_ok) set_brightness(audio.brightness_device, audio.brightness);
+        drawing.redraw = true;
         return std::nullopt;
     }
 
-    if (open) return same ? act(was_pressed) : std::nullopt;
+    if (island.open) return same ? act(was_pressed) : std::nullopt;
 
-    if (!pressed_on_island) return std::nullopt;
-    pressed_on_island = false;
+    if (!pointer.pressed_on_island) return std::nullopt;
+    pointer.pressed_on_island = false;
     if (same) return act(was_pressed);
 
     // Otherwise the click belongs to the notice on the closed island.
-    redraw = true;
-    if (!hud_shown) {
+    drawing.redraw = true;
+    if (!notices.shown) {
         if (hit_island(x, y)) open_page(page_to_open());
         return std::nullopt;
     }
-    switch (hud) {
+    switch (notices.kind) {
     case HudKind::TimerDone: dismiss_timer_done(); break;
-    case HudKind::Notice: hud_shown = false; break;
+    case HudKind::Notice: notices.shown = false; break;
     case HudKind::Toast:
-        unread_badge = 0;
+        notifs.unread_badge = 0;
         open_page(Page::Notifs);
         break;
     case HudKind::Steam: open_page(Page::Steam); break;
@@ -213,7 +213,7 @@ std::optional<WindowEffect> App::on_click(float x, float y) {
     case HudKind::Clipboard:
     case HudKind::Image: open_page(Page::Clip); break;
     default:
-        if (hud == HudKind::Download && auto_shelf) {
+        if (notices.kind == HudKind::Download && settings.auto_shelf) {
             open_page(Page::Shelf);
             break;
         }
@@ -226,20 +226,20 @@ std::optional<WindowEffect> App::on_click(float x, float y) {
 // ---- Sliders ----------------------------------------------------------------------------
 
 void App::drag_slider(float x) {
-    if (!slider_grab) return;
+    if (!pointer.slider_grab) return;
     float v = clamp01f((track_position(x) - kSliderLeft) / kSliderWidth);
-    switch (*slider_grab) {
+    switch (*pointer.slider_grab) {
     case 1:
-        brightness = v;
-        if (now - brightness_changed > kBrightnessPacing) {
-            set_brightness(brightness_device, v);
-            brightness_changed = now;
+        audio.brightness = v;
+        if (now - audio.brightness_changed > kBrightnessPacing) {
+            set_brightness(audio.brightness_device, v);
+            audio.brightness_changed = now;
         }
         break;
     case 2: set_mic_level(v); break;
     default: set_output_level(v); break;
     }
-    redraw = true;
+    drawing.redraw = true;
 }
 
 // ---- Wheel ------------------------------------------------------------------------------
@@ -259,47 +259,47 @@ float scrolled(float offset, float step, float notches, float maximum) {
 float App::wheel_max(Page p) const {
     auto n = [](size_t count) { return static_cast<float>(count); };
     switch (p) {
-    case Page::Shelf: return std::max(0.0f, kShelfStep * n(shelf.size()) + 4 - 672);
-    case Page::Clip: return std::max(0.0f, kClipStep * n(clips.size()) - 170);
-    case Page::Notifs: return std::max(0.0f, kNotifStep * n(notif_list.size()) - 176);
-    case Page::Notes: return std::max(0.0f, kNoteStep * n(notes.size() + reminders.size()) - 128);
-    case Page::Gemini: return std::max(0.0f, chat_scroll_max);
+    case Page::Shelf: return std::max(0.0f, kShelfStep * n(lists.shelf.size()) + 4 - 672);
+    case Page::Clip: return std::max(0.0f, kClipStep * n(lists.clips.size()) - 170);
+    case Page::Notifs: return std::max(0.0f, kNotifStep * n(notifs.list.size()) - 176);
+    case Page::Notes: return std::max(0.0f, kNoteStep * n(lists.notes.size() + lists.reminders.size()) - 128);
+    case Page::Gemini: return std::max(0.0f, google.chat_scroll_max);
     default: return 0;
     }
 }
 
 void App::on_wheel(int32_t delta, bool shift_held) {
     float notches = static_cast<float>(delta) / 120.0f;
-    redraw = true;
+    drawing.redraw = true;
 
-    if (open) {
-        switch (page) {
-        case Page::Shelf: shelf_scroll = scrolled(shelf_scroll, kShelfStep, notches, wheel_max(page)); return;
-        case Page::Clip: clip_scroll = scrolled(clip_scroll, kClipStep, notches, wheel_max(page)); return;
-        case Page::Notifs: notif_scroll = scrolled(notif_scroll, kNotifStep, notches, wheel_max(page)); return;
-        case Page::Notes: notes_scroll = scrolled(notes_scroll, kNoteStep, notches, wheel_max(page)); return;
+    if (island.open) {
+        switch (island.page) {
+        case Page::Shelf: lists.shelf_scroll = scrolled(lists.shelf_scroll, kShelfStep, notches, wheel_max(island.page)); return;
+        case Page::Clip: lists.clip_scroll = scrolled(lists.clip_scroll, kClipStep, notches, wheel_max(island.page)); return;
+        case Page::Notifs: notifs.scroll = scrolled(notifs.scroll, kNotifStep, notches, wheel_max(island.page)); return;
+        case Page::Notes: lists.notes_scroll = scrolled(lists.notes_scroll, kNoteStep, notches, wheel_max(island.page)); return;
         case Page::Gemini: {
-            float maximum = wheel_max(page);
-            chat_scroll = std::min(chat_scroll, maximum);
-            chat_scroll = scrolled(chat_scroll, kChatStep, notches, maximum);
-            chat_follow = chat_scroll >= maximum - 1;
+            float maximum = wheel_max(island.page);
+            google.chat_scroll = std::min(google.chat_scroll, maximum);
+            google.chat_scroll = scrolled(google.chat_scroll, kChatStep, notches, maximum);
+            google.chat_follow = google.chat_scroll >= maximum - 1;
             return;
         }
         default: break;
         }
     }
 
-    if (open && is_slider(hovered, 2)) {
-        set_mic_level(clamp01f(mic_level + kLevelStep * notches));
+    if (island.open && is_slider(pointer.hovered, 2)) {
+        set_mic_level(clamp01f(audio.mic_level + kLevelStep * notches));
         return;
     }
-    if ((shift_held || (open && is_slider(hovered, 1))) && brightness_ok) {
-        brightness = clamp01f(brightness + kBrightnessStep * notches);
-        set_brightness(brightness_device, brightness);
-        brightness_changed = now;
-        if (!open && hud_gate()) show_level_hud(HudKind::Brightness, brightness);
+    if ((shift_held || (island.open && is_slider(pointer.hovered, 1))) && audio.brightness_ok) {
+        audio.brightness = clamp01f(audio.brightness + kBrightnessStep * notches);
+        set_brightness(audio.brightness_device, audio.brightness);
+        audio.brightness_changed = now;
+        if (!island.open && hud_gate()) show_level_hud(HudKind::Brightness, audio.brightness);
         return;
     }
-    set_output_level(clamp01f(volume + kLevelStep * notches));
-    if (!open && hud_gate()) show_level_hud(HudKind::Volume, muted ? 0.0f : volume);
+    set_output_level(clamp01f(audio.volume + kLevelStep * notches));
+    if (!island.open && hud_gate()) show_level_hud(HudKind::Volume, audio.muted ? 0.0f : audio.volume);
 }

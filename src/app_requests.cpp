@@ -58,47 +58,47 @@ bool is_question(const GoogleCommand& c) {
 
 std::string App::island_context() const {
     std::string out;
-    if (weather_snap.ok) {
-        out += fmt::format(" Hava ({}): şu an {}°C, {}.", weather_snap.city, whole(weather_snap.temp),
-                           weather_code_text(static_cast<uint32_t>(weather_snap.code)));
+    if (weather.snap.ok) {
+        out += fmt::format(" Hava ({}): şu an {}°C, {}.", weather.snap.city, whole(weather.snap.temp),
+                           weather_code_text(static_cast<uint32_t>(weather.snap.code)));
         static const char* const labels[kContextDays] = {"Bugün", "Yarın", "Ertesi gün"};
-        for (size_t i = 0; i < std::min(weather_snap.days.size(), kContextDays); ++i) {
-            const WeatherDay& d = weather_snap.days[i];
+        for (size_t i = 0; i < std::min(weather.snap.days.size(), kContextDays); ++i) {
+            const WeatherDay& d = weather.snap.days[i];
             out += fmt::format(" {}: en yüksek {}°, en düşük {}°, {}, yağış %{}.", labels[i], whole(d.high),
                                whole(d.low), weather_code_text(static_cast<uint32_t>(d.code)), whole(d.precip));
         }
     }
-    if (media_snap.has)
-        out += fmt::format(" Medya: {} - {} ({}), {}.", media_snap.title, media_snap.artist, media_snap.app,
-                           media_snap.playing ? "çalıyor" : "duraklatıldı");
-    if (has_battery) out += fmt::format(" Pil %{}{}.", battery, on_ac ? ", şarj oluyor" : "");
-    out += fmt::format(" Ses düzeyi %{}{}.", whole(volume * 100.0), muted ? " (kapalı)" : "");
+    if (media.snap.has)
+        out += fmt::format(" Medya: {} - {} ({}), {}.", media.snap.title, media.snap.artist, media.snap.app,
+                           media.snap.playing ? "çalıyor" : "duraklatıldı");
+    if (island.has_battery) out += fmt::format(" Pil %{}{}.", island.battery, island.on_ac ? ", şarj oluyor" : "");
+    out += fmt::format(" Ses düzeyi %{}{}.", whole(audio.volume * 100.0), audio.muted ? " (kapalı)" : "");
 
-    if (countdown.running)
-        out += fmt::format(" Zamanlayıcı: {} sn kaldı.", whole(countdown_left(countdown, now)));
-    else if (countdown_partway(countdown))
-        out += fmt::format(" Zamanlayıcı: {} sn kaldı (duraklatıldı).", whole(countdown.remaining));
-    if (pomo.running)
-        out += fmt::format(" Pomodoro: {} dk kaldı.", whole((pomo.end - now) / 60));
-    else if (pomodoro_partway(pomo))
-        out += fmt::format(" Pomodoro: {} dk kaldı.", whole(pomo.remaining / 60));
+    if (timers.countdown.running)
+        out += fmt::format(" Zamanlayıcı: {} sn kaldı.", whole(countdown_left(timers.countdown, now)));
+    else if (countdown_partway(timers.countdown))
+        out += fmt::format(" Zamanlayıcı: {} sn kaldı (duraklatıldı).", whole(timers.countdown.remaining));
+    if (timers.pomo.running)
+        out += fmt::format(" Pomodoro: {} dk kaldı.", whole((timers.pomo.end - now) / 60));
+    else if (pomodoro_partway(timers.pomo))
+        out += fmt::format(" Pomodoro: {} dk kaldı.", whole(timers.pomo.remaining / 60));
 
-    if (!reminders.empty()) {
+    if (!lists.reminders.empty()) {
         out += " Adadaki hatırlatıcılar:";
         int64_t now_unix = wall_unix();
-        for (size_t i = 0; i < std::min(reminders.size(), kContextReminders); ++i)
-            out += fmt::format(" [{} · {}]", day_time_label(reminders[i].due, now_unix), reminders[i].text);
+        for (size_t i = 0; i < std::min(lists.reminders.size(), kContextReminders); ++i)
+            out += fmt::format(" [{} · {}]", day_time_label(lists.reminders[i].due, now_unix), lists.reminders[i].text);
     }
     size_t open_notes = 0;
-    for (const NoteItem& n : notes) {
+    for (const NoteItem& n : lists.notes) {
         if (n.done) continue;
         if (open_notes == kContextNotes) break;
         if (open_notes++ == 0) out += " Adadaki notlar:";
         out += fmt::format(" [{}]", n.text);
     }
-    if (steam_snap.playing) out += fmt::format(" Steam'de oynanıyor: {}.", steam_snap.playing->name);
-    if (steam_download) {
-        const SteamActiveDownload& d = *steam_download;
+    if (steam.snap.playing) out += fmt::format(" Steam'de oynanıyor: {}.", steam.snap.playing->name);
+    if (steam.download) {
+        const SteamActiveDownload& d = *steam.download;
         double share = d.total > 0 ? std::clamp(d.done / d.total, 0.0, 1.0) : 0.0;
         out += fmt::format(" Steam indirmesi: {} %{}.", d.name, whole(share * 100));
     }
@@ -111,38 +111,38 @@ void App::send_google_command(GoogleCommand cmd) {
     if (is_question(cmd)) {
         std::string context = island_context();
         // A poisoned state loses only the context; the question still goes.
-        google_shared.with([&](GoogleState& s) { s.context = std::move(context); });
+        google.shared.with([&](GoogleState& s) { s.context = std::move(context); });
     }
-    google_tx.send(std::move(cmd));  // a missing or closed channel drops it
-    redraw = true;
+    google.tx.send(std::move(cmd));  // a missing or closed channel drops it
+    drawing.redraw = true;
 }
 
-void App::send_media_command(MediaCommand cmd) { media_tx.send(std::move(cmd)); }
+void App::send_media_command(MediaCommand cmd) { media.tx.send(std::move(cmd)); }
 
 // ---- Questions from outside ------------------------------------------------------------------
 
 bool App::ask_assistant(std::string_view question, bool speak) {
-    if (!google_snap.signed_in) return false;
+    if (!google.snap.signed_in) return false;
     std::string_view q = trim(question);
     if (q.empty()) return false;
-    if (!quiet) set_alarm_sound(false);
-    if (open) close_island();
-    voice_question.assign(q);
-    voice_answer.clear();
-    voice_state = VoiceState::Thinking;
-    voice_outside = true;
-    voice_speak = speak;
+    if (!island.quiet) set_alarm_sound(false);
+    if (island.open) close_island();
+    voice.question.assign(q);
+    voice.answer.clear();
+    voice.state = VoiceState::Thinking;
+    voice.outside = true;
+    voice.speak = speak;
     show_hud(HudKind::Voice);
     send_google_command(gcmd::Ask{std::string(q)});
     return true;
 }
 
 void App::start_google_sign_in() {
-    if (google_snap.signed_in && !google_snap.needs_consent) {
-        show_info("Google zaten bağlı", google_snap.email);
+    if (google.snap.signed_in && !google.snap.needs_consent) {
+        show_info("Google zaten bağlı", google.snap.email);
         return;
     }
-    bool consent = google_snap.signed_in;
+    bool consent = google.snap.signed_in;
     send_google_command(gcmd::SignIn{});
     if (consent)
         notify("Google izinleri güncelleniyor", "Tarayıcıda izin ver: takvime ekleme, Görevler, Gmail okundu/arşiv");

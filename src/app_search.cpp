@@ -18,27 +18,27 @@ TimeOfDay time_of_day() {
 }  // namespace
 
 std::optional<std::string> App::add_reminder(std::string_view phrase) {
-    std::optional<std::string> when = add_reminder_to(reminders, next_id, phrase, time_of_day(), unix_now_secs());
+    std::optional<std::string> when = add_reminder_to(lists.reminders, lists.next_id, phrase, time_of_day(), unix_now_secs());
     if (!when) return std::nullopt;
     save_state();
-    redraw = true;
+    drawing.redraw = true;
     return when;
 }
 
 void App::update_search() {
     // Only the pointer is taken under the lock; the list itself never changes.
-    AppListRef installed = published_apps(apps);
-    search_rows = search_page_rows(*installed, search_text, time_of_day(), google_snap.signed_in);
-    search_sel_index = 0;
-    redraw = true;
+    AppListRef installed = published_apps(search_page.apps);
+    search_page.rows = search_page_rows(*installed, search_page.text, time_of_day(), google.snap.signed_in);
+    search_page.sel = 0;
+    drawing.redraw = true;
 }
 
 std::optional<WindowEffect> App::run_search_row(size_t index) {
-    if (index >= search_rows.size()) return std::nullopt;
-    SearchRow row = search_rows[index];
+    if (index >= search_page.rows.size()) return std::nullopt;
+    SearchRow row = search_page.rows[index];
     auto clear_query = [&] {
-        search_text.clear();
-        search_rows.clear();
+        search_page.text.clear();
+        search_page.rows.clear();
     };
 
     if (std::optional<std::string> target = search_row_open_target(row)) {
@@ -50,9 +50,9 @@ std::optional<WindowEffect> App::run_search_row(size_t index) {
     switch (row.kind) {
     case SearchRowKind::Gemini:
         clear_query();
-        focus = TextField::None;
-        page = remembered_page = Page::Gemini;
-        redraw = true;
+        island.focus = TextField::None;
+        island.page = island.remembered_page = Page::Gemini;
+        drawing.redraw = true;
         send_google_command(gcmd::Ask{std::move(row.target)});
         return std::nullopt;
     case SearchRowKind::Reminder: {
@@ -65,10 +65,10 @@ std::optional<WindowEffect> App::run_search_row(size_t index) {
         return std::nullopt;
     }
     case SearchRowKind::Calc:
-        if (!quiet) set_clipboard_text(window, row.target);
-        ignore_clipboard_until = now + kCalcCopyIgnore;
-        hud_title = "= " + row.target;
-        hud_body.clear();
+        if (!island.quiet) set_clipboard_text(drawing.window, row.target);
+        lists.ignore_clipboard_until = now + kCalcCopyIgnore;
+        notices.title = "= " + row.target;
+        notices.body.clear();
         clear_query();
         close_island();
         show_hud(HudKind::Clipboard, kCalcNoticeSeconds);

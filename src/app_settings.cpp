@@ -52,17 +52,17 @@ std::string App::state_text() const {
     std::string out = fmt::format(
         "timer={}\npage={}\npomo={}\nhover_open={}\nclip_hud={}\nkey_hud={}\ndl_hud={}\nauto_shelf={}\nhide_fs={}\n"
         "hide_chrome={}\nglow={}\napp_notif={}\nwake={}\nmic={}\ndnd={}\nwake_sens={}\nbrief={}\nsize={}\ncity={}\n",
-        shortest_decimal(countdown.length), page_key(remembered_page), pomo.minutes, flag(hover_open),
-        flag(clip_hud), flag(key_hud), flag(dl_hud), flag(auto_shelf), flag(hide_fs), flag(hide_chrome), flag(glow),
-        flag(app_notif), flag(wake), mic, flag(dnd), wake_sens, brief, size, city);
-    for (const auto& s : shelf) out += fmt::format("shelf={}\n", s.path);
-    for (const auto& n : notes) out += fmt::format("note={}|{}\n", flag(n.done), one_line(n.text));
-    for (const auto& r : reminders) out += fmt::format("rem={}|{}\n", r.due, one_line(r.text));
+        shortest_decimal(timers.countdown.length), page_key(island.remembered_page), timers.pomo.minutes, flag(settings.hover_open),
+        flag(settings.clip_hud), flag(settings.key_hud), flag(settings.dl_hud), flag(settings.auto_shelf), flag(settings.hide_fs), flag(settings.hide_chrome), flag(settings.glow),
+        flag(settings.app_notif), flag(settings.wake), settings.mic, flag(settings.dnd), settings.wake_sens, settings.brief, settings.size, settings.city);
+    for (const auto& s : lists.shelf) out += fmt::format("shelf={}\n", s.path);
+    for (const auto& n : lists.notes) out += fmt::format("note={}|{}\n", flag(n.done), one_line(n.text));
+    for (const auto& r : lists.reminders) out += fmt::format("rem={}|{}\n", r.due, one_line(r.text));
     return out;
 }
 
 void App::save_state() const {
-    if (quiet) return;
+    if (island.quiet) return;
     // A temporary file replaced in one step: a crash or a full disk never
     // leaves a truncated state.txt behind.
     (void)write_file_atomic(state_path(), state_text());
@@ -89,49 +89,49 @@ void App::load_state_text(std::string_view raw) {
         if (key == "timer") {
             auto d = parse_double(v);
             if (d && std::isfinite(*d) && *d >= kTimerMin && *d <= kTimerMax) {
-                countdown.length = *d;
-                countdown.remaining = *d;
+                timers.countdown.length = *d;
+                timers.countdown.remaining = *d;
             }
         } else if (key == "page") {
-            remembered_page = page_from_key(v).value_or(Page::Home);
+            island.remembered_page = page_from_key(v).value_or(Page::Home);
         } else if (key == "pomo") {
             auto m = read_unsigned_plus(v);
             if (m && *m >= 5 && *m <= 90) {
-                pomo.minutes = static_cast<uint32_t>(*m);
-                pomo.remaining = pomo.minutes * 60.0;
+                timers.pomo.minutes = static_cast<uint32_t>(*m);
+                timers.pomo.remaining = timers.pomo.minutes * 60.0;
             }
         } else if (key == "hover_open") {
-            hover_open = read_bool(v);
+            settings.hover_open = read_bool(v);
         } else if (key == "clip_hud") {
-            clip_hud = read_bool(v);
+            settings.clip_hud = read_bool(v);
         } else if (key == "key_hud") {
-            key_hud = read_bool(v);
+            settings.key_hud = read_bool(v);
         } else if (key == "dl_hud") {
-            dl_hud = read_bool(v);
+            settings.dl_hud = read_bool(v);
         } else if (key == "auto_shelf") {
-            auto_shelf = read_bool(v);
+            settings.auto_shelf = read_bool(v);
         } else if (key == "hide_fs") {
-            hide_fs = read_bool(v);
+            settings.hide_fs = read_bool(v);
         } else if (key == "hide_chrome") {
-            hide_chrome = read_bool(v);
+            settings.hide_chrome = read_bool(v);
         } else if (key == "glow") {
-            glow = read_bool(v);
+            settings.glow = read_bool(v);
         } else if (key == "app_notif") {
-            app_notif = read_bool(v);
+            settings.app_notif = read_bool(v);
         } else if (key == "wake") {
-            wake = read_bool(v);
+            settings.wake = read_bool(v);
         } else if (key == "mic") {
-            mic = std::string(v);
+            settings.mic = std::string(v);
         } else if (key == "dnd") {
-            dnd = read_bool(v);
+            settings.dnd = read_bool(v);
         } else if (key == "wake_sens") {
-            wake_sens = read_small(v);
+            settings.wake_sens = read_small(v);
         } else if (key == "brief") {
-            brief = std::string(v);
+            settings.brief = std::string(v);
         } else if (key == "size") {
-            size = read_small(v);
+            settings.size = read_small(v);
         } else if (key == "city") {
-            if (!v.empty()) city = std::string(v);
+            if (!v.empty()) settings.city = std::string(v);
         } else if (key == "shelf") {
             shelf_paths.emplace_back(raw_value);
         } else if (key == "note") {
@@ -144,8 +144,8 @@ void App::load_state_text(std::string_view raw) {
                 n.text = std::string(raw_value.substr(bar + 1));
             }
             n.fade = n.done ? 1.0f : 0.0f;
-            n.id = next_id++;
-            notes.push_back(std::move(n));
+            n.id = lists.next_id++;
+            lists.notes.push_back(std::move(n));
         } else if (key == "rem") {
             size_t bar = raw_value.find('|');
             if (bar == std::string_view::npos) continue;
@@ -154,13 +154,13 @@ void App::load_state_text(std::string_view raw) {
             ReminderItem r;
             r.text = std::string(raw_value.substr(bar + 1));
             r.due = *due;
-            r.id = next_id++;
-            reminders.push_back(std::move(r));
+            r.id = lists.next_id++;
+            lists.reminders.push_back(std::move(r));
         }
     }
     // The tick fires only the first reminder, so the list must be in due order
     // even when the file was edited by hand.
-    std::stable_sort(reminders.begin(), reminders.end(),
+    std::stable_sort(lists.reminders.begin(), lists.reminders.end(),
                      [](const ReminderItem& a, const ReminderItem& b) { return a.due < b.due; });
     if (!shelf_paths.empty()) add_to_shelf(std::move(shelf_paths), false);
 }

@@ -63,7 +63,7 @@ namespace {
 
 // The tick's close also ends a held press; without `restore` no RestoreFocus follows.
 void close_from_tick(App& a, bool restore) {
-    a.button_held = false;
+    a.pointer.held = false;
     if (restore)
         a.close_island();
     else
@@ -73,85 +73,85 @@ void close_from_tick(App& a, bool restore) {
 // ---- Timers --------------------------------------------------------------------------------
 
 void end_countdown(App& a) {
-    a.countdown.running = false;
-    a.countdown.remaining = 0;
-    if (a.open) close_from_tick(a, true);
+    a.timers.countdown.running = false;
+    a.timers.countdown.remaining = 0;
+    if (a.island.open) close_from_tick(a, true);
     a.show_hud(HudKind::TimerDone);
-    a.countdown.ringing = true;
-    if (!a.quiet) set_alarm_sound(true);
-    a.redraw = true;
+    a.timers.countdown.ringing = true;
+    if (!a.island.quiet) set_alarm_sound(true);
+    a.drawing.redraw = true;
 }
 
 void end_pomodoro_phase(App& a) {
-    pomodoro_next_phase(a.pomo, a.now);
-    bool focus = a.pomo.phase == PomoPhase::Focus;
-    if (!a.quiet) play_notify_sound();
-    if (a.open) close_from_tick(a, true);
-    bool blocked = a.hud_shown && hud_blocks(a.hud);
-    if (!a.quiet && !blocked) {
+    pomodoro_next_phase(a.timers.pomo, a.now);
+    bool focus = a.timers.pomo.phase == PomoPhase::Focus;
+    if (!a.island.quiet) play_notify_sound();
+    if (a.island.open) close_from_tick(a, true);
+    bool blocked = a.notices.shown && hud_blocks(a.notices.kind);
+    if (!a.island.quiet && !blocked) {
         if (focus) {
-            a.hud_title = "Odaklanma zamanı";
-            a.hud_body = fmt::format("{} dk odak · {}. tur", a.pomo.minutes, a.pomo.completed + 1);
+            a.notices.title = "Odaklanma zamanı";
+            a.notices.body = fmt::format("{} dk odak · {}. tur", a.timers.pomo.minutes, a.timers.pomo.completed + 1);
         } else {
-            a.hud_title = "Mola zamanı!";
-            a.hud_body = a.pomo.phase == PomoPhase::LongBreak ? "Uzun mola · 15 dk" : "Kısa mola · 5 dk";
+            a.notices.title = "Mola zamanı!";
+            a.notices.body = a.timers.pomo.phase == PomoPhase::LongBreak ? "Uzun mola · 15 dk" : "Kısa mola · 5 dk";
         }
         a.show_hud(HudKind::Pomo, kPomoNoticeSeconds);
     }
-    a.redraw = true;
+    a.drawing.redraw = true;
 }
 
 // ---- Voice recordings and the microphone test -------------------------------------------------
 
 void follow_voice_capture(App& a) {
-    if (a.voice_state != VoiceState::Listening || !a.voice_capture) return;
-    const MicCapture& cap = *a.voice_capture;
-    std::copy(a.level_history.begin() + 1, a.level_history.end(), a.level_history.begin());
-    a.level_history.back() = cap.level();
+    if (a.voice.state != VoiceState::Listening || !a.voice.capture) return;
+    const MicCapture& cap = *a.voice.capture;
+    std::copy(a.voice.level_history.begin() + 1, a.voice.level_history.end(), a.voice.level_history.begin());
+    a.voice.level_history.back() = cap.level();
     if (!cap.done()) return;
 
-    if (a.teaching.takes) {
-        MicCapture finished = std::move(*a.voice_capture);
-        a.voice_capture.reset();
+    if (a.voice.teaching.takes) {
+        MicCapture finished = std::move(*a.voice.capture);
+        a.voice.capture.reset();
         a.teaching_take_done(std::move(finished));
         return;
     }
     if (std::optional<std::string> error = cap.error()) {
-        if (!a.quiet) write_log("voice: kayıt hatası: " + *error);
-        a.voice_state = VoiceState::Idle;
-        a.voice_capture.reset();
-        a.hud_shown = false;
+        if (!a.island.quiet) write_log("voice: kayıt hatası: " + *error);
+        a.voice.state = VoiceState::Idle;
+        a.voice.capture.reset();
+        a.notices.shown = false;
         a.show_info("Dinleme: " + *error, "Adaya basılı tut");
         return;
     }
     std::string wav = cap.wav_bytes();
     double seconds = cap.recorded_seconds();
-    if (!a.quiet) write_log(fmt::format("voice: {:.1f} sn kayıt Gemini'ye gidiyor", seconds));
-    a.voice_capture.reset();
-    a.voice_state = VoiceState::Thinking;
+    if (!a.island.quiet) write_log(fmt::format("voice: {:.1f} sn kayıt Gemini'ye gidiyor", seconds));
+    a.voice.capture.reset();
+    a.voice.state = VoiceState::Thinking;
     a.send_google_command(gcmd::AskVoice{std::move(wav)});
 }
 
 void keep_voice_notice(App& a) {
-    if (a.voice_state != VoiceState::Idle && !(a.hud_shown && a.hud == HudKind::Voice)) {
-        if (a.voice_state == VoiceState::Answer) {
-            a.voice_state = VoiceState::Idle;
+    if (a.voice.state != VoiceState::Idle && !(a.notices.shown && a.notices.kind == HudKind::Voice)) {
+        if (a.voice.state == VoiceState::Answer) {
+            a.voice.state = VoiceState::Idle;
         } else {
             a.show_hud(HudKind::Voice);
         }
     }
-    a.publish_wake_flags(a.voice_state != VoiceState::Idle || a.teaching.takes.has_value());
+    a.publish_wake_flags(a.voice.state != VoiceState::Idle || a.voice.teaching.takes.has_value());
 }
 
 void follow_mic_test(App& a) {
-    if (!a.mic_test) return;
-    float level = a.mic_test->level();
-    if (!std::isnan(level)) a.mic_test_peak = std::max(a.mic_test_peak, level);
-    a.redraw = true;
-    if (!a.mic_test->done()) return;
-    std::string device = a.mic.empty() ? std::string("Windows varsayılanı") : a.mic;
-    std::optional<std::string> error = a.mic_test->error();
-    a.mic_test.reset();
+    if (!a.voice.mic_test) return;
+    float level = a.voice.mic_test->level();
+    if (!std::isnan(level)) a.voice.mic_test_peak = std::max(a.voice.mic_test_peak, level);
+    a.drawing.redraw = true;
+    if (!a.voice.mic_test->done()) return;
+    std::string device = a.settings.mic.empty() ? std::string("Windows varsayılanı") : a.settings.mic;
+    std::optional<std::string> error = a.voice.mic_test->error();
+    a.voice.mic_test.reset();
     if (error)
         a.show_info("Mikrofon: " + *error, device + " · başka mikrofon seç");
     else
@@ -161,9 +161,9 @@ void follow_mic_test(App& a) {
 // ---- Display mode, targets and glow -----------------------------------------------------------
 
 IslandMode choose_mode(const App& a, const App::Activities& acts) {
-    if (a.open) return IslandMode::open(a.page);
-    if (a.hud_shown) return IslandMode::hud(a.hud);
-    if (acts.count == 0) return a.pointer_inside ? IslandMode::peek() : IslandMode::idle();
+    if (a.island.open) return IslandMode::open(a.island.page);
+    if (a.notices.shown) return IslandMode::hud(a.notices.kind);
+    if (acts.count == 0) return a.pointer.inside ? IslandMode::peek() : IslandMode::idle();
     return IslandMode::act(acts.kinds[0]);
 }
 
@@ -174,126 +174,126 @@ void tune_size_springs(App& a, const IslandMode& from, const IslandMode& to) {
     else if (from.is_open() && to.is_open()) period = 0.42, ratio = 1.72;
     else if (from.is_open()) period = 0.44, ratio = 1.68;
     double w = 2 * kPi / period;
-    for (Spring* s : {&a.width, &a.height, &a.radius}) {
+    for (Spring* s : {&a.anim.width, &a.anim.height, &a.anim.radius}) {
         s->stiffness = static_cast<float>(w * w);
         s->damping = static_cast<float>(ratio * w);
     }
 }
 
-Color media_colour(const App& a) { return Color{a.media_snap.accent[0], a.media_snap.accent[1], a.media_snap.accent[2], 1}; }
+Color media_colour(const App& a) { return Color{a.media.snap.accent[0], a.media.snap.accent[1], a.media.snap.accent[2], 1}; }
 
 // The glow colour of the mode, or nothing when that mode glows not at all.
 std::optional<Color> glow_colour(const App& a) {
-    if (a.mode.tag == ModeTag::Act) {
-        switch (a.mode.act_kind()) {
-            case ActKind::Music: return a.media_snap.playing ? std::optional<Color>(media_colour(a)) : std::nullopt;
+    if (a.island.mode.tag == ModeTag::Act) {
+        switch (a.island.mode.act_kind()) {
+            case ActKind::Music: return a.media.snap.playing ? std::optional<Color>(media_colour(a)) : std::nullopt;
             case ActKind::Steam:
-                return a.steam_download && !a.steam_download->paused ? std::optional<Color>(kBlue) : std::nullopt;
+                return a.steam.download && !a.steam.download->paused ? std::optional<Color>(kBlue) : std::nullopt;
             case ActKind::Game: return kGreen;
             case ActKind::Timer: return kOrange;
-            case ActKind::Pomo: return a.pomo.phase == PomoPhase::Focus ? kRed : kGreen;
-            case ActKind::Watch: return a.stopwatch.running ? std::optional<Color>(kBlue) : std::nullopt;
+            case ActKind::Pomo: return a.timers.pomo.phase == PomoPhase::Focus ? kRed : kGreen;
+            case ActKind::Watch: return a.timers.stopwatch.running ? std::optional<Color>(kBlue) : std::nullopt;
         }
         return std::nullopt;
     }
-    if (a.mode.tag != ModeTag::Hud) return std::nullopt;
-    switch (a.mode.hud_kind()) {
-        case HudKind::Battery: return a.on_ac ? std::optional<Color>(kGreen) : std::nullopt;
+    if (a.island.mode.tag != ModeTag::Hud) return std::nullopt;
+    switch (a.island.mode.hud_kind()) {
+        case HudKind::Battery: return a.island.on_ac ? std::optional<Color>(kGreen) : std::nullopt;
         case HudKind::LowBattery: case HudKind::Mail: return kRed;
         case HudKind::Track: return media_colour(a);
         case HudKind::TimerDone: case HudKind::Privacy: return kOrange;
-        case HudKind::Pomo: return a.pomo.phase == PomoPhase::Focus ? kRed : kGreen;
+        case HudKind::Pomo: return a.timers.pomo.phase == PomoPhase::Focus ? kRed : kGreen;
         case HudKind::Download: case HudKind::Event: return kBlue;
         case HudKind::Notice: return kPurple;
         case HudKind::Toast: return kCyan;
         case HudKind::Steam: {
-            std::string_view t = a.hud_title;
+            std::string_view t = a.notices.title;
             bool finished = t.rfind("İndirme bitti", 0) == 0 || t.rfind("Oyun", 0) == 0;
             return finished ? kGreen : kBlue;
         }
-        case HudKind::Voice: return a.voice_state == VoiceState::Listening ? kBlue : kPurple;
+        case HudKind::Voice: return a.voice.state == VoiceState::Listening ? kBlue : kPurple;
         default: return std::nullopt;
     }
 }
 
 void set_targets(App& a, const App::Activities& acts, float dt) {
-    IslandShape shape = island_size(a, static_cast<uint8_t>(a.mode.tag), a.mode.payload);
-    if (a.mode.tag == ModeTag::Act && a.pointer_inside) {
+    IslandShape shape = island_size(a, static_cast<uint8_t>(a.island.mode.tag), a.island.mode.payload);
+    if (a.island.mode.tag == ModeTag::Act && a.pointer.inside) {
         shape.width += 14;
         shape.height += 4;
     }
-    a.width.target = shape.width;
-    a.height.target = shape.height;
-    a.radius.target = shape.radius;
+    a.anim.width.target = shape.width;
+    a.anim.height.target = shape.height;
+    a.anim.radius.target = shape.radius;
 
-    if (a.mode.tag == ModeTag::Act && acts.count >= 2) {
-        a.bubble_act = static_cast<uint8_t>(acts.kinds[1]);
-        a.bubble.target = 1;
-        a.bubble.stiffness = 503.55f;
-        a.bubble.damping = 44.88f;
+    if (a.island.mode.tag == ModeTag::Act && acts.count >= 2) {
+        a.island.bubble_act = static_cast<uint8_t>(acts.kinds[1]);
+        a.anim.bubble.target = 1;
+        a.anim.bubble.stiffness = 503.55f;
+        a.anim.bubble.damping = 44.88f;
     } else {
-        a.bubble_act = kNoAct;
-        a.bubble.target = 0;
-        a.bubble.stiffness = 130.51f;
-        a.bubble.damping = 14.17f;
+        a.island.bubble_act = kNoAct;
+        a.anim.bubble.target = 0;
+        a.anim.bubble.stiffness = 130.51f;
+        a.anim.bubble.damping = 14.17f;
     }
-    a.equaliser.target = a.media_snap.playing ? 1.0f : 0.0f;
+    a.anim.equaliser.target = a.media.snap.playing ? 1.0f : 0.0f;
 
     // Visibility: full-screen programs and browsers hide the closed island.
     float vis = 1;
-    if (!a.open) {
+    if (!a.island.open) {
         // Hidden from the tray: only the notices that must reach the user show.
-        if (a.hidden)
-            vis = a.hud_shown && hud_keeps(a.hud) ? 1.0f : 0.0f;
-        else if (a.fullscreen_front && !a.browser_front && a.hide_fs)
-            vis = a.hud_shown && hud_keeps(a.hud) ? 1.0f : 0.0f;
-        else if (a.browser_front && (a.hide_chrome || (a.hide_fs && a.fullscreen_front)))
-            vis = a.hud_shown ? 1.0f : 0.0f;
+        if (a.island.hidden)
+            vis = a.notices.shown && hud_keeps(a.notices.kind) ? 1.0f : 0.0f;
+        else if (a.island.fullscreen_front && !a.island.browser_front && a.settings.hide_fs)
+            vis = a.notices.shown && hud_keeps(a.notices.kind) ? 1.0f : 0.0f;
+        else if (a.island.browser_front && (a.settings.hide_chrome || (a.settings.hide_fs && a.island.fullscreen_front)))
+            vis = a.notices.shown ? 1.0f : 0.0f;
     }
-    a.visibility.target = vis;
+    a.anim.visibility.target = vis;
 
     // Glow.
     std::optional<Color> glow;
-    if (a.glow && (a.mode.tag == ModeTag::Act || a.mode.tag == ModeTag::Hud)) glow = glow_colour(a);
+    if (a.settings.glow && (a.island.mode.tag == ModeTag::Act || a.island.mode.tag == ModeTag::Hud)) glow = glow_colour(a);
     if (glow) {
-        a.glow_strength.target = 1;
-        if (a.glow_strength.value < 0.02f) {
-            a.glow_color = *glow;
+        a.anim.glow_strength.target = 1;
+        if (a.anim.glow_strength.value < 0.02f) {
+            a.anim.glow_color = *glow;
         } else {
             float f = std::min(4 * dt, 1.0f);
-            a.glow_color.r += (glow->r - a.glow_color.r) * f;
-            a.glow_color.g += (glow->g - a.glow_color.g) * f;
-            a.glow_color.b += (glow->b - a.glow_color.b) * f;
-            a.glow_color.a = 1;
+            a.anim.glow_color.r += (glow->r - a.anim.glow_color.r) * f;
+            a.anim.glow_color.g += (glow->g - a.anim.glow_color.g) * f;
+            a.anim.glow_color.b += (glow->b - a.anim.glow_color.b) * f;
+            a.anim.glow_color.a = 1;
         }
     } else {
-        a.glow_strength.target = 0;
+        a.anim.glow_strength.target = 0;
     }
 
     // Tab strip reveal: the pointer rests below the open page's content.
     bool reveal = false;
-    if (a.open && a.pointer_inside && std::fabs(a.shift) < 1) {
-        auto p = static_cast<size_t>(a.page);
-        float content = a.page == Page::Search
-                            ? (a.search_rows.empty() ? 170.0f : static_cast<float>(a.search_rows.size()) * 40 + 124)
+    if (a.island.open && a.pointer.inside && std::fabs(a.pointer.shift) < 1) {
+        auto p = static_cast<size_t>(a.island.page);
+        float content = a.island.page == Page::Search
+                            ? (a.search_page.rows.empty() ? 170.0f : static_cast<float>(a.search_page.rows.size()) * 40 + 124)
                             : kContentHeights[p];
-        float zoom = a.zoom;
-        float u = zoom != 0 ? (a.pointer_x - 450) / zoom + 450 : a.pointer_x;
-        reveal = a.pointer_y >= content * zoom + 8 && std::fabs(u - 450) <= 300;
+        float zoom = a.pointer.zoom;
+        float u = zoom != 0 ? (a.pointer.x - 450) / zoom + 450 : a.pointer.x;
+        reveal = a.pointer.y >= content * zoom + 8 && std::fabs(u - 450) <= 300;
     }
-    a.tab_reveal.target = reveal ? 1.0f : 0.0f;
-    a.search_sel.target = static_cast<float>(a.search_sel_index);
+    a.anim.tab_reveal.target = reveal ? 1.0f : 0.0f;
+    a.anim.search_sel.target = static_cast<float>(a.search_page.sel);
 
     // Toggle switches: the settings, then the control-centre tiles.
-    const bool settings[kSettingToggleCount] = {a.hover_open, a.clip_hud, a.key_hud, a.dl_hud,    a.auto_shelf,
-                                                a.hide_fs,    a.hide_chrome, a.glow, a.autostart, a.app_notif};
-    const bool tiles[5] = {a.sysmon_snap.wifi == RadioState::On, a.sysmon_snap.bluetooth == RadioState::On, a.dark_mode,
-                           a.keep_awake, a.mic_muted};
-    for (size_t i = 0; i < a.toggles.size(); ++i) {
+    const bool settings[kSettingToggleCount] = {a.settings.hover_open, a.settings.clip_hud, a.settings.key_hud, a.settings.dl_hud,    a.settings.auto_shelf,
+                                                a.settings.hide_fs,    a.settings.hide_chrome, a.settings.glow, a.settings.autostart, a.settings.app_notif};
+    const bool tiles[5] = {a.sysmon.snap.wifi == RadioState::On, a.sysmon.snap.bluetooth == RadioState::On, a.settings.dark_mode,
+                           a.island.keep_awake, a.audio.mic_muted};
+    for (size_t i = 0; i < a.anim.toggles.size(); ++i) {
         bool on = i < kSettingToggleCount ? settings[i]
                   : i >= kTileToggleBase && i < kTileToggleBase + 5u ? tiles[i - kTileToggleBase]
                                                                       : false;
-        Spring& t = a.toggles[i];
+        Spring& t = a.anim.toggles[i];
         // A switch starts at rest in its state; afterwards it slides.
         if (t.stiffness == 0)
             t = Spring::make(on ? 1.0f : 0.0f, kToggleStiffness, kToggleDamping, kToggleThreshold);
@@ -332,10 +332,10 @@ bool step_springs(App& a, float dt) {
     int steps = dt > 0 ? std::max(1, static_cast<int>(std::ceil(dt / kSubStep))) : 0;
     float h = steps > 0 ? dt / static_cast<float>(steps) : 0;
     bool moved = false;
-    for (Spring* s : {&a.width, &a.height, &a.radius, &a.squash, &a.visibility, &a.bubble, &a.glow_strength, &a.hover,
-                      &a.tab_reveal, &a.equaliser, &a.search_sel, &a.hud_level})
+    for (Spring* s : {&a.anim.width, &a.anim.height, &a.anim.radius, &a.anim.squash, &a.anim.visibility, &a.anim.bubble, &a.anim.glow_strength, &a.anim.hover,
+                      &a.anim.tab_reveal, &a.anim.equaliser, &a.anim.search_sel, &a.notices.level})
         moved |= step_spring(*s, dt, steps, h);
-    for (Spring& s : a.toggles) moved |= step_spring(s, dt, steps, h);
+    for (Spring& s : a.anim.toggles) moved |= step_spring(s, dt, steps, h);
     return moved;
 }
 
@@ -343,29 +343,29 @@ bool step_springs(App& a, float dt) {
 
 int64_t compute_display_key(const App& a) {
     int64_t key = a.wall_minute_of_day();
-    if (a.countdown.running || countdown_partway(a.countdown))
-        key += 10000 * static_cast<int64_t>(std::ceil(countdown_left(a.countdown, a.now)));
-    if (a.pomo.running || pomodoro_partway(a.pomo))
-        key += 100000000 * static_cast<int64_t>(std::ceil(pomodoro_left(a.pomo, a.now)));
-    if (a.stopwatch.running) key += 7 * static_cast<int64_t>(std::floor(stopwatch_elapsed(a.stopwatch, a.now)));
-    if (a.steam_snap.playing) key += 13 * (a.wall_unix() - a.steam_snap.playing->started);
+    if (a.timers.countdown.running || countdown_partway(a.timers.countdown))
+        key += 10000 * static_cast<int64_t>(std::ceil(countdown_left(a.timers.countdown, a.now)));
+    if (a.timers.pomo.running || pomodoro_partway(a.timers.pomo))
+        key += 100000000 * static_cast<int64_t>(std::ceil(pomodoro_left(a.timers.pomo, a.now)));
+    if (a.timers.stopwatch.running) key += 7 * static_cast<int64_t>(std::floor(stopwatch_elapsed(a.timers.stopwatch, a.now)));
+    if (a.steam.snap.playing) key += 13 * (a.wall_unix() - a.steam.snap.playing->started);
     return key;
 }
 
 double fraction(double x) { return x - std::floor(x); }
 
 FrameWait idle_wait(const App& a) {
-    bool hidden = a.visibility.value < 0.004f && a.visibility.target < 0.004f;
+    bool hidden = a.anim.visibility.value < 0.004f && a.anim.visibility.target < 0.004f;
     double wait = hidden ? 2.0 : 1.0;
-    if (a.hud_shown) wait = std::min(wait, a.hud_until - a.now);
-    if (a.close_deadline) wait = std::min(wait, *a.close_deadline - a.now);
-    for (const PendingEffect& e : a.pending) wait = std::min(wait, e.time - a.now);
-    if (a.startup_notice) wait = std::min(wait, a.startup_notice->due - a.now);
-    if (a.countdown.running) wait = std::min(wait, fraction(countdown_left(a.countdown, a.now)) + 0.005);
-    if (a.pomo.running) wait = std::min(wait, fraction(pomodoro_left(a.pomo, a.now)) + 0.005);
-    if (a.hover_open && !a.open && a.pointer_inside) wait = std::min(wait, 0.05);
-    if (!a.reminders.empty())
-        wait = std::min(wait, static_cast<double>(std::max<int64_t>(a.reminders.front().due - a.wall_unix(), 0)) + 0.01);
+    if (a.notices.shown) wait = std::min(wait, a.notices.until - a.now);
+    if (a.pointer.close_deadline) wait = std::min(wait, *a.pointer.close_deadline - a.now);
+    for (const PendingEffect& e : a.effects.pending) wait = std::min(wait, e.time - a.now);
+    if (a.notices.startup) wait = std::min(wait, a.notices.startup->due - a.now);
+    if (a.timers.countdown.running) wait = std::min(wait, fraction(countdown_left(a.timers.countdown, a.now)) + 0.005);
+    if (a.timers.pomo.running) wait = std::min(wait, fraction(pomodoro_left(a.timers.pomo, a.now)) + 0.005);
+    if (a.settings.hover_open && !a.island.open && a.pointer.inside) wait = std::min(wait, 0.05);
+    if (!a.lists.reminders.empty())
+        wait = std::min(wait, static_cast<double>(std::max<int64_t>(a.lists.reminders.front().due - a.wall_unix(), 0)) + 0.01);
     double ms = std::ceil(wait * 1000);
     return FrameWait::wait_ms(static_cast<uint32_t>(std::clamp(ms, 5.0, 2000.0)));
 }
@@ -380,47 +380,47 @@ App::TickResult App::tick(float dt) {
     now += static_cast<double>(dt);
 
     // 2. Due effects, in queue order.
-    if (!pending.empty()) {
+    if (!effects.pending.empty()) {
         size_t keep = 0;
-        for (size_t i = 0; i < pending.size(); ++i) {
-            if (pending[i].time <= now)
-                out.effects.push_back(std::move(pending[i].effect));
+        for (size_t i = 0; i < effects.pending.size(); ++i) {
+            if (effects.pending[i].time <= now)
+                out.effects.push_back(std::move(effects.pending[i].effect));
             else
-                pending[keep++] = std::move(pending[i]);
+                effects.pending[keep++] = std::move(effects.pending[i]);
         }
-        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(keep), pending.end());
+        effects.pending.erase(effects.pending.begin() + static_cast<std::ptrdiff_t>(keep), effects.pending.end());
     }
 
     // 3. Notice expiry; an unanswered alarm resets the countdown.
-    if (hud_shown && now >= hud_until) {
-        if (hud == HudKind::TimerDone) dismiss_timer_done();
-        hud_shown = false;
-        redraw = true;
+    if (notices.shown && now >= notices.until) {
+        if (notices.kind == HudKind::TimerDone) dismiss_timer_done();
+        notices.shown = false;
+        drawing.redraw = true;
     }
     // Any other path that took TimerDone off the screen (a click, a page opened from outside).
     end_countdown_alarm();
 
     // 4. Close deadline (the pointer left the open island).
-    if (close_deadline && now >= *close_deadline) {
-        close_deadline.reset();
-        if (open && !pointer_inside && focus == TextField::None && !slider_grab && !button_held && !drag_hover &&
-            !drag_out)
+    if (pointer.close_deadline && now >= *pointer.close_deadline) {
+        pointer.close_deadline.reset();
+        if (island.open && !pointer.inside && island.focus == TextField::None && !pointer.slider_grab && !pointer.held && !island.drag_hover &&
+            !island.drag_out)
             close_from_tick(*this, false);
     }
 
     // 5. Hover open.
-    if (hover_open && pointer_inside && !open && !hud_shown && now - pointer_entered > kHoverOpenDelay &&
-        hit_island(pointer_x, pointer_y))
+    if (settings.hover_open && pointer.inside && !island.open && !notices.shown && now - pointer.entered > kHoverOpenDelay &&
+        hit_island(pointer.x, pointer.y))
         open_page(page_to_open());
 
     // 6. Countdown end.
-    if (countdown.running && now >= countdown.end) end_countdown(*this);
+    if (timers.countdown.running && now >= timers.countdown.end) end_countdown(*this);
 
     // 7. Pomodoro phase end.
-    if (pomo.running && now >= pomo.end) end_pomodoro_phase(*this);
+    if (timers.pomo.running && now >= timers.pomo.end) end_pomodoro_phase(*this);
 
     // 8. Media clock: Music stays live for a while after playback stops.
-    if (media_snap.playing) media_changed = now;
+    if (media.snap.playing) media.changed = now;
 
     // 9-11. Voice recording, voice notice, microphone test.
     follow_voice_capture(*this);
@@ -428,32 +428,32 @@ App::TickResult App::tick(float dt) {
     follow_mic_test(*this);
 
     // 12. Next teaching take.
-    if (teaching.next_take && now >= *teaching.next_take) {
-        teaching.next_take.reset();
-        if (teaching.takes && !quiet) start_teaching_take();
+    if (voice.teaching.next_take && now >= *voice.teaching.next_take) {
+        voice.teaching.next_take.reset();
+        if (voice.teaching.takes && !island.quiet) start_teaching_take();
     }
 
     // 13. Press and hold on the closed island starts voice input.
-    if (press && now - press->time > kHoldToTalk && button_held && !open) {
-        press.reset();
-        button_held = false;
-        squash.target = 1;
+    if (voice.press && now - voice.press->time > kHoldToTalk && pointer.held && !island.open) {
+        voice.press.reset();
+        pointer.held = false;
+        anim.squash.target = 1;
         start_voice();
-        if (voice_state == VoiceState::Listening) hold_talk_start = now;
+        if (voice.state == VoiceState::Listening) voice.hold_talk_start = now;
     }
 
     // 14. One due reminder per tick.
-    if (!reminders.empty() && reminders.front().due <= wall_unix()) {
-        std::string text = std::move(reminders.front().text);
-        reminders.erase(reminders.begin());
+    if (!lists.reminders.empty() && lists.reminders.front().due <= wall_unix()) {
+        std::string text = std::move(lists.reminders.front().text);
+        lists.reminders.erase(lists.reminders.begin());
         save_state();
         notify("Hatırlatma", text);
     }
 
     // The greeting after an update, once its time has come.
-    if (startup_notice && now >= startup_notice->due) {
-        StartupNotice n = std::move(*startup_notice);
-        startup_notice.reset();
+    if (notices.startup && now >= notices.startup->due) {
+        StartupNotice n = std::move(*notices.startup);
+        notices.startup.reset();
         notify(n.title, n.body);
     }
 
@@ -462,25 +462,25 @@ App::TickResult App::tick(float dt) {
 
     // 16. Note done-fade.
     float fade_step = kNoteFadeRate * std::min(dt, kNoteFadeMaxDt);
-    for (NoteItem& n : notes) {
+    for (NoteItem& n : lists.notes) {
         float target = n.done ? 1.0f : 0.0f;
         if (std::fabs(n.fade - target) > 0.001f) {
             n.fade = std::clamp(n.fade + (target > n.fade ? fade_step : -fade_step), 0.0f, 1.0f);
-            redraw = true;
+            drawing.redraw = true;
         }
     }
 
     // 17-18. Display mode and its change.
     Activities acts = live_activities();
     IslandMode next = choose_mode(*this, acts);
-    if (next != mode) {
-        tune_size_springs(*this, mode, next);
-        slide_dir = 0;
-        if (mode.is_open() && next.is_open())
-            slide_dir = static_cast<int>(next.payload) > static_cast<int>(mode.payload) ? 1 : -1;
-        prev_mode = mode;
-        mode = next;
-        mode_changed = now;
+    if (next != island.mode) {
+        tune_size_springs(*this, island.mode, next);
+        island.slide_dir = 0;
+        if (island.mode.is_open() && next.is_open())
+            island.slide_dir = static_cast<int>(next.payload) > static_cast<int>(island.mode.payload) ? 1 : -1;
+        island.prev_mode = island.mode;
+        island.mode = next;
+        island.mode_changed = now;
     }
 
     // 19-23. Targets of every spring.
@@ -490,20 +490,20 @@ App::TickResult App::tick(float dt) {
     bool moved = step_springs(*this, dt);
 
     // 25. The previous mode has faded out.
-    if (prev_mode.tag != ModeTag::None && now - mode_changed >= kForgetPrevious) prev_mode = IslandMode::none();
+    if (island.prev_mode.tag != ModeTag::None && now - island.mode_changed >= kForgetPrevious) island.prev_mode = IslandMode::none();
 
     // 26. Display key.
     int64_t key = compute_display_key(*this);
-    bool key_changed = key != display_key;
-    if (key_changed) display_key = key;
+    bool key_changed = key != island.display_key;
+    if (key_changed) island.display_key = key;
 
     // 27. Draw when something changed, then the wait.
-    double since_change = now - mode_changed;
+    double since_change = now - island.mode_changed;
     bool settling = moved || since_change < kSettleWindow;
     bool animating = is_animating();
-    if (key_changed || redraw || settling || animating) {
+    if (key_changed || drawing.redraw || settling || animating) {
         render();
-        redraw = false;
+        drawing.redraw = false;
         if (settling) {
             out.wait = FrameWait::animate();
             return out;

@@ -33,20 +33,20 @@ const std::array<App::TileInfo, 12> App::kTiles = {{
 
 bool App::tile_on(uint8_t tile) const {
     switch (tile) {
-    case 0: return sysmon_snap.wifi == RadioState::On;
-    case 1: return sysmon_snap.bluetooth == RadioState::On;
-    case 2: return dark_mode;
-    case 3: return keep_awake;
-    case 4: return mic_muted;
+    case 0: return sysmon.snap.wifi == RadioState::On;
+    case 1: return sysmon.snap.bluetooth == RadioState::On;
+    case 2: return settings.dark_mode;
+    case 3: return island.keep_awake;
+    case 4: return audio.mic_muted;
     default: return false;
     }
 }
 
 std::optional<WindowEffect> App::run_tile(uint8_t tile) {
-    redraw = true;
+    drawing.redraw = true;
     auto close_then = [&](double delay, WindowEffect e) {
         close_island();
-        push_effect(pending, PendingEffect{now + delay, std::move(e)});
+        push_effect(effects.pending, PendingEffect{now + delay, std::move(e)});
         return std::nullopt;
     };
     auto hand_off = [&](const char* target) -> std::optional<WindowEffect> {
@@ -58,7 +58,7 @@ std::optional<WindowEffect> App::run_tile(uint8_t tile) {
     case 0:
     case 1: {
         bool wifi = tile == 0;
-        RadioState& state = wifi ? sysmon_snap.wifi : sysmon_snap.bluetooth;
+        RadioState& state = wifi ? sysmon.snap.wifi : sysmon.snap.bluetooth;
         if (state == RadioState::Unknown) {
             show_info(wifi ? "Wi‑Fi bulunamadı" : "Bluetooth bulunamadı", "");
             return std::nullopt;
@@ -69,17 +69,17 @@ std::optional<WindowEffect> App::run_tile(uint8_t tile) {
         return effect::SetRadio{wifi, on};
     }
     case 2:
-        dark_mode = !dark_mode;
-        if (!quiet) set_dark_mode(dark_mode);
+        settings.dark_mode = !settings.dark_mode;
+        if (!island.quiet) set_dark_mode(settings.dark_mode);
         return std::nullopt;
     case 3:
-        keep_awake = !keep_awake;
-        if (!quiet) set_keep_awake(keep_awake);
+        island.keep_awake = !island.keep_awake;
+        if (!island.quiet) set_keep_awake(island.keep_awake);
         return std::nullopt;
     case 4:
         // A missing capture device still flips the island's own flag.
-        mic_muted = !mic_muted;
-        set_master_mute(mic_cache, mic_muted);
+        audio.mic_muted = !audio.mic_muted;
+        set_master_mute(audio.mic_cache, audio.mic_muted);
         return std::nullopt;
     case 5: return close_then(kScreenClipDelay, effect::OpenUrl{"ms-screenclip:", std::nullopt});
     case 6: return close_then(kMonitorOffDelay, effect::MonitorOff{});

@@ -98,12 +98,12 @@ bool App::Activities::has(ActKind k) const {
 App::Activities App::live_activities() const {
     Activities out;
     auto add = [&](ActKind k) { out.kinds[out.count++] = k; };
-    if (media_snap.has && (media_snap.playing || now - media_changed < kMediaRecentSeconds)) add(ActKind::Music);
-    if (steam_download) add(ActKind::Steam);
-    if (steam_snap.playing) add(ActKind::Game);
-    if (countdown.running || countdown_partway(countdown)) add(ActKind::Timer);
-    if (pomo.running || pomodoro_partway(pomo)) add(ActKind::Pomo);
-    if (stopwatch.running || stopwatch.accumulated > 0) add(ActKind::Watch);
+    if (media.snap.has && (media.snap.playing || now - media.changed < kMediaRecentSeconds)) add(ActKind::Music);
+    if (steam.download) add(ActKind::Steam);
+    if (steam.snap.playing) add(ActKind::Game);
+    if (timers.countdown.running || countdown_partway(timers.countdown)) add(ActKind::Timer);
+    if (timers.pomo.running || pomodoro_partway(timers.pomo)) add(ActKind::Pomo);
+    if (timers.stopwatch.running || timers.stopwatch.accumulated > 0) add(ActKind::Watch);
     return out;
 }
 
@@ -112,78 +112,78 @@ App::Activities App::live_activities() const {
 bool App::act_time(const Action& a) {
     switch (a.kind) {
         case ActionKind::TMode:
-            time_mode = a.arg;
+            timers.mode = a.arg;
             break;
         case ActionKind::Preset: {
             if (a.arg >= std::size(kPresetMinutes)) break;
-            countdown.length = countdown.remaining = kPresetMinutes[a.arg] * 60.0;
-            if (countdown.running) countdown.end = now + countdown.length;
+            timers.countdown.length = timers.countdown.remaining = kPresetMinutes[a.arg] * 60.0;
+            if (timers.countdown.running) timers.countdown.end = now + timers.countdown.length;
             save_state();
             break;
         }
-        case ActionKind::TMinus: countdown_adjust(countdown, -kCountdownStep, now); break;
-        case ActionKind::TPlus: countdown_adjust(countdown, kCountdownStep, now); break;
+        case ActionKind::TMinus: countdown_adjust(timers.countdown, -kCountdownStep, now); break;
+        case ActionKind::TPlus: countdown_adjust(timers.countdown, kCountdownStep, now); break;
         case ActionKind::TToggle:
-            if (time_mode == 0) {
-                if (countdown.running) {
-                    countdown.remaining = std::max(countdown.end - now, 0.0);
-                    countdown.running = false;
+            if (timers.mode == 0) {
+                if (timers.countdown.running) {
+                    timers.countdown.remaining = std::max(timers.countdown.end - now, 0.0);
+                    timers.countdown.running = false;
                 } else {
-                    if (countdown.remaining <= kSlack) countdown.remaining = countdown.length;
-                    countdown.end = now + countdown.remaining;
-                    countdown.running = true;
+                    if (timers.countdown.remaining <= kSlack) timers.countdown.remaining = timers.countdown.length;
+                    timers.countdown.end = now + timers.countdown.remaining;
+                    timers.countdown.running = true;
                 }
-            } else if (time_mode == 1) {
-                if (stopwatch.running) {
-                    stopwatch.accumulated = (now - stopwatch.start) + stopwatch.accumulated;
-                    stopwatch.running = false;
+            } else if (timers.mode == 1) {
+                if (timers.stopwatch.running) {
+                    timers.stopwatch.accumulated = (now - timers.stopwatch.start) + timers.stopwatch.accumulated;
+                    timers.stopwatch.running = false;
                 } else {
-                    stopwatch.start = now;
-                    stopwatch.running = true;
+                    timers.stopwatch.start = now;
+                    timers.stopwatch.running = true;
                 }
             } else {
-                if (pomo.running) {
-                    pomo.remaining = std::max(pomo.end - now, 0.0);
-                    pomo.running = false;
+                if (timers.pomo.running) {
+                    timers.pomo.remaining = std::max(timers.pomo.end - now, 0.0);
+                    timers.pomo.running = false;
                 } else {
-                    pomo.end = now + pomo.remaining;
-                    pomo.running = true;
+                    timers.pomo.end = now + timers.pomo.remaining;
+                    timers.pomo.running = true;
                 }
             }
             break;
         case ActionKind::TReset:
-            if (time_mode == 0) {
-                countdown.running = false;
-                countdown.remaining = countdown.length;
-            } else if (time_mode == 1) {
-                stopwatch_reset(stopwatch);
+            if (timers.mode == 0) {
+                timers.countdown.running = false;
+                timers.countdown.remaining = timers.countdown.length;
+            } else if (timers.mode == 1) {
+                stopwatch_reset(timers.stopwatch);
             } else {
-                pomo.phase = PomoPhase::Focus;
-                pomo.running = false;
-                pomo.completed = 0;
-                pomo.remaining = pomo.minutes * 60.0;
+                timers.pomo.phase = PomoPhase::Focus;
+                timers.pomo.running = false;
+                timers.pomo.completed = 0;
+                timers.pomo.remaining = timers.pomo.minutes * 60.0;
             }
             break;
         case ActionKind::Lap:
-            if (stopwatch.running) stopwatch_add_lap(stopwatch.laps, (now - stopwatch.start) + stopwatch.accumulated);
+            if (timers.stopwatch.running) stopwatch_add_lap(timers.stopwatch.laps, (now - timers.stopwatch.start) + timers.stopwatch.accumulated);
             break;
         case ActionKind::PomoLen:
-            pomo.minutes = kFocusMinutes[a.arg % 3];
-            if (pomo.phase == PomoPhase::Focus && !pomo.running) pomo.remaining = pomo.minutes * 60.0;
+            timers.pomo.minutes = kFocusMinutes[a.arg % 3];
+            if (timers.pomo.phase == PomoPhase::Focus && !timers.pomo.running) timers.pomo.remaining = timers.pomo.minutes * 60.0;
             save_state();
             break;
-        case ActionKind::PomoSkip: pomodoro_next_phase(pomo, now); break;
+        case ActionKind::PomoSkip: pomodoro_next_phase(timers.pomo, now); break;
         case ActionKind::Snooze:
-            if (!quiet) set_alarm_sound(false);
-            hud_shown = false;
-            countdown.ringing = false;
-            countdown.length = countdown.remaining = 60;
-            countdown.end = now + 60;
-            countdown.running = true;
+            if (!island.quiet) set_alarm_sound(false);
+            notices.shown = false;
+            timers.countdown.ringing = false;
+            timers.countdown.length = timers.countdown.remaining = 60;
+            timers.countdown.end = now + 60;
+            timers.countdown.running = true;
             break;
         default:
             return false;
     }
-    redraw = true;
+    drawing.redraw = true;
     return true;
 }

@@ -7,22 +7,22 @@
 #include "sys_audio.h"
 
 void App::start_voice() {
-    if (!google_snap.signed_in) {
+    if (!google.snap.signed_in) {
         show_info("Önce Google ile bağlan", "Google sayfasından bağlanabilirsin");
         return;
     }
-    if (voice_state == VoiceState::Listening) {
-        if (voice_capture) voice_capture->request_stop();
+    if (voice.state == VoiceState::Listening) {
+        if (voice.capture) voice.capture->request_stop();
         return;
     }
-    if (!quiet) set_alarm_sound(false);  // silences an answer being spoken
-    if (open) close_island();
-    voice_question.clear();
-    voice_answer.clear();
-    level_history.fill(0);
+    if (!island.quiet) set_alarm_sound(false);  // silences an answer being spoken
+    if (island.open) close_island();
+    voice.question.clear();
+    voice.answer.clear();
+    voice.level_history.fill(0);
     // Missing: unless quiet, voice_capture = start_mic_capture() and the log
     // line "voice: dinleniyor", once the recording thread exists.
-    voice_state = VoiceState::Listening;
+    voice.state = VoiceState::Listening;
     show_hud(HudKind::Voice);
 }
 
@@ -35,10 +35,10 @@ void App::teaching_take_done(MicCapture capture) {
     // Missing: keeping the take, retries and the enrolment with
     // train_wake_model / save_wake_model. Until then a finished take ends the run.
     capture.request_stop();
-    teaching = WakeTeaching{};
-    voice_state = VoiceState::Idle;
-    hud_shown = false;
-    redraw = true;
+    voice.teaching = WakeTeaching{};
+    voice.state = VoiceState::Idle;
+    notices.shown = false;
+    drawing.redraw = true;
 }
 
 void App::publish_wake_flags(bool paused) {

@@ -77,24 +77,24 @@ std::string placement_log_line(const RectI& m, float scale, const WindowGeometry
 }
 
 void stop_ringing_alarm(App& app) {
-    if (app.hud_shown && app.hud == HudKind::TimerDone) app.dismiss_timer_done();
+    if (app.notices.shown && app.notices.kind == HudKind::TimerDone) app.dismiss_timer_done();
 }
 
 void close_from_host(App& app) {
-    app.drag_out = false;
+    app.island.drag_out = false;
     app.close_island();
 }
 
 void open_search(App& app) {
     stop_ringing_alarm(app);
-    app.open = true;
-    app.hud_shown = false;
-    if (app.focus != TextField::None && app.focus != TextField::Search) app.focus = TextField::None;
-    if (app.search_text.empty()) app.update_search();
-    app.page = Page::Search;
-    app.close_deadline.reset();
-    app.redraw = true;
-    app.focus = TextField::Search;
+    app.island.open = true;
+    app.notices.shown = false;
+    if (app.island.focus != TextField::None && app.island.focus != TextField::Search) app.island.focus = TextField::None;
+    if (app.search_page.text.empty()) app.update_search();
+    app.island.page = Page::Search;
+    app.pointer.close_deadline.reset();
+    app.drawing.redraw = true;
+    app.island.focus = TextField::Search;
 }
 
 void on_show_request() {
@@ -103,7 +103,7 @@ void on_show_request() {
 
 void on_tray_click() {
     with_app([](App& app) {
-        if (app.open) close_from_host(app);
+        if (app.island.open) close_from_host(app);
         else app.open_page(app.page_to_open());
     });
 }

@@ -33,16 +33,16 @@ MonitorPlacement pick_monitor() {
 void place_window(HWND window, bool force) {
     MonitorPlacement mp = pick_monitor();
     with_app([&](App& app) {
-        WindowGeometry g = window_geometry(mp.rect, mp.scale, scale_for_size(app.size));
-        float rs = app.renderer ? app.renderer->scale() : 0.0f;
-        if (!force && mp.rect == app.monitor && std::fabs(rs - g.scale) <= 0.001f) return;
-        if (app.renderer && (std::fabs(rs - g.scale) > 0.001f || app.renderer->pixel_width() != g.width))
-            (void)app.renderer->resize_dib(g.width, g.height, g.scale);
-        app.monitor = mp.rect;
-        app.window_x = g.x;
-        app.window_y = g.y;
-        app.redraw = true;
-        app.full_present = true;
+        WindowGeometry g = window_geometry(mp.rect, mp.scale, scale_for_size(app.settings.size));
+        float rs = app.drawing.renderer ? app.drawing.renderer->scale() : 0.0f;
+        if (!force && mp.rect == app.drawing.monitor && std::fabs(rs - g.scale) <= 0.001f) return;
+        if (app.drawing.renderer && (std::fabs(rs - g.scale) > 0.001f || app.drawing.renderer->pixel_width() != g.width))
+            (void)app.drawing.renderer->resize_dib(g.width, g.height, g.scale);
+        app.drawing.monitor = mp.rect;
+        app.drawing.window_x = g.x;
+        app.drawing.window_y = g.y;
+        app.drawing.redraw = true;
+        app.drawing.full_present = true;
     });
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -63,8 +63,8 @@ struct EffectRunner {
         SetForegroundWindow(window);
         SetFocus(window);
         with_app([](App& app) {
-            if (app.open && app.page == Page::Search && app.focus == TextField::None) app.focus = TextField::Search;
-            app.redraw = true;
+            if (app.island.open && app.island.page == Page::Search && app.island.focus == TextField::None) app.island.focus = TextField::Search;
+            app.drawing.redraw = true;
         });
     }
 
@@ -76,17 +76,17 @@ struct EffectRunner {
     void operator()(const effect::DragShelfItem& e) const {
         std::optional<std::string> path;
         with_app([&](App& app) {
-            if (e.index < app.shelf.size()) path = app.shelf[e.index].path;
+            if (e.index < app.lists.shelf.size()) path = app.lists.shelf[e.index].path;
         });
         if (path) drag_file_out(window, *path);
         with_app([](App& app) {
-            app.drag_out = false;
-            size_t before = app.shelf.size();
+            app.island.drag_out = false;
+            size_t before = app.lists.shelf.size();
             // A moved file leaves the shelf; a copied one stays.
-            std::erase_if(app.shelf, [](const ShelfItem& s) { return !file_exists(s.path); });
-            if (app.shelf.size() != before) app.save_state();
-            if (app.open && !app.pointer_inside) app.close_deadline = app.now + 0.5;
-            app.redraw = true;
+            std::erase_if(app.lists.shelf, [](const ShelfItem& s) { return !file_exists(s.path); });
+            if (app.lists.shelf.size() != before) app.save_state();
+            if (app.island.open && !app.pointer.inside) app.pointer.close_deadline = app.now + 0.5;
+            app.drawing.redraw = true;
         });
     }
 

@@ -25,9 +25,9 @@ namespace {
 
 // The notice names the reminder just set, not whichever one is due last.
 std::string added_reminder_text(const App& app, uint64_t id) {
-    for (const ReminderItem& r : app.reminders)
+    for (const ReminderItem& r : app.lists.reminders)
         if (r.id == id) return r.text;
-    return app.reminders.empty() ? std::string() : app.reminders.back().text;
+    return app.lists.reminders.empty() ? std::string() : app.lists.reminders.back().text;
 }
 
 }  // namespace
@@ -40,7 +40,7 @@ RemoteOutcome handle_remote_command(App& app, uint8_t kind, std::string_view tex
             return RemoteOutcome::Handled;
         }
         case RemoteKind::Remind: {
-            uint64_t id = app.next_id;
+            uint64_t id = app.lists.next_id;
             std::optional<std::string> when = app.add_reminder(text);
             if (!when) return RemoteOutcome::NotHandled;
             app.notify("Hatırlatıcı kuruldu", added_reminder_text(app, id) + " · " + *when);
@@ -48,7 +48,7 @@ RemoteOutcome handle_remote_command(App& app, uint8_t kind, std::string_view tex
             return RemoteOutcome::Handled;
         }
         case RemoteKind::CheckUpdate:
-            (void)app.update_tx.send(UpdateRequest{});  // no update thread: nothing is sent
+            (void)app.update.tx.send(UpdateRequest{});  // no update thread: nothing is sent
             write_log("update check requested");
             return RemoteOutcome::Handled;
         case RemoteKind::Assistant:

@@ -30,16 +30,16 @@ TrayMenuItem item(uint32_t id, std::string label, bool checked = false, bool gre
 TrayMenu build_tray_menu(App* app, bool autostart) {
     TrayMenu m;
     auto& v = m.items;
-    bool wake_model = app && app->wake_model_present;
+    bool wake_model = app && app->settings.wake_model_present;
     v.push_back(item(MENU_OPEN, "Adayı aç"));
-    v.push_back(item(MENU_SEARCH, app && !app->hotkey_label.empty() ? fmt::format("Ara ({})", app->hotkey_label) : "Ara"));
-    v.push_back(item(MENU_HIDE, app && app->hidden ? "Adayı göster" : "Adayı gizle (kısayol ve tepsi çalışır)"));
-    v.push_back(item(MENU_ASSISTANT, app && !app->voice_hotkey_label.empty()
-                                         ? fmt::format("Sesli asistan ({})", app->voice_hotkey_label)
+    v.push_back(item(MENU_SEARCH, app && !app->hotkeys.search.empty() ? fmt::format("Ara ({})", app->hotkeys.search) : "Ara"));
+    v.push_back(item(MENU_HIDE, app && app->island.hidden ? "Adayı göster" : "Adayı gizle (kısayol ve tepsi çalışır)"));
+    v.push_back(item(MENU_ASSISTANT, app && !app->hotkeys.voice.empty()
+                                         ? fmt::format("Sesli asistan ({})", app->hotkeys.voice)
                                          : "Sesli asistan"));
-    v.push_back(item(MENU_GOOGLE, app && app->google_snap.signed_in ? fmt::format("Google: {}", app->google_snap.email)
+    v.push_back(item(MENU_GOOGLE, app && app->google.snap.signed_in ? fmt::format("Google: {}", app->google.snap.email)
                                                                : "Google ile bağlan"));
-    v.push_back(item(MENU_WAKE_TOGGLE, "“Hey Google” ile uyandır", wake_model && app->wake, !wake_model));
+    v.push_back(item(MENU_WAKE_TOGGLE, "“Hey Google” ile uyandır", wake_model && app->settings.wake, !wake_model));
     v.push_back(item(MENU_TEACH_WAKE, wake_model ? "“Hey Google”u yeniden öğret" : "“Hey Google”u öğret (3 kez söyle)"));
 
     TrayMenuItem mics = item(0, "Mikrofon");
@@ -47,16 +47,16 @@ TrayMenu build_tray_menu(App* app, bool autostart) {
     if (m.mics.size() > kMenuMicMax) m.mics.resize(kMenuMicMax);
     for (size_t i = 0; i < m.mics.size(); ++i)
         mics.submenu.push_back(item(MENU_MIC_BASE + static_cast<uint32_t>(i),
-                                    m.mics[i].empty() ? "Windows varsayılanı" : m.mics[i], m.mics[i] == app->mic));
+                                    m.mics[i].empty() ? "Windows varsayılanı" : m.mics[i], m.mics[i] == app->settings.mic));
     v.push_back(std::move(mics));
 
     TrayMenuItem sens = item(0, "“Hey Google” hassasiyeti");
-    uint8_t level = app ? std::min<uint8_t>(app->wake_sens, 2) : 255;
+    uint8_t level = app ? std::min<uint8_t>(app->settings.wake_sens, 2) : 255;
     for (uint32_t i = 0; i < kSensitivityLabels.size(); ++i)
         sens.submenu.push_back(item(MENU_SENSITIVITY_BASE + i, kSensitivityLabels[i], level == i));
     v.push_back(std::move(sens));
 
-    v.push_back(item(MENU_DND, "Rahatsız etme", app && app->dnd));
+    v.push_back(item(MENU_DND, "Rahatsız etme", app && app->settings.dnd));
     v.push_back(item(MENU_WEBSITE, fmt::format("Web sitesi ({})", kWebsiteHost)));
     v.push_back(item(MENU_AUTOSTART, "Windows ile başlat", autostart));
     v.push_back(item(MENU_CHECK_UPDATE, "Güncellemeleri denetle"));
@@ -70,42 +70,42 @@ TrayMenu build_tray_menu(App* app, bool autostart) {
 // ---- Handlers ----------------------------------------------------------------------------------
 
 void toggle_do_not_disturb(App& app) {
-    app.dnd = !app.dnd;
+    app.settings.dnd = !app.settings.dnd;
     app.save_state();
-    app.show_info(fmt::format("Rahatsız etme {}", app.dnd ? "açık · bildirim balonları susturuldu" : "kapalı"), "");
+    app.show_info(fmt::format("Rahatsız etme {}", app.settings.dnd ? "açık · bildirim balonları susturuldu" : "kapalı"), "");
 }
 
 void set_wake_sensitivity(App& app, uint32_t id) {
     if (id < MENU_SENSITIVITY_BASE || id > MENU_SENSITIVITY_BASE + 2) return;
     uint8_t level = static_cast<uint8_t>(id - MENU_SENSITIVITY_BASE);
-    app.wake_sens = level;
+    app.settings.wake_sens = level;
     wake_sensitivity = sensitivity_for_level(level);
     app.save_state();
     app.show_info("“Hey Google” hassasiyeti", kSensitivityNames[level]);
 }
 
 void toggle_wake_word(App& app) {
-    app.wake = !app.wake;
-    wake_enabled = app.wake;
+    app.settings.wake = !app.settings.wake;
+    wake_enabled = app.settings.wake;
     app.save_state();
-    app.show_info(fmt::format("“Hey Google” {}", app.wake ? "açık" : "kapalı"), "");
+    app.show_info(fmt::format("“Hey Google” {}", app.settings.wake ? "açık" : "kapalı"), "");
 }
 
 void toggle_hidden(App& app) {
-    app.hidden = !app.hidden;
-    app.redraw = true;
+    app.island.hidden = !app.island.hidden;
+    app.drawing.redraw = true;
 }
 
 void google_connect(App& app) {
-    if (!app.google_snap.signed_in) {
+    if (!app.google.snap.signed_in) {
         app.start_google_sign_in();
         return;
     }
     app.open_page(Page::Google);
-    app.focus = TextField::None;  // no text field belongs to the Google page
+    app.island.focus = TextField::None;  // no text field belongs to the Google page
 }
 
 void request_update_check(App& app) {
-    (void)app.update_tx.send(UpdateRequest{});  // without an update thread nothing is sent
+    (void)app.update.tx.send(UpdateRequest{});  // without an update thread nothing is sent
     app.show_info("Güncellemeler denetleniyor", std::string("şu an v") + kVersion);
 }

@@ -85,7 +85,7 @@ namespace {
 std::optional<WindowEffect> toggle_search_hotkey() {
     std::optional<WindowEffect> out;
     with_app([&](App& app) {
-        if (app.open && app.page == Page::Search && app.focus != TextField::None) {
+        if (app.island.open && app.island.page == Page::Search && app.island.focus != TextField::None) {
             close_from_host(app);
             return;
         }
@@ -96,17 +96,17 @@ std::optional<WindowEffect> toggle_search_hotkey() {
 }
 
 void begin_drag_hover(App& app) {
-    app.drag_hover = true;
-    if (!(app.open && app.page == Page::Shelf)) {
+    app.island.drag_hover = true;
+    if (!(app.island.open && app.island.page == Page::Shelf)) {
         stop_ringing_alarm(app);
-        app.open = true;
-        app.hud_shown = false;
-        if (app.focus != TextField::None && app.page != Page::Shelf) app.focus = TextField::None;
-        app.page = Page::Shelf;
-        app.remembered_page = Page::Shelf;
+        app.island.open = true;
+        app.notices.shown = false;
+        if (app.island.focus != TextField::None && app.island.page != Page::Shelf) app.island.focus = TextField::None;
+        app.island.page = Page::Shelf;
+        app.island.remembered_page = Page::Shelf;
     }
-    app.close_deadline.reset();
-    app.redraw = true;
+    app.pointer.close_deadline.reset();
+    app.drawing.redraw = true;
 }
 
 void add_dropped_files(App& app, std::vector<std::string> paths) {
@@ -114,9 +114,9 @@ void add_dropped_files(App& app, std::vector<std::string> paths) {
         app.add_to_shelf(std::move(paths), true);
         return;
     }
-    app.drag_hover = false;
-    if (!app.pointer_inside) app.close_deadline = app.now + 0.6;
-    app.redraw = true;
+    app.island.drag_hover = false;
+    if (!app.pointer.inside) app.pointer.close_deadline = app.now + 0.6;
+    app.drawing.redraw = true;
 }
 
 }  // namespace
@@ -133,7 +133,7 @@ void run_effect_if(HWND window, const std::optional<WindowEffect>& e) {
 float app_scale() {
     float s = 1.0f;
     with_app([&](App& app) {
-        if (app.renderer) s = app.renderer->scale();
+        if (app.drawing.renderer) s = app.drawing.renderer->scale();
     });
     return s;
 }
@@ -145,7 +145,7 @@ void check_foreground_app() {
 
 ScreenRect app_monitor() {
     ScreenRect r;
-    with_app([&](App& app) { r = ScreenRect{app.monitor.left, app.monitor.top, app.monitor.right, app.monitor.bottom}; });
+    with_app([&](App& app) { r = ScreenRect{app.drawing.monitor.left, app.drawing.monitor.top, app.drawing.monitor.right, app.drawing.monitor.bottom}; });
     return r;
 }
 
@@ -260,32 +260,32 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_MOUSELEAVE:
             with_app([](App& app) {
-                app.pointer_inside = false;
-                app.hovered = Action::none();
-                app.squash.target = 1.0f;
-                bool dragging = app.slider_grab.has_value() || app.seek_drag.has_value() ||
-                                app.pressed.kind == ActionKind::Shelf || app.drag_out;
-                if (app.open && app.focus == TextField::None && !dragging) app.close_deadline = app.now + 0.45;
-                app.redraw = true;
+                app.pointer.inside = false;
+                app.pointer.hovered = Action::none();
+                app.anim.squash.target = 1.0f;
+                bool dragging = app.pointer.slider_grab.has_value() || app.pointer.seek_drag.has_value() ||
+                                app.pointer.pressed.kind == ActionKind::Shelf || app.island.drag_out;
+                if (app.island.open && app.island.focus == TextField::None && !dragging) app.pointer.close_deadline = app.now + 0.45;
+                app.drawing.redraw = true;
             });
             return 0;
         case WM_ACTIVATE: {
             bool active = LOWORD(wp) != WA_INACTIVE;
             with_app([&](App& app) {
                 if (active) {
-                    if (app.open && app.page == Page::Search && app.focus == TextField::None) app.focus = TextField::Search;
+                    if (app.island.open && app.island.page == Page::Search && app.island.focus == TextField::None) app.island.focus = TextField::Search;
                 } else {
-                    app.focus = TextField::None;
-                    if (app.open && !app.pointer_inside && !app.drag_out) app.close_deadline = app.now + 0.15;
+                    app.island.focus = TextField::None;
+                    if (app.island.open && !app.pointer.inside && !app.island.drag_out) app.pointer.close_deadline = app.now + 0.15;
                 }
-                app.redraw = true;
+                app.drawing.redraw = true;
             });
             return DefWindowProcW(window, msg, wp, lp);
         }
         case WM_SETCURSOR: {
             bool hand = false;
             with_app([&](App& app) {
-                hand = app.open ? !app.hovered.is_none() : app.hit_island(app.pointer_x, app.pointer_y);
+                hand = app.island.open ? !app.pointer.hovered.is_none() : app.hit_island(app.pointer.x, app.pointer.y);
             });
             SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
             return TRUE;
@@ -295,7 +295,7 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_POWERBROADCAST:
             if (wp == PBT_APMPOWERSTATUSCHANGE) {
                 ui_power_read_at = monotonic_seconds();
-                with_app([](App& app) { app.check_power_and_brief(app.fullscreen_front, true); });
+                with_app([](App& app) { app.check_power_and_brief(app.island.fullscreen_front, true); });
             }
             return TRUE;
         case WM_DPICHANGED:
@@ -332,7 +332,7 @@ void CALLBACK on_foreground_changed(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWOR
         HWND window = island_hwnd();
         bool fs = is_foreground_fullscreen(window, app_monitor());
         with_app([&](App& app) {
-            if (fs != app.fullscreen_front) app.check_power_and_brief(fs);
+            if (fs != app.island.fullscreen_front) app.check_power_and_brief(fs);
         });
     } catch (...) {
         write_log("fatal: foreground hook");
@@ -488,30 +488,30 @@ int run_main() {
     init.renderer = std::move(renderer.value());
     init.apps = spawn_apps_thread();
     auto app = std::make_unique<App>(std::move(init));
-    app->monitor = mp.rect;
-    app->window_x = g.x;
-    app->window_y = g.y;
-    wake_sensitivity = sensitivity_for_level(app->wake_sens);
+    app->drawing.monitor = mp.rect;
+    app->drawing.window_x = g.x;
+    app->drawing.window_y = g.y;
+    wake_sensitivity = sensitivity_for_level(app->settings.wake_sens);
     UpdateThreadConfig update_config;
     update_config.check = [after = choice.after_update] { return check_and_install(process_check_setup(after)); };
     update_config.notify = [window] { PostMessageW(window, WM_APP_UPDATE, 0, 0); };
     update_config.cleanup = cleanup_old_exe;
     UpdateWorker updater = spawn_update_thread(std::move(update_config));
-    app->update_shared = updater.state;
-    app->update_tx = updater.requests;
+    app->update.shared = updater.state;
+    app->update.tx = updater.requests;
     if (choice.after_update) {
-        app->startup_notice = App::StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5};
+        app->notices.startup = StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5};
         write_log("started after update");
     }
 
-    wake_enabled = app->wake;
-    app->wake_model_present = wake_model_exists();
+    wake_enabled = app->settings.wake;
+    app->settings.wake_model_present = wake_model_exists();
 
     ui.island_window = window;
     install_app_state(std::move(app));
     with_app([](App& a) {
-        a.redraw = true;
-        a.full_present = true;
+        a.drawing.redraw = true;
+        a.drawing.full_present = true;
         a.watch_hud_sources();
         a.check_power_and_brief(false);
         (void)a.tick(0);
@@ -532,11 +532,11 @@ int run_main() {
             search_label = c.label;
             break;
         }
-    with_app([&](App& a) { a.hotkey_label = search_label; });
+    with_app([&](App& a) { a.hotkeys.search = search_label; });
     for (const auto& c : voice_keys)
         if (RegisterHotKey(window, HOTKEY_VOICE, c.modifiers | MOD_NOREPEAT, 'G')) {
             std::string label = c.label;
-            with_app([&](App& a) { a.voice_hotkey_label = label; });
+            with_app([&](App& a) { a.hotkeys.voice = label; });
             write_log("voice hotkey " + label);
             break;
         }
@@ -544,7 +544,7 @@ int run_main() {
     DropSink sink;
     sink.with_app = [](const std::function<void(DropApp&)>& use) {
         return with_app([&](App& a) {
-            DropApp d{a.drag_hover, a.drag_out, a.pointer_inside, a.now, a.close_deadline, a.redraw,
+            DropApp d{a.island.drag_hover, a.island.drag_out, a.pointer.inside, a.now, a.pointer.close_deadline, a.drawing.redraw,
                       [&a] { begin_drag_hover(a); },
                       [&a](std::vector<std::string> paths) { add_dropped_files(a, std::move(paths)); }};
             use(d);

@@ -17,7 +17,7 @@ namespace {
 Color white(float a) { return rgb(255, 255, 255, a); }
 
 // Widgets of an App without a renderer still register their regions.
-bool has_surface(const App& app) { return app.renderer != nullptr; }
+bool has_surface(const App& app) { return app.drawing.renderer != nullptr; }
 
 }  // namespace
 
@@ -42,7 +42,7 @@ Color tile_on_color(uint8_t tile) {
 
 void App::draw_page(Page p, const RectF& rect) {
     // A page may fade parts of itself through the global alpha; it gets it back.
-    const float saved_alpha = renderer ? renderer->global_alpha : 1.0f;
+    const float saved_alpha = drawing.renderer ? drawing.renderer->global_alpha : 1.0f;
     switch (p) {
         case Page::Home: draw_home_page(*this, rect); break;
         case Page::Control: draw_control_page(rect); break;
@@ -56,7 +56,7 @@ void App::draw_page(Page p, const RectF& rect) {
         case Page::Google: case Page::Gemini: case Page::Search: case Page::Settings:
             break;
     }
-    if (renderer) renderer->global_alpha = saved_alpha;
+    if (drawing.renderer) drawing.renderer->global_alpha = saved_alpha;
 }
 
 // ---- Shared patterns: press, rows, delete button, footer, empty state --------------------------------
@@ -65,14 +65,14 @@ float press_scale(const App& app, const Action& a) { return app.is_pressed(a) ? 
 
 void draw_row_background(App& app, const RectF& r, float hover) {
     if (!has_surface(app)) return;
-    app.renderer->fill_rounded_rect(r, std::min(r.w / 2, 14.0f), white(0.05f + 0.07f * hover));
+    app.drawing.renderer->fill_rounded_rect(r, std::min(r.w / 2, 14.0f), white(0.05f + 0.07f * hover));
 }
 
 void draw_row_delete(App& app, float cx, float cy, float row_hover, const Action& a) {
     constexpr float kRadius = 10, kGlyphSize = 8;
     if (!(row_hover > 0)) return;
     if (has_surface(app)) {
-        Renderer& g = *app.renderer;
+        Renderer& g = *app.drawing.renderer;
         const float saved = g.global_alpha;
         g.global_alpha = saved * std::min(row_hover, 1.0f);
         g.fill_circle(cx, cy, kRadius, blend(page_color::kNeutralButton, page_color::kRed, app.hover_of(a)));
@@ -86,21 +86,21 @@ void draw_list_footer(App& app, const RectF& content, std::string_view count_tex
     constexpr float kLine = 24, kButtonW = 96;
     const float y = content.y + content.h - kLine;
     if (has_surface(app))
-        app.renderer->draw_text(count_text, {content.x, y, content.w - kButtonW - 12, kLine}, 11.5f, FontFamily::Text, 600,
+        app.drawing.renderer->draw_text(count_text, {content.x, y, content.w - kButtonW - 12, kLine}, 11.5f, FontFamily::Text, 600,
                                 page_color::kTertiary, TextAlign::Left);
     if (!has_items) return;
     const RectF b{content.x + content.w - kButtonW, y, kButtonW, kLine};
     const float h = app.hover_of(clear);
     if (has_surface(app)) {
-        app.renderer->fill_rounded_rect(b, b.h / 2, white(0.08f + 0.1f * h));
-        app.renderer->draw_text("Temizle", b, 12, FontFamily::Text, 600, white(0.62f + 0.38f * h), TextAlign::Center);
+        app.drawing.renderer->fill_rounded_rect(b, b.h / 2, white(0.08f + 0.1f * h));
+        app.drawing.renderer->draw_text("Temizle", b, 12, FontFamily::Text, 600, white(0.62f + 0.38f * h), TextAlign::Center);
     }
     app.push_hit(b, clear);
 }
 
 void draw_empty_state(App& app, const RectF& area, char32_t glyph, std::string_view title, std::string_view hint) {
     if (!has_surface(app)) return;
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     g.draw_glyph(glyph, area.x + area.w / 2, area.y + 40, 22, page_color::kSecondary);
     g.draw_text(title, {area.x, area.y + 62, area.w, 22}, 15, FontFamily::Text, 600, page_color::kPrimary,
                 TextAlign::Center);

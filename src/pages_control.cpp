@@ -40,26 +40,26 @@ char32_t volume_glyph(float value, bool muted) {
 // ---- Slider rows ----------------------------------------------------------------------------------------------
 
 void slider_rows(App& app) {
-    const float volume = app.muted ? 0.0f : app.volume;
-    app.slider_row(0, {kRowX, kRowY[0], kRowW, kRowH}, volume, volume_glyph(volume, app.muted), true, "Ses");
-    app.slider_row(1, {kRowX, kRowY[1], kRowW, kRowH}, app.brightness, kBrightnessGlyph, app.brightness_ok,
-                   app.brightness_ok ? "Parlaklık" : "Parlaklık desteklenmiyor");
+    const float volume = app.audio.muted ? 0.0f : app.audio.volume;
+    app.slider_row(0, {kRowX, kRowY[0], kRowW, kRowH}, volume, volume_glyph(volume, app.audio.muted), true, "Ses");
+    app.slider_row(1, {kRowX, kRowY[1], kRowW, kRowH}, app.audio.brightness, kBrightnessGlyph, app.audio.brightness_ok,
+                   app.audio.brightness_ok ? "Parlaklık" : "Parlaklık desteklenmiyor");
     // A microphone counts as present once its endpoint has been read.
-    const bool mic = app.mic_seen;
-    app.slider_row(2, {kRowX, kRowY[2], kRowW, kRowH}, app.mic_muted ? 0.0f : app.mic_level, kMicGlyph, mic,
+    const bool mic = app.notices.mic_seen;
+    app.slider_row(2, {kRowX, kRowY[2], kRowW, kRowH}, app.audio.mic_muted ? 0.0f : app.audio.mic_level, kMicGlyph, mic,
                    mic ? "Mikrofon" : "Mikrofon bulunamadı");
 }
 
 // ---- Tiles ------------------------------------------------------------------------------------------------------
 
 bool radio_unknown(const App& app, uint8_t tile) {
-    if (tile == 0) return app.sysmon_snap.wifi == RadioState::Unknown;
-    if (tile == 1) return app.sysmon_snap.bluetooth == RadioState::Unknown;
+    if (tile == 0) return app.sysmon.snap.wifi == RadioState::Unknown;
+    if (tile == 1) return app.sysmon.snap.bluetooth == RadioState::Unknown;
     return false;
 }
 
 void tile(App& app, uint8_t i, float x, float y) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const App::TileInfo& info = App::kTiles[i];
     const Action a = Action::byte(ActionKind::Tile, i);
 
@@ -68,13 +68,13 @@ void tile(App& app, uint8_t i, float x, float y) {
     const float w = kTileW * s, h = kTileH * s;
     const RectF drawn{x + kTileW / 2 - w / 2, y + kTileH / 2 - h / 2, w, h};
     const float a0 = kTileAlpha + kTileHoverAlpha * app.hover_of(a);
-    const float v = info.is_switch ? clamp01(app.toggles[kTileToggleSpring + i].value) : 0.0f;
+    const float v = info.is_switch ? clamp01(app.anim.toggles[kTileToggleSpring + i].value) : 0.0f;
     // A switch fades from translucent white to its solid colour with its spring.
     const Color fill = info.is_switch ? blend(white(a0), tile_on_color(i), v) : white(a0);
     g.fill_rounded_rect(drawn, std::min({16.0f, w / 2, h / 2}), fill);
 
     g.draw_glyph(info.glyph, x + 20, y + 19, 14, white(info.is_switch && v > 0.5f ? 1.0f : 0.9f));
-    const char* label = i == 4 ? (app.mic_muted ? "Mik. kapalı" : "Mikrofon") : info.label;
+    const char* label = i == 4 ? (app.audio.mic_muted ? "Mik. kapalı" : "Mikrofon") : info.label;
     g.draw_text(label, {x + 10, y + 32, 69, 18}, 11, FontFamily::Text, 600, white(radio_unknown(app, i) ? 0.4f : 0.92f),
                 TextAlign::Left);
     app.push_hit({x, y, kTileW, kTileH}, a);
@@ -85,7 +85,7 @@ void tile(App& app, uint8_t i, float x, float y) {
 // ---- The page -------------------------------------------------------------------------------------------------------
 
 void App::draw_control_page(const RectF& island) {
-    if (!renderer) return;
+    if (!drawing.renderer) return;
     const RectF c = page_content_rect(island);
     slider_rows(*this);
     for (uint8_t i = 0; i < kTiles.size(); ++i) {

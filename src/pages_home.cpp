@@ -50,9 +50,9 @@ std::string date_text(const LocalTime& t) {
 // The played fraction as the now-playing page shows it: the dragged position,
 // or the reported one moved on by the time since it was reported while playing.
 float played_fraction(const App& app) {
-    const MediaSnapshot& m = app.media_snap;
-    double p = app.seek_drag ? static_cast<double>(*app.seek_drag) * m.duration
-                             : m.position + (m.playing ? app.now - app.media_changed : 0.0);
+    const MediaSnapshot& m = app.media.snap;
+    double p = app.pointer.seek_drag ? static_cast<double>(*app.pointer.seek_drag) * m.duration
+                             : m.position + (m.playing ? app.now - app.media.changed : 0.0);
     if (!(m.duration > 0)) return 0;
     p = std::clamp(p, 0.0, m.duration);
     return clamp01(static_cast<float>(p / m.duration));
@@ -61,7 +61,7 @@ float played_fraction(const App& app) {
 // ---- Clock and weather card -------------------------------------------------------------------------------
 
 void clock_card(App& app, const RectF& c, const LocalTime& t) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const float x = c.x, y = c.y;
     app.card({x, y, kCardWidth, c.h}, Action::byte(ActionKind::Card, 0));
     g.draw_text(fmt::format("{:02}:{:02}", t.hour, t.minute), {x + 18, y + 8, 190, 54}, 44, FontFamily::Display, 700,
@@ -69,7 +69,7 @@ void clock_card(App& app, const RectF& c, const LocalTime& t) {
     g.draw_text(date_text(t), {x + 18, y + 60, 190, 20}, 13, FontFamily::Text, 600, page_color::kSecondary,
                 TextAlign::Left);
 
-    const WeatherSnapshot& w = app.weather_snap;
+    const WeatherSnapshot& w = app.weather.snap;
     if (!w.ok) {
         std::string line = w.loading || w.error.empty() ? std::string("Hava durumu yükleniyor…") : "Hava: " + w.error;
         g.draw_text(line, {x + 18, y + 120, 190, 20}, 12, FontFamily::Text, 400, page_color::kTertiary, TextAlign::Left);
@@ -98,7 +98,7 @@ std::vector<PointF> triangle(float cx, float cy, float h, bool right) {
 
 void transport_button(App& app, Action a, float cx, float cy) {
     constexpr float kRadius = 17;
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const float s = press_scale(app, a);
     g.fill_circle(cx, cy, kRadius * s, white(0.06f + 0.1f * app.hover_of(a)));
     const float h = 5 * s;
@@ -112,7 +112,7 @@ void transport_button(App& app, Action a, float cx, float cy) {
             g.fill_polygon(triangle(cx + 0.85f * h, cy, h, true), page_color::kPrimary, 1);
             break;
         default:
-            if (app.media_snap.playing) {
+            if (app.media.snap.playing) {
                 g.fill_rounded_rect({cx - 1.1f * h, cy - 1.2f * h, 0.75f * h, 2.4f * h}, 1, page_color::kPrimary);
                 g.fill_rounded_rect({cx + 0.35f * h, cy - 1.2f * h, 0.75f * h, 2.4f * h}, 1, page_color::kPrimary);
             } else {
@@ -124,10 +124,10 @@ void transport_button(App& app, Action a, float cx, float cy) {
 }
 
 void media_card(App& app, const RectF& c) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const float x = c.x + kColumnPitch, y = c.y;
     app.card({x, y, kCardWidth, c.h}, Action::byte(ActionKind::Card, 1));
-    const MediaSnapshot& m = app.media_snap;
+    const MediaSnapshot& m = app.media.snap;
 
     if (!m.has) {
         const float mid = x + kCardWidth / 2;
@@ -171,11 +171,11 @@ void media_card(App& app, const RectF& c) {
 // ---- System card --------------------------------------------------------------------------------------------
 
 void system_card(App& app, const RectF& c, float height) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const float x = c.x + kSystemLeft, y = c.y, w = c.w - kSystemLeft;
     app.card({x, y, w, height}, Action::byte(ActionKind::Card, 2));
 
-    const SysmonSnapshot& s = app.sysmon_snap;
+    const SysmonSnapshot& s = app.sysmon.snap;
     const float memory = s.mem_total > 0 ? static_cast<float>(s.mem_used / s.mem_total) : 0.0f;
     const struct {
         const char* label;
@@ -207,7 +207,7 @@ void system_card(App& app, const RectF& c, float height) {
 void quick_toggles(App& app, const RectF& c, float half) {
     static constexpr const char* kLabels[4] = {"Wi‑Fi", "BT", "Karanlık", "Uyanık"};
     constexpr float kRadius = 18;
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const RectF panel{c.x + kSystemLeft, c.y + half + kCardGap, c.w - kSystemLeft, half};
     g.fill_rounded_rect(panel, std::min({20.0f, panel.w / 2, panel.h / 2}), white(0.07f));
 
@@ -215,7 +215,7 @@ void quick_toggles(App& app, const RectF& c, float half) {
         const Action a = Action::byte(ActionKind::Tile, k);
         const float tx = panel.x + 30 + static_cast<float>(k) * (panel.w - 60) / 3;
         const float ty = panel.y + panel.h / 2 - 6;
-        const float v = clamp01(app.toggles[kTileToggleSpring + k].value);
+        const float v = clamp01(app.anim.toggles[kTileToggleSpring + k].value);
         const Color off = white(0.12f + 0.06f * app.hover_of(a));
         g.fill_circle(tx, ty, kRadius * press_scale(app, a), blend(off, tile_on_color(k), v));
         g.draw_glyph(App::kTiles[k].glyph, tx, ty, 15, page_color::kPrimary);
@@ -230,7 +230,7 @@ void quick_toggles(App& app, const RectF& c, float half) {
 // ---- The page ------------------------------------------------------------------------------------------------
 
 void draw_home_page(App& app, const RectF& island) {
-    if (!app.renderer) return;
+    if (!app.drawing.renderer) return;
     const RectF c = page_content_rect(island);
     const float half = (c.h - kCardGap) / 2;
     clock_card(app, c, island_local_time(app));

@@ -42,8 +42,8 @@ struct ScopedAlpha {
 // ---- Reminder row ----------------------------------------------------------------------------------------
 
 void reminder_row(App& app, const RectF& body, size_t i, float t, int64_t now, const TimeOfDay& clock) {
-    Renderer& g = *app.renderer;
-    const ReminderItem& rem = app.reminders[i];
+    Renderer& g = *app.drawing.renderer;
+    const ReminderItem& rem = app.lists.reminders[i];
     const float x = body.x, w = body.w, c = t + kRowH / 2;
     const Action del = Action::at(ActionKind::RemDel, static_cast<uint16_t>(i));
 
@@ -72,8 +72,8 @@ void check_mark(Renderer& g, float x, float c, float d, float e) {
 }
 
 void note_row(App& app, const RectF& body, size_t j, float t) {
-    Renderer& g = *app.renderer;
-    const NoteItem& note = app.notes[j];
+    Renderer& g = *app.drawing.renderer;
+    const NoteItem& note = app.lists.notes[j];
     const float x = body.x, w = body.w, c = t + kRowH / 2;
     const uint16_t idx = static_cast<uint16_t>(j);
     const Action toggle = Action::at(ActionKind::Note, idx), del = Action::at(ActionKind::NoteDel, idx),
@@ -101,7 +101,7 @@ void note_row(App& app, const RectF& body, size_t j, float t) {
     // The shared delete button fades itself with the row's hover; its region is widened to the row's height.
     draw_row_delete(app, x + w - 20, c, r, del);
     app.push_hit({x + w - 34, t, 28, kRowH}, del);
-    if (!app.google_snap.signed_in) return;
+    if (!app.google.snap.signed_in) return;
     ScopedAlpha fade(g, clamp01f(r));
     const float th = app.hover_of(task);
     const RectF chip{x + w - 110, c - 11, 68, 22};
@@ -114,8 +114,8 @@ void note_row(App& app, const RectF& body, size_t j, float t) {
 // ---- The page ----------------------------------------------------------------------------------------------
 
 void notes_page(App& app, const RectF& island) {
-    if (!app.renderer) return;
-    Renderer& g = *app.renderer;
+    if (!app.drawing.renderer) return;
+    Renderer& g = *app.drawing.renderer;
     const RectF b = page_content_rect(island);
     const float x = b.x, y = b.y, w = b.w, h = b.h;
 
@@ -123,7 +123,7 @@ void notes_page(App& app, const RectF& island) {
                    "Not ya da hatırlatıcı: “10 dk sonra su iç”, “14:30 doktor”", "Ekle");
 
     const RectF view{x, y + kListTop, w, h - kListTop - kListBottomSpace};
-    if (app.notes.empty() && app.reminders.empty()) {
+    if (app.lists.notes.empty() && app.lists.reminders.empty()) {
         g.draw_text("Henüz not yok. Yaz, Enter'a bas · zaman yazarsan hatırlatıcı olur", view, 13, FontFamily::Text, 400,
                     page_color::kTertiary, TextAlign::Center);
     } else {
@@ -135,23 +135,23 @@ void notes_page(App& app, const RectF& island) {
             clock = {static_cast<uint32_t>(lt.hour), static_cast<uint32_t>(lt.minute), static_cast<uint32_t>(lt.second)};
         const float bottom = view.y + view.h;
         g.push_clip(view);
-        const size_t rows = app.reminders.size() + app.notes.size();
+        const size_t rows = app.lists.reminders.size() + app.lists.notes.size();
         for (size_t k = 0; k < rows; ++k) {
-            const float t = list_item_top(view.y, kRowPitch, k, app.notes_scroll);
+            const float t = list_item_top(view.y, kRowPitch, k, app.lists.notes_scroll);
             if (t > bottom || t + 38 < view.y) continue;
-            if (k < app.reminders.size())
+            if (k < app.lists.reminders.size())
                 reminder_row(app, view, k, t, now, clock);
             else
-                note_row(app, view, k - app.reminders.size(), t);
+                note_row(app, view, k - app.lists.reminders.size(), t);
         }
         g.pop_clip();
     }
 
     const size_t open = static_cast<size_t>(
-        std::count_if(app.notes.begin(), app.notes.end(), [](const NoteItem& n) { return !n.done; }));
-    const size_t done = app.notes.size() - open;
+        std::count_if(app.lists.notes.begin(), app.lists.notes.end(), [](const NoteItem& n) { return !n.done; }));
+    const size_t done = app.lists.notes.size() - open;
     std::string summary = fmt::format("{} açık · {} tamamlandı", open, done);
-    if (!app.reminders.empty()) summary += fmt::format(" · {} hatırlatıcı", app.reminders.size());
+    if (!app.lists.reminders.empty()) summary += fmt::format(" · {} hatırlatıcı", app.lists.reminders.size());
     g.draw_text(summary, {x + 4, y + h - 24, kSummaryW, 22}, 11.5f, FontFamily::Text, 400, page_color::kTertiary,
                 TextAlign::Left);
     if (done > 0) {

@@ -28,7 +28,7 @@ Color white(float a) { return rgb(255, 255, 255, a); }
 // The "Temizle" pill of the list footers, with its region.
 void clear_button(App& app, const RectF& b, const Action& a) {
     const float h = app.hover_of(a);
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     g.fill_rounded_rect(b, b.h / 2, white(0.08f + 0.1f * h));
     g.draw_text("Temizle", b, 12, FontFamily::Text, 600, white(0.62f + 0.38f * h), TextAlign::Center);
     app.push_hit(b, a);
@@ -44,7 +44,7 @@ constexpr float kFooterTop = 146;
 constexpr float kDashSpeed = 14;
 
 void drop_zone(App& app, const RectF& c, bool dragging) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     if (dragging) g.fill_rounded_rect({c.x, c.y, c.w, kZoneHeight}, 22, with_alpha(page_color::kBlue, 0.12f));
     const Color outline = dragging ? page_color::kBlue : white(0.28f);
     const float phase = dragging ? static_cast<float>(app.now * -kDashSpeed) : 0.0f;
@@ -52,7 +52,7 @@ void drop_zone(App& app, const RectF& c, bool dragging) {
 }
 
 void shelf_empty(App& app, const RectF& c, bool dragging) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     g.draw_glyph(0xE896, c.x + c.w / 2, c.y + 44, 22, dragging ? page_color::kBlue : page_color::kSecondary);
     g.draw_text("Dosyaları buraya sürükle", {c.x, c.y + 66, c.w, 24}, 15, FontFamily::Text, 600,
                 page_color::kPrimary, TextAlign::Center);
@@ -61,8 +61,8 @@ void shelf_empty(App& app, const RectF& c, bool dragging) {
 }
 
 void shelf_card(App& app, size_t i, float x, float y) {
-    Renderer& g = *app.renderer;
-    const ShelfItem& item = app.shelf[i];
+    Renderer& g = *app.drawing.renderer;
+    const ShelfItem& item = app.lists.shelf[i];
     const Action open = Action::at(ActionKind::Shelf, static_cast<uint16_t>(i));
     const Action del = Action::at(ActionKind::ShelfDel, static_cast<uint16_t>(i));
     const float hover = std::max(app.hover_of(open), app.hover_of(del));
@@ -89,7 +89,7 @@ void shelf_card(App& app, size_t i, float x, float y) {
 }
 
 void drop_tile(App& app, float x, float y) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     g.fill_rounded_rect({x, y, kCardW, kCardH}, 14, with_alpha(page_color::kBlue, 0.18f));
     g.draw_glyph(0xE710, x + kCardW / 2, y + kCardH / 2 - 12, 20, page_color::kBlue);
     g.draw_text("Bırak", {x, y + kCardH / 2 + 4, kCardW, 18}, 12, FontFamily::Text, 600, page_color::kBlue,
@@ -98,23 +98,23 @@ void drop_tile(App& app, float x, float y) {
 
 void shelf_cards(App& app, const RectF& c, bool dragging) {
     const float left = c.x, right = c.x + c.w, top = c.y + kCardInset;
-    app.renderer->push_clip({c.x, c.y, c.w, kZoneHeight});
-    const size_t tiles = app.shelf.size() + (dragging ? 1 : 0);
+    app.drawing.renderer->push_clip({c.x, c.y, c.w, kZoneHeight});
+    const size_t tiles = app.lists.shelf.size() + (dragging ? 1 : 0);
     for (size_t i = 0; i < tiles; ++i) {
-        const float x = list_item_top(c.x + kCardInset, kCardPitch, i, app.shelf_scroll);
+        const float x = list_item_top(c.x + kCardInset, kCardPitch, i, app.lists.shelf_scroll);
         if (!list_item_visible(x, kCardW, left, right)) continue;
-        if (i < app.shelf.size())
+        if (i < app.lists.shelf.size())
             shelf_card(app, i, x, top);
         else
             drop_tile(app, x, top);
     }
-    app.renderer->pop_clip();
+    app.drawing.renderer->pop_clip();
 }
 
 void shelf_footer(App& app, const RectF& c) {
     const float y = c.y + kFooterTop;
-    const bool items = !app.shelf.empty();
-    app.renderer->draw_text(items ? "Tıkla: aç · Sürükle: istediğin yere bırak · Tekerlek: kaydır"
+    const bool items = !app.lists.shelf.empty();
+    app.drawing.renderer->draw_text(items ? "Tıkla: aç · Sürükle: istediğin yere bırak · Tekerlek: kaydır"
                                   : "Raf, kopyalamaz: dosyaların yerinde kalır",
                             {c.x, y, 420, 22}, 11.5f, FontFamily::Text, 400, page_color::kTertiary, TextAlign::Left);
     if (items) clear_button(app, {c.x + c.w - 96, y, 96, 24}, Action::of(ActionKind::ShelfClear));
@@ -152,8 +152,8 @@ ClipTexts clip_texts(const ClipEntry& e) {
 }
 
 void clip_row(App& app, const RectF& c, size_t i, float y) {
-    Renderer& g = *app.renderer;
-    const ClipEntry& e = app.clips[i];
+    Renderer& g = *app.drawing.renderer;
+    const ClipEntry& e = app.lists.clips[i];
     const uint16_t idx = static_cast<uint16_t>(i);
     const Action open = Action::at(ActionKind::Clip, idx), pin = Action::at(ActionKind::ClipPin, idx),
                  del = Action::at(ActionKind::ClipDel, idx);
@@ -209,11 +209,11 @@ void clip_row(App& app, const RectF& c, size_t i, float y) {
 }
 
 void shelf_page(App& app, const RectF& island) {
-    if (!app.renderer) return;
+    if (!app.drawing.renderer) return;
     const RectF c = page_content_rect(island);
-    const bool dragging = app.drag_hover;
-    if (app.shelf.empty() || dragging) drop_zone(app, c, dragging);
-    if (app.shelf.empty())
+    const bool dragging = app.island.drag_hover;
+    if (app.lists.shelf.empty() || dragging) drop_zone(app, c, dragging);
+    if (app.lists.shelf.empty())
         shelf_empty(app, c, dragging);
     else
         shelf_cards(app, c, dragging);
@@ -221,27 +221,27 @@ void shelf_page(App& app, const RectF& island) {
 }
 
 void clip_page(App& app, const RectF& island) {
-    if (!app.renderer) return;
+    if (!app.drawing.renderer) return;
     const RectF c = page_content_rect(island);
-    if (app.clips.empty()) {
+    if (app.lists.clips.empty()) {
         // The shared empty state puts its glyph 40 below the area's top; this page wants 48.
         draw_empty_state(app, {c.x, c.y + 8, c.w, c.h}, 0xE8C8, "Kopyaladıkların burada birikir",
                          "Metin, dosya ve görseller · tıkla, tekrar panoya alınsın · şifre yöneticileri hariç");
     } else {
         const float bottom = c.y + c.h - kFooterSpace;
-        app.renderer->push_clip({c.x, c.y, c.w, bottom - c.y});
-        for (size_t i = 0; i < app.clips.size(); ++i) {
-            const float y = list_item_top(c.y, kRowPitch, i, app.clip_scroll);
+        app.drawing.renderer->push_clip({c.x, c.y, c.w, bottom - c.y});
+        for (size_t i = 0; i < app.lists.clips.size(); ++i) {
+            const float y = list_item_top(c.y, kRowPitch, i, app.lists.clip_scroll);
             if (!list_item_visible(y, kRowH, c.y, bottom)) continue;
             clip_row(app, c, i, y);
         }
-        app.renderer->pop_clip();
+        app.drawing.renderer->pop_clip();
     }
     const size_t pinned = static_cast<size_t>(
-        std::count_if(app.clips.begin(), app.clips.end(), [](const ClipEntry& e) { return e.pinned; }));
-    std::string count = fmt::format("{} öğe", app.clips.size());
+        std::count_if(app.lists.clips.begin(), app.lists.clips.end(), [](const ClipEntry& e) { return e.pinned; }));
+    std::string count = fmt::format("{} öğe", app.lists.clips.size());
     if (pinned) count += fmt::format(" · {} sabit", pinned);
-    draw_list_footer(app, c, count, !app.clips.empty(), Action::of(ActionKind::ClipClear));
+    draw_list_footer(app, c, count, !app.lists.clips.empty(), Action::of(ActionKind::ClipClear));
 }
 
 }  // namespace

@@ -70,8 +70,8 @@ const char* start_label(bool running, bool partway) { return running ? "Duraklat
 
 void mode_tabs(App& app, float x, float y) {
     static constexpr const char* kLabels[3] = {"Zamanlayıcı", "Kronometre", "Pomodoro"};
-    Renderer& g = *app.renderer;
-    const uint8_t mode = std::min<uint8_t>(app.time_mode, 2);
+    Renderer& g = *app.drawing.renderer;
+    const uint8_t mode = std::min<uint8_t>(app.timers.mode, 2);
     g.fill_rounded_rect({x, y, kTabsWidth, kTabsHeight}, 16, white(0.08f));
     g.fill_rounded_rect({x + kTabThird * mode + 3, y + 3, 107.33f, 26}, 13, white(0.18f));
     for (uint8_t i = 0; i < 3; ++i) {
@@ -86,7 +86,7 @@ void mode_tabs(App& app, float x, float y) {
 // A ring that ends at 12 o'clock and shrinks as the fraction falls, with the
 // large time centred in it.
 void progress_ring(App& app, float rx, float ry, float fraction, const Color& c, const std::string& time) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const float f = clamp01(fraction);
     g.draw_arc(rx, ry, kRingRadius, 0, 1, kRingStroke, white(0.1f));
     g.draw_arc(rx, ry, kRingRadius, 1 - f, f, kRingStroke, c);
@@ -96,7 +96,7 @@ void progress_ring(App& app, float rx, float ry, float fraction, const Color& c,
 
 // A rounded minutes chip ("25 dk"); the selected one is lit.
 void minutes_chip(App& app, const RectF& r, Action a, uint32_t minutes, bool selected) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     const float fill = (selected ? 0.22f : 0.09f) + 0.1f * app.hover_of(a);
     g.fill_rounded_rect(r, std::min(r.w, r.h) / 2, white(fill));
     g.draw_text(fmt::format("{} dk", minutes), r, 13, FontFamily::Text, 600, page_color::kPrimary, TextAlign::Center);
@@ -105,20 +105,20 @@ void minutes_chip(App& app, const RectF& r, Action a, uint32_t minutes, bool sel
 
 void round_label_button(App& app, Action a, float cx, float cy, std::string_view label) {
     app.circle_button(a, cx, cy, kRoundRadius, white(0.11f), white(0.22f));
-    app.renderer->draw_text(label, {cx - kRoundRadius, cy - kRoundRadius, 2 * kRoundRadius, 2 * kRoundRadius}, 14,
+    app.drawing.renderer->draw_text(label, {cx - kRoundRadius, cy - kRoundRadius, 2 * kRoundRadius, 2 * kRoundRadius}, 14,
                             FontFamily::Text, 600, page_color::kPrimary, TextAlign::Center);
 }
 
 void reset_button(App& app, float cx, float cy) {
     app.circle_button(Action::of(ActionKind::TReset), cx, cy, kRoundRadius, white(0.11f), white(0.22f));
-    app.renderer->draw_glyph(kResetGlyph, cx, cy, 14, page_color::kPrimary);
+    app.drawing.renderer->draw_glyph(kResetGlyph, cx, cy, 14, page_color::kPrimary);
 }
 
 // ---- Countdown timer ------------------------------------------------------------------------------------
 
 void timer_body(App& app, const RectF& c) {
-    Renderer& g = *app.renderer;
-    const Countdown& t = app.countdown;
+    Renderer& g = *app.drawing.renderer;
+    const Countdown& t = app.timers.countdown;
     const double left = countdown_left(t, app.now);
     const bool partway = !t.running && countdown_partway(t);
     const float rx = c.x + kRingInset, ry = c.y + c.h / 2;
@@ -149,11 +149,11 @@ void timer_body(App& app, const RectF& c) {
 // ---- Stopwatch --------------------------------------------------------------------------------------------
 
 void laps_panel(App& app, const RectF& panel) {
-    Renderer& g = *app.renderer;
+    Renderer& g = *app.drawing.renderer;
     g.fill_rounded_rect(panel, std::min(panel.w / 2, 14.0f), white(0.05f));
     g.draw_text("Turlar", {panel.x + 14, panel.y + 6, panel.w - 28, 24}, 12.5f, FontFamily::Text, 600,
                 page_color::kPrimary, TextAlign::Left);
-    const std::vector<double>& laps = app.stopwatch.laps;
+    const std::vector<double>& laps = app.timers.stopwatch.laps;
     if (laps.empty()) {
         g.draw_text("Turlar burada görünür", {panel.x, panel.y + panel.h / 2 - 9, panel.w, 18}, 12.5f, FontFamily::Text,
                     400, page_color::kTertiary, TextAlign::Center);
@@ -176,8 +176,8 @@ void laps_panel(App& app, const RectF& panel) {
 }
 
 void stopwatch_body(App& app, const RectF& c) {
-    Renderer& g = *app.renderer;
-    const Stopwatch& s = app.stopwatch;
+    Renderer& g = *app.drawing.renderer;
+    const Stopwatch& s = app.timers.stopwatch;
     const double elapsed = stopwatch_elapsed(s, app.now);
     const float top = c.y + kBodyTop;
     g.draw_text(hundredths_text(elapsed), {c.x, top + 4, 330, 60}, 44, FontFamily::Display, 600,
@@ -197,8 +197,8 @@ void stopwatch_body(App& app, const RectF& c) {
 
 void pomodoro_body(App& app, const RectF& c) {
     static constexpr const char* kPhaseNames[3] = {"Odak", "Kısa mola", "Uzun mola"};
-    Renderer& g = *app.renderer;
-    const Pomodoro& p = app.pomo;
+    Renderer& g = *app.drawing.renderer;
+    const Pomodoro& p = app.timers.pomo;
     const double left = pomodoro_left(p, app.now);
     const bool partway = !p.running && pomodoro_partway(p);
     const uint8_t phase = std::min<uint8_t>(static_cast<uint8_t>(p.phase), 2);
@@ -247,10 +247,10 @@ void pomodoro_body(App& app, const RectF& c) {
 // ---- The page ------------------------------------------------------------------------------------------------
 
 void App::draw_time_page(const RectF& island) {
-    if (!renderer) return;
+    if (!drawing.renderer) return;
     const RectF c = page_content_rect(island);
     mode_tabs(*this, c.x, c.y);
-    switch (time_mode) {
+    switch (timers.mode) {
         case 1:
             stopwatch_body(*this, c);
             break;

@@ -22,13 +22,13 @@
 
 FrameGeometry frame_geometry(const App& app) {
     FrameGeometry g;
-    g.vis = std::clamp(app.visibility.value, 0.0f, 1.0f);
-    float s = (0.55f + 0.45f * g.vis) * app.squash.value;
-    g.w = std::max(app.width.value, 12.0f) * s;
-    g.h = std::max(app.height.value, 12.0f) * s;
+    g.vis = std::clamp(app.anim.visibility.value, 0.0f, 1.0f);
+    float s = (0.55f + 0.45f * g.vis) * app.anim.squash.value;
+    g.w = std::max(app.anim.width.value, 12.0f) * s;
+    g.h = std::max(app.anim.height.value, 12.0f) * s;
     g.x = 450.0f - g.w / 2;
-    g.r = std::max(std::min(app.radius.value * s, g.h / 2), 4.0f);
-    g.e = app.bubble.value;
+    g.r = std::max(std::min(app.anim.radius.value * s, g.h / 2), 4.0f);
+    g.e = app.anim.bubble.value;
     g.bx = g.x + g.w - g.h / 2 + g.e * (7 + g.h);
     g.by = 8 + g.h / 2;
     g.br = (0.55f + 0.45f * std::min(g.e, 1.0f)) * g.h / 2;
@@ -55,14 +55,14 @@ int32_t clamp_px(double v, int32_t hi) {
 }  // namespace
 
 RectI frame_dirty_rect(const App& app, const FrameGeometry& g, float scale, int32_t width, int32_t height) {
-    float glow = app.glow_strength.value;
+    float glow = app.anim.glow_strength.value;
     float m = g.h > 46 ? 26.0f : glow > 0.01f ? 22.0f : 3.0f;
     RectF box{g.x - m, 8 - m, g.w + 2 * m, g.h + 2 * m};
     if (g.e >= 0.01f) {
         float mb = glow > 0.01f ? 22.0f : 3.0f;
         box = unite(box, RectF{g.bx - g.br - mb, g.by - g.br - mb, 2 * g.br + 2 * mb, 2 * g.br + 2 * mb});
     }
-    if (!app.sysmon_snap.mic_users.empty() || !app.sysmon_snap.cam_users.empty())
+    if (!app.sysmon.snap.mic_users.empty() || !app.sysmon.snap.cam_users.empty())
         box = unite(box, RectF{g.x + g.w, 8, 80, g.h});
     RectI p;
     p.left = clamp_px(std::floor(static_cast<double>(box.x) * scale), width);
@@ -100,13 +100,13 @@ double left_of(bool running, double end, double remaining, double now) {
 }
 
 void draw_bubble_content(App& app, Renderer& r, const FrameGeometry& g) {
-    switch (static_cast<ActKind>(app.bubble_act)) {
+    switch (static_cast<ActKind>(app.island.bubble_act)) {
         case ActKind::Music:
             break;
         case ActKind::Steam: {
             float p = 0;
-            if (app.steam_download && app.steam_download->total > 0)
-                p = std::clamp(static_cast<float>(app.steam_download->done / app.steam_download->total), 0.0f, 1.0f);
+            if (app.steam.download && app.steam.download->total > 0)
+                p = std::clamp(static_cast<float>(app.steam.download->done / app.steam.download->total), 0.0f, 1.0f);
             bubble_ring(r, g, kBlue, 0, p);
             break;
         }
@@ -117,22 +117,22 @@ void draw_bubble_content(App& app, Renderer& r, const FrameGeometry& g) {
             break;
         }
         case ActKind::Timer: {
-            double left = left_of(app.countdown.running, app.countdown.end, app.countdown.remaining, app.now);
-            float p = static_cast<float>(left / std::max(app.countdown.length, 1.0));
+            double left = left_of(app.timers.countdown.running, app.timers.countdown.end, app.timers.countdown.remaining, app.now);
+            float p = static_cast<float>(left / std::max(app.timers.countdown.length, 1.0));
             bubble_ring(r, g, kOrange, 1 - p, p);
             break;
         }
         case ActKind::Pomo: {
-            bool focus = app.pomo.phase == PomoPhase::Focus;
-            double length = focus ? std::max(app.pomo.minutes * 60.0, 1.0)
-                                  : app.pomo.phase == PomoPhase::ShortBreak ? 300.0 : 900.0;
-            double left = left_of(app.pomo.running, app.pomo.end, app.pomo.remaining, app.now);
+            bool focus = app.timers.pomo.phase == PomoPhase::Focus;
+            double length = focus ? std::max(app.timers.pomo.minutes * 60.0, 1.0)
+                                  : app.timers.pomo.phase == PomoPhase::ShortBreak ? 300.0 : 900.0;
+            double left = left_of(app.timers.pomo.running, app.timers.pomo.end, app.timers.pomo.remaining, app.now);
             float p = static_cast<float>(left / length);
             bubble_ring(r, g, focus ? kRed : kGreen, 1 - p, p);
             break;
         }
         case ActKind::Watch: {
-            double elapsed = app.stopwatch.running ? app.stopwatch.accumulated + (app.now - app.stopwatch.start) : 0.0;
+            double elapsed = app.timers.stopwatch.running ? app.timers.stopwatch.accumulated + (app.now - app.timers.stopwatch.start) : 0.0;
             float frac = static_cast<float>(elapsed - std::floor(elapsed));
             r.draw_arc(g.bx, g.by, 0.52f * g.br, frac, 0.22f, 2.6f, kBlue);
             break;
@@ -148,43 +148,43 @@ void draw_privacy_dots(App& app, Renderer& r, const FrameGeometry& g) {
         r.fill_circle(cx, cy, 3.8f, with_alpha(c, 1));
         cx += 13;
     };
-    if (!app.sysmon_snap.cam_users.empty()) dot(kGreen);
-    if (!app.sysmon_snap.mic_users.empty()) dot(kOrange);
+    if (!app.sysmon.snap.cam_users.empty()) dot(kGreen);
+    if (!app.sysmon.snap.mic_users.empty()) dot(kOrange);
 }
 
 }  // namespace
 
 void App::render() {
-    Renderer* rp = renderer.get();
+    Renderer* rp = drawing.renderer.get();
     if (!rp) {
-        redraw = false;
+        drawing.redraw = false;
         return;
     }
     Renderer& r = *rp;
     FrameGeometry g = frame_geometry(*this);
 
     // 1. A hidden island costs one transparent frame, then nothing.
-    bool hidden = g.vis < 0.004f && visibility.target < 0.004f;
-    if (hidden && hidden_frame) return;
-    hidden_frame = hidden;
+    bool hidden = g.vis < 0.004f && anim.visibility.target < 0.004f;
+    if (hidden && drawing.hidden_frame) return;
+    drawing.hidden_frame = hidden;
 
     // 2. Redraw and present the union of the old and the new bounds.
     RectI now_rect = frame_dirty_rect(*this, g, r.scale(), r.pixel_width(), r.pixel_height());
-    RectI dirty = unite_pixels(now_rect, last_presented);
+    RectI dirty = unite_pixels(now_rect, drawing.last_presented);
     // A move or resize shows only once the whole bitmap is presented again.
-    if (full_present) {
+    if (drawing.full_present) {
         dirty = RectI{0, 0, r.pixel_width(), r.pixel_height()};
-        full_present = false;
+        drawing.full_present = false;
     }
-    last_presented = now_rect.empty() ? last_presented : now_rect;
-    redraw = false;
+    drawing.last_presented = now_rect.empty() ? drawing.last_presented : now_rect;
+    drawing.redraw = false;
     if (dirty.empty()) return;
 
     // 3.
     if (!r.begin_frame(dirty.left, dirty.top, dirty.right, dirty.bottom).ok()) return;
 
     // 4.
-    hits.clear();
+    drawing.hits.clear();
     if (g.vis >= 0.004f) {
         // 5.
         r.global_alpha = g.vis;
@@ -195,7 +195,7 @@ void App::render() {
         r.draw_soft_shadow(pill, g.r, 1.2f * std::clamp((g.h - 46) / 80, 0.0f, 1.0f));
 
         // 7. Glow: ten widening rings that pulse slowly.
-        float glow = std::clamp(glow_strength.value, 0.0f, 1.0f);
+        float glow = std::clamp(anim.glow_strength.value, 0.0f, 1.0f);
         if (glow > 0.01f) {
             float pulse = 0.72f + 0.28f * std::sin(2.1f * static_cast<float>(now));
             float k = glow * pulse * 0.16f;
@@ -206,11 +206,11 @@ void App::render() {
                 float a = k * std::pow(1 - i / 10.0f, 1.6f);
                 RectF gr{pill.x - spread, pill.y - spread, pill.w + 2 * spread, pill.h + 2 * spread};
                 float rr = std::max(0.0f, std::min({g.r + spread, gr.w / 2, gr.h / 2}));
-                float alpha = std::min(1.0f, glow_color.a * a * ga);
-                if (alpha > 0.002f) r.fill_rounded_rect(gr, rr, with_alpha(glow_color, alpha));
+                float alpha = std::min(1.0f, anim.glow_color.a * a * ga);
+                if (alpha > 0.002f) r.fill_rounded_rect(gr, rr, with_alpha(anim.glow_color, alpha));
                 if (g.e >= 0.01f) {
-                    float ba = std::min(1.0f, std::min(g.e, 1.0f) * a * glow_color.a * ga);
-                    if (ba > 0.002f) r.fill_circle(g.bx, g.by, g.br + spread, with_alpha(glow_color, ba));
+                    float ba = std::min(1.0f, std::min(g.e, 1.0f) * a * anim.glow_color.a * ga);
+                    if (ba > 0.002f) r.fill_circle(g.bx, g.by, g.br + spread, with_alpha(anim.glow_color, ba));
                 }
             }
             r.global_alpha = ga;
@@ -241,65 +241,65 @@ void App::render() {
                                   Color{1, 1, 1, rim}, 1, 0, 0);
 
         // 11. Artwork backdrop of the media page.
-        float t = static_cast<float>(now - mode_changed);
-        if (mode == IslandMode::open(Page::Media) && media_snap.art_small) {
-            float f = prev_mode.tag == ModeTag::None ? 1.0f : ease_out_cubic(std::clamp(t / 0.4f, 0.0f, 1.0f));
+        float t = static_cast<float>(now - island.mode_changed);
+        if (island.mode == IslandMode::open(Page::Media) && media.snap.art_small) {
+            float f = island.prev_mode.tag == ModeTag::None ? 1.0f : ease_out_cubic(std::clamp(t / 0.4f, 0.0f, 1.0f));
             float ga = r.global_alpha;
             r.global_alpha = 0.3f * g.vis * f;
-            r.draw_image(image_id(kImageOwnerSmallArtwork, media_snap.art_version), *media_snap.art_small, pill, g.r);
+            r.draw_image(image_id(kImageOwnerSmallArtwork, media.snap.art_version), *media.snap.art_small, pill, g.r);
             r.global_alpha = ga;
         }
 
         // 12.-14. Content, clipped to the pill.
         r.push_clip(pill);
         // During a page change the header and dock are drawn once below, not slid with each page.
-        bool both_open = mode.is_open() && prev_mode.is_open();
-        if (prev_mode.tag != ModeTag::None) {
+        bool both_open = island.mode.is_open() && island.prev_mode.is_open();
+        if (island.prev_mode.tag != ModeTag::None) {
             float fade_out = 1 - smoothstep(std::clamp(t / 0.13f, 0.0f, 1.0f));
             if (fade_out > 0.003f) {
-                float off = ease_out_cubic(std::clamp(t / 0.3f, 0.0f, 1.0f)) * slide_dir * -34.0f;
-                draw_island(*this, static_cast<uint8_t>(prev_mode.tag), prev_mode.payload, fade_out * g.vis, off, false, !both_open);
+                float off = ease_out_cubic(std::clamp(t / 0.3f, 0.0f, 1.0f)) * island.slide_dir * -34.0f;
+                draw_island(*this, static_cast<uint8_t>(island.prev_mode.tag), island.prev_mode.payload, fade_out * g.vis, off, false, !both_open);
             }
         }
         float d = 0.06f, len = 0.22f;
-        if (mode.is_open() && prev_mode.tag != ModeTag::None && !prev_mode.is_open()) {
+        if (island.mode.is_open() && island.prev_mode.tag != ModeTag::None && !island.prev_mode.is_open()) {
             d = 0.09f;
             len = 0.26f;
-        } else if (slide_dir != 0) {
+        } else if (island.slide_dir != 0) {
             d = 0.03f;
             len = 0.24f;
         }
         float u1 = std::clamp((t - d / 2) / 0.32f, 0.0f, 1.0f);
         float u2 = std::clamp((t - d) / len, 0.0f, 1.0f);
-        float offset = (1 - u1) * (1 - u1) * (1 - u1) * slide_dir * 34.0f;
+        float offset = (1 - u1) * (1 - u1) * (1 - u1) * island.slide_dir * 34.0f;
         float fade_in = ease_out_cubic(u2);
-        draw_island(*this, static_cast<uint8_t>(mode.tag), mode.payload, g.vis * fade_in, offset, fade_in > 0.35f, !both_open);
+        draw_island(*this, static_cast<uint8_t>(island.mode.tag), island.mode.payload, g.vis * fade_in, offset, fade_in > 0.35f, !both_open);
         if (both_open) {
-            IslandShape s = island_size(*this, static_cast<uint8_t>(mode.tag), mode.payload);
+            IslandShape s = island_size(*this, static_cast<uint8_t>(island.mode.tag), island.mode.payload);
             float z = std::clamp(g.w / s.width, 0.55f, 1.12f);
             r.global_alpha = g.vis;
             r.set_transform(Affine::scale_about(z, 450, 8));
-            zoom = z;
-            shift = 0;
-            bool was = record_hits;
-            record_hits = true;
+            pointer.zoom = z;
+            pointer.shift = 0;
+            bool was = drawing.record_hits;
+            drawing.record_hits = true;
             draw_page_header(450 - s.width / 2, 8, s.width);
             draw_tab_strip(s.height);
-            record_hits = was;
+            drawing.record_hits = was;
             r.reset_transform();
         }
         r.pop_clip();
 
         // 15. Bubble content.
-        if (g.e >= 0.01f && bubble_act != kNoAct) {
+        if (g.e >= 0.01f && island.bubble_act != kNoAct) {
             r.global_alpha = g.vis * std::clamp((g.e - 0.45f) * 2.2f, 0.0f, 1.0f);
             draw_bubble_content(*this, r, g);
             if (g.e > 0.6f)
-                hits.push_back(HitRegion{RectF{g.bx - g.br, g.by - g.br, 2 * g.br, 2 * g.br}, Action::of(ActionKind::Bubble)});
+                drawing.hits.push_back(HitRegion{RectF{g.bx - g.br, g.by - g.br, 2 * g.br, 2 * g.br}, Action::of(ActionKind::Bubble)});
         }
 
         // 16. Privacy dots while closed.
-        if (!open && (!sysmon_snap.mic_users.empty() || !sysmon_snap.cam_users.empty())) {
+        if (!island.open && (!sysmon.snap.mic_users.empty() || !sysmon.snap.cam_users.empty())) {
             r.global_alpha = g.vis;
             draw_privacy_dots(*this, r, g);
         }
@@ -308,12 +308,12 @@ void App::render() {
     // 17.
     r.global_alpha = 1;
     if (!r.end_frame()) {
-        redraw = true;
-        hidden_frame = false;
-        last_presented = RectI{0, 0, r.pixel_width(), r.pixel_height()};
+        drawing.redraw = true;
+        drawing.hidden_frame = false;
+        drawing.last_presented = RectI{0, 0, r.pixel_width(), r.pixel_height()};
         return;
     }
 
     // 18.
-    if (!quiet) present_frame(*this, dirty);
+    if (!island.quiet) present_frame(*this, dirty);
 }

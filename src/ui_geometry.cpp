@@ -19,7 +19,7 @@ constexpr float kOpenWidth = 720, kOpenRadius = 38;
 constexpr float kOpenHeights[kPageCount] = {302, 300, 304, 306, 372, 290, 330, 336, 330, 324, 326, 372, 392, 0, 424};
 
 float text_width(const App& app, std::string_view text, float size, float weight) {
-    return app.renderer ? app.renderer->measure_text(text, size, FontFamily::Text, weight) : 0.0f;
+    return app.drawing.renderer ? app.drawing.renderer->measure_text(text, size, FontFamily::Text, weight) : 0.0f;
 }
 
 IslandShape act_shape(ActKind k) {
@@ -48,24 +48,24 @@ IslandShape hud_shape(const App& app, HudKind k) {
         case HudKind::Mail: return {440, 76, 30};
         case HudKind::TimerDone: case HudKind::Pomo: return {404, 80, 34};
         case HudKind::Notice: {
-            float w = std::fmax(text_width(app, app.hud_title, 15, 700), text_width(app, app.hud_body, 13, 400));
+            float w = std::fmax(text_width(app, app.notices.title, 15, 700), text_width(app, app.notices.body, 13, 400));
             return {std::clamp(w + 120, 300.0f, 600.0f), 76, 32};
         }
         case HudKind::Toast: {
             std::string_view title, body, name;
-            if (app.toast) title = app.toast->title, body = app.toast->body, name = app.toast->app;
+            if (app.notifs.toast) title = app.notifs.toast->title, body = app.notifs.toast->body, name = app.notifs.toast->app;
             float w = std::fmax(std::fmax(text_width(app, title, 14.5f, 700), text_width(app, body, 12.5f, 400)),
                                 text_width(app, name, 11.5f, 700) + 60);
             return {std::clamp(w + 110, 320.0f, 620.0f), 80, 32};
         }
         case HudKind::Voice: {
-            if (app.voice_state == VoiceState::Answer) {
-                float text_h = app.renderer ? app.renderer->measure_wrapped(app.voice_answer, 500, 14, 500) : 0.0f;
-                float h = std::fmin(text_h, 118.0f) + (app.voice_question.empty() ? 0.0f : 20.0f) + 40;
+            if (app.voice.state == VoiceState::Answer) {
+                float text_h = app.drawing.renderer ? app.drawing.renderer->measure_wrapped(app.voice.answer, 500, 14, 500) : 0.0f;
+                float h = std::fmin(text_h, 118.0f) + (app.voice.question.empty() ? 0.0f : 20.0f) + 40;
                 return {600, std::clamp(h, 76.0f, 200.0f), 34};
             }
-            if (!app.teaching.takes) return {330, 64, 32};
-            return {app.teaching.retries > 0 ? 500.0f : 420.0f, 64, 32};
+            if (!app.voice.teaching.takes) return {330, 64, 32};
+            return {app.voice.teaching.retries > 0 ? 500.0f : 420.0f, 64, 32};
         }
     }
     return {360, 44, 22};
@@ -84,7 +84,7 @@ IslandShape island_size(const App& app, uint8_t tag, uint8_t payload) {
             if (payload >= kPageCount) break;
             auto p = static_cast<Page>(payload);
             float h = p == Page::Search
-                          ? (app.search_rows.empty() ? 232.0f : 186.0f + 40.0f * static_cast<float>(app.search_rows.size()))
+                          ? (app.search_page.rows.empty() ? 232.0f : 186.0f + 40.0f * static_cast<float>(app.search_page.rows.size()))
                           : kOpenHeights[payload];
             return {kOpenWidth, h, kOpenRadius};
         }
@@ -96,30 +96,30 @@ IslandShape island_size(const App& app, uint8_t tag, uint8_t payload) {
 // ---- Animation test ------------------------------------------------------------------------
 
 bool App::is_animating() const {
-    if (visibility.value < 0.01f) return false;
-    if (glow_strength.value > 0.02f) return true;
-    bool playing = media_snap.playing || equaliser.value > 0.01f;
-    bool hint = tab_reveal.value > 0.01f;
-    bool generic = focus != TextField::None || hint;
-    switch (mode.tag) {
+    if (anim.visibility.value < 0.01f) return false;
+    if (anim.glow_strength.value > 0.02f) return true;
+    bool playing = media.snap.playing || anim.equaliser.value > 0.01f;
+    bool hint = anim.tab_reveal.value > 0.01f;
+    bool generic = island.focus != TextField::None || hint;
+    switch (island.mode.tag) {
         case ModeTag::Idle: case ModeTag::Peek: case ModeTag::None: return false;
         case ModeTag::Act:
-            if (mode.act_kind() == ActKind::Music) return playing;
-            if (mode.act_kind() == ActKind::Watch) return stopwatch.running;
+            if (island.mode.act_kind() == ActKind::Music) return playing;
+            if (island.mode.act_kind() == ActKind::Watch) return timers.stopwatch.running;
             return false;
         case ModeTag::Hud:
-            if (mode.hud_kind() == HudKind::Track) return playing;
-            return hud_moving(mode.hud_kind());
+            if (island.mode.hud_kind() == HudKind::Track) return playing;
+            return hud_moving(island.mode.hud_kind());
         case ModeTag::Open: break;
     }
-    switch (mode.page()) {
+    switch (island.mode.page()) {
         case Page::Home: case Page::Media: return playing;
-        case Page::Time: return stopwatch.running && time_mode == 1;
-        case Page::Steam: return (steam_download && !steam_download->paused) || generic;
-        case Page::Calendar: return weather_snap.ok;
-        case Page::Google: return google_snap.status == "bekleniyor" || hint;
-        case Page::Gemini: return google_snap.gemini_busy || assistant_thinking || voice_state != VoiceState::Idle || generic;
-        case Page::Settings: return mic_test.has_value() || generic;
+        case Page::Time: return timers.stopwatch.running && timers.mode == 1;
+        case Page::Steam: return (steam.download && !steam.download->paused) || generic;
+        case Page::Calendar: return weather.snap.ok;
+        case Page::Google: return google.snap.status == "bekleniyor" || hint;
+        case Page::Gemini: return google.snap.gemini_busy || google.assistant_thinking || voice.state != VoiceState::Idle || generic;
+        case Page::Settings: return voice.mic_test.has_value() || generic;
         default: return generic;
     }
 }

@@ -45,7 +45,7 @@ constexpr double kPi = 3.14159265358979323846;
 
 Color white(float a) { return rgb(255, 255, 255, a); }
 
-Color media_accent(const App& app) { return {app.media_snap.accent[0], app.media_snap.accent[1], app.media_snap.accent[2], 1.0f}; }
+Color media_accent(const App& app) { return {app.media.snap.accent[0], app.media.snap.accent[1], app.media.snap.accent[2], 1.0f}; }
 
 // A 0..1 wave: 0.5 + 0.5 sin(rate × now).
 float pulse(const App& app, double rate) { return static_cast<float>(0.5 + 0.5 * std::sin(rate * app.now)); }
@@ -117,8 +117,8 @@ struct Box {
 
 // The pill's width on screen now: the animated width with the visibility and press scales.
 float current_pill_width(const App& app) {
-    const float s = (0.55f + 0.45f * clamp01(app.visibility.value)) * app.squash.value;
-    return std::max(app.width.value, 12.0f) * s;
+    const float s = (0.55f + 0.45f * clamp01(app.anim.visibility.value)) * app.anim.squash.value;
+    return std::max(app.anim.width.value, 12.0f) * s;
 }
 
 // ---- Notice picture: drawing and forgetting -----------------------------------------------------------------
@@ -129,24 +129,24 @@ bool shows_notice_picture(const IslandMode& m) {
 }
 
 // The cache id of the notice picture: the owner byte and the notice serial.
-uint64_t notice_picture_id(const App& app) { return image_id(kImageOwnerNotice, app.hud_serial); }
+uint64_t notice_picture_id(const App& app) { return image_id(kImageOwnerNotice, app.notices.serial); }
 
 // Drops the cached bitmap of a notice picture that is replaced or no longer shown.
 void forget_stale_notice_picture(App& app) {
-    if (app.notice_image_id == 0) return;
-    const bool shown = app.hud_picture && (shows_notice_picture(app.mode) || shows_notice_picture(app.prev_mode));
-    if (shown && app.notice_image_id == notice_picture_id(app)) return;
-    if (app.renderer) app.renderer->forget_image(app.notice_image_id);
-    app.notice_image_id = 0;
+    if (app.drawing.notice_image_id == 0) return;
+    const bool shown = app.notices.picture && (shows_notice_picture(app.island.mode) || shows_notice_picture(app.island.prev_mode));
+    if (shown && app.drawing.notice_image_id == notice_picture_id(app)) return;
+    if (app.drawing.renderer) app.drawing.renderer->forget_image(app.drawing.notice_image_id);
+    app.drawing.notice_image_id = 0;
 }
 
 // True when the notice has a picture and it was drawn.
 bool draw_notice_picture(const Box& b, const RectF& r, float radius) {
-    if (!b.app.hud_picture) return false;
+    if (!b.app.notices.picture) return false;
     const uint64_t id = notice_picture_id(b.app);
-    if (b.app.notice_image_id != 0 && b.app.notice_image_id != id) b.g.forget_image(b.app.notice_image_id);
-    b.app.notice_image_id = id;
-    b.g.draw_image(id, *b.app.hud_picture, r, radius);
+    if (b.app.drawing.notice_image_id != 0 && b.app.drawing.notice_image_id != id) b.g.forget_image(b.app.drawing.notice_image_id);
+    b.app.drawing.notice_image_id = id;
+    b.g.draw_image(id, *b.app.notices.picture, r, radius);
     return true;
 }
 
@@ -166,15 +166,15 @@ void draw_peek(const Box& b) {
     const LocalTime t = island_local_time(app);
     b.line_text(fmt::format("{:02}:{:02}", t.hour, t.minute), b.x + 18, 90, 14.5f, 600, kWhite, TextAlign::Left,
                 FontFamily::Display);
-    if (app.weather_snap.ok) {
-        const std::string temp = fmt::format("{}°", sat_i64(std::round(app.weather_snap.temp)));
+    if (app.weather.snap.ok) {
+        const std::string temp = fmt::format("{}°", sat_i64(std::round(app.weather.snap.temp)));
         const float w = b.measure(temp, 14, 600, FontFamily::Display);
         const float gx = b.x + b.w / 2 - 6 - w / 2;
-        app.draw_weather_icon(weather_icon_kind(app.weather_snap.code, app.weather_snap.is_day), gx - 4, b.cy(), 8.5f, kBlack);
+        app.draw_weather_icon(weather_icon_kind(app.weather.snap.code, app.weather.snap.is_day), gx - 4, b.cy(), 8.5f, kBlack);
         b.line_text(temp, gx + 8, w + 6, 14, 600, kWhite, TextAlign::Left, FontFamily::Display);
     }
-    if (app.keep_awake) b.g.draw_glyph(0xE7B3, b.right() - 110, b.cy(), 12, kOrange);
-    if (app.has_battery) app.draw_battery(b.right() - 15, b.cy());
+    if (app.island.keep_awake) b.g.draw_glyph(0xE7B3, b.right() - 110, b.cy(), 12, kOrange);
+    if (app.island.has_battery) app.draw_battery(b.right() - 15, b.cy());
 }
 
 // ---- Live activities ------------------------------------------------------------------------------------------------
@@ -199,8 +199,8 @@ const char* steam_state_text(uint8_t state) {
 }
 
 void act_steam(const Box& b) {
-    if (!b.app.steam_download) return;
-    const SteamActiveDownload& d = *b.app.steam_download;
+    if (!b.app.steam.download) return;
+    const SteamActiveDownload& d = *b.app.steam.download;
     b.app.game_thumb(d.app_id, d.header.get(), act_thumb(b), 7);
     const Color accent = with_alpha(kBlue, d.paused ? 0.55f : 1.0f);
     b.line_text(fmt::format("{}%", download_percent(d.done, d.total)), b.x + 40, 70, 15, 700, accent, TextAlign::Left,
@@ -217,8 +217,8 @@ void act_steam(const Box& b) {
 }
 
 void act_game(const Box& b) {
-    if (!b.app.steam_snap.playing) return;
-    const SteamPlaying& p = *b.app.steam_snap.playing;
+    if (!b.app.steam.snap.playing) return;
+    const SteamPlaying& p = *b.app.steam.snap.playing;
     b.app.game_thumb(p.app_id, p.header.get(), act_thumb(b), 7);
     b.line_text(p.name, b.x + 40, b.w - 126, 13, 700, kWhite);
     const int64_t played = std::max<int64_t>(b.app.wall_unix() - p.started, 0);
@@ -226,7 +226,7 @@ void act_game(const Box& b) {
 }
 
 void act_timer(const Box& b) {
-    const Countdown& c = b.app.countdown;
+    const Countdown& c = b.app.timers.countdown;
     const Color color = with_alpha(kOrange, c.running ? 1.0f : 0.6f);
     b.g.draw_glyph(0xE916, b.x + 21, b.cy(), 15, color);
     b.line_text(duration_clock_text(shown_seconds_left(countdown_left(c, b.app.now))), b.right() - 100, 84, 15, 600,
@@ -234,7 +234,7 @@ void act_timer(const Box& b) {
 }
 
 void act_pomo(const Box& b) {
-    const Pomodoro& p = b.app.pomo;
+    const Pomodoro& p = b.app.timers.pomo;
     const bool focus = p.phase == PomoPhase::Focus;
     const Color phase = focus ? kRed : kGreen;
     const double left = pomodoro_left(p, b.app.now);
@@ -247,7 +247,7 @@ void act_pomo(const Box& b) {
 }
 
 void act_watch(const Box& b) {
-    const Stopwatch& s = b.app.stopwatch;
+    const Stopwatch& s = b.app.timers.stopwatch;
     const Color color = with_alpha(kBlue, s.running ? 1.0f : 0.6f);
     b.g.draw_glyph(0xE916, b.x + 21, b.cy(), 15, color);
     b.line_text(stopwatch_text(stopwatch_elapsed(s, b.app.now)), b.right() - 120, 104, 15, 600, color,
@@ -270,8 +270,8 @@ void draw_activity(const Box& b, ActKind k) {
 // Volume and Brightness: a glyph, a bar and the level as a plain number.
 void hud_level(const Box& b, bool brightness) {
     App& app = b.app;
-    const float v = clamp01(app.hud_level.value);
-    const bool muted = !brightness && app.muted;
+    const float v = clamp01(app.notices.level.value);
+    const bool muted = !brightness && app.audio.muted;
     char32_t glyph = 0xE706;
     if (!brightness) {
         const int64_t step = std::min<int64_t>(sat_i64(std::ceil(3 * v)), 3);
@@ -287,8 +287,8 @@ void hud_level(const Box& b, bool brightness) {
 
 void hud_battery(const Box& b) {
     App& app = b.app;
-    app.draw_bolt(b.x + 24, b.cy(), 1.25f, app.on_ac ? kGreen : white(0.8f));
-    b.line_text(app.on_ac ? "Şarj oluyor" : "Pil gücünde", b.x + 42, 160, 14.5f, 600, kWhite);
+    app.draw_bolt(b.x + 24, b.cy(), 1.25f, app.island.on_ac ? kGreen : white(0.8f));
+    b.line_text(app.island.on_ac ? "Şarj oluyor" : "Pil gücünde", b.x + 42, 160, 14.5f, 600, kWhite);
     app.draw_battery(b.right() - 16, b.cy());
 }
 
@@ -299,7 +299,7 @@ void hud_low_battery(const Box& b) {
 }
 
 void hud_caps(const Box& b) {
-    const bool on = b.app.caps_state == 1;
+    const bool on = b.app.notices.caps_state == 1;
     const Color state = on ? kGreen : white(0.7f);
     const Color fill = with_alpha(state, on ? 0.22f : 0.154f);
     const float x = b.x, cy = b.cy();
@@ -322,7 +322,7 @@ void hud_caps(const Box& b) {
 void hud_layout(const Box& b) {
     b.g.draw_glyph(0xE765, b.x + 25, b.cy(), 16, kWhite);
     b.line_text("Klavye dili", b.x + 48, 140, 14.5f, 600, kWhite);
-    const std::string& code = b.app.layout_code;
+    const std::string& code = b.app.notices.layout_code;
     const float cw = std::max(34.0f, b.measure(code, 13.5f, 800) + 16);
     const RectF cap{b.right() - 16 - cw, b.cy() - 13, cw, 26};
     b.g.fill_rounded_rect(cap, 9, white(0.14f));
@@ -333,11 +333,11 @@ void hud_layout(const Box& b) {
 
 // A title of its own width with the body after it, up to right − 18.
 void title_then_body(const Box& b, float left, float title_size, float body_size, const Color& title_color) {
-    const std::string& title = b.app.hud_title;
+    const std::string& title = b.app.notices.title;
     const float tw = b.measure(title, title_size, 600);
     b.line_text(title, left, tw + 4, title_size, 600, title_color);
     const float bx = left + tw + 10;
-    b.line_text(b.app.hud_body, bx, std::max(0.0f, b.right() - 18 - bx), body_size, 400, kSecondary);
+    b.line_text(b.app.notices.body, bx, std::max(0.0f, b.right() - 18 - bx), body_size, 400, kSecondary);
 }
 
 void hud_clipboard(const Box& b) {
@@ -345,19 +345,19 @@ void hud_clipboard(const Box& b) {
     const float tw = b.measure("Kopyalandı", 14.5f, 600);
     b.line_text("Kopyalandı", b.x + 46, tw + 4, 14.5f, 600, kWhite);
     const float bx = b.x + 46 + tw + 10;
-    b.line_text(b.app.hud_body, bx, std::max(0.0f, b.right() - 18 - bx), 13, 400, kSecondary);
+    b.line_text(b.app.notices.body, bx, std::max(0.0f, b.right() - 18 - bx), 13, 400, kSecondary);
 }
 
 void hud_image(const Box& b) {
     draw_notice_picture(b, {b.x + 12, b.cy() - 26, 70, 52}, 10);
-    b.app.draw_title_subtitle(b.x + 96, b.cy(), b.w - 110, b.app.hud_title, b.app.hud_body, kWhite);
+    b.app.draw_title_subtitle(b.x + 96, b.cy(), b.w - 110, b.app.notices.title, b.app.notices.body, kWhite);
 }
 
 void hud_track(const Box& b) {
     App& app = b.app;
     app.draw_artwork({b.x + 12, b.cy() - 24, 48, 48}, 12, false);
-    const std::string_view title = app.media_snap.title.empty() ? std::string_view("Bilinmeyen parça") : app.media_snap.title;
-    app.draw_title_subtitle(b.x + 72, b.cy(), b.w - 120, title, app.media_snap.artist, kWhite);
+    const std::string_view title = app.media.snap.title.empty() ? std::string_view("Bilinmeyen parça") : app.media.snap.title;
+    app.draw_title_subtitle(b.x + 72, b.cy(), b.w - 120, title, app.media.snap.artist, kWhite);
     app.draw_eq_bars(b.right() - 40, b.cy(), 20, 26, media_accent(app));
 }
 
@@ -383,14 +383,14 @@ void hud_timer_done(const Box& b) {
 }
 
 void hud_pomo(const Box& b) {
-    timer_badge(b, b.app.pomo.phase == PomoPhase::Focus ? kRed : kGreen);
-    b.app.draw_title_subtitle(b.x + 80, b.cy(), b.w - 100, b.app.hud_title, b.app.hud_body, kWhite);
+    timer_badge(b, b.app.timers.pomo.phase == PomoPhase::Focus ? kRed : kGreen);
+    b.app.draw_title_subtitle(b.x + 80, b.cy(), b.w - 100, b.app.notices.title, b.app.notices.body, kWhite);
 }
 
 // ---- Notices: devices, network, messages -----------------------------------------------------------------------------
 
 void hud_mic(const Box& b) {
-    const bool muted = b.app.mic_muted;
+    const bool muted = b.app.audio.mic_muted;
     const float x = b.x, cy = b.cy();
     b.g.draw_glyph(0xE720, x + 26, cy, 15, muted ? kRed : kGreen);
     if (muted) b.g.draw_line(x + 17, cy - 9, x + 35, cy + 9, 2, kRed);
@@ -398,7 +398,7 @@ void hud_mic(const Box& b) {
 }
 
 void hud_net(const Box& b) {
-    const SysmonSnapshot& s = b.app.sysmon_snap;
+    const SysmonSnapshot& s = b.app.sysmon.snap;
     if (s.online)
         b.g.draw_glyph(s.wireless ? 0xE701 : 0xE839, b.x + 26, b.cy(), 15, kGreen);
     else
@@ -413,15 +413,15 @@ void hud_download(const Box& b) {
         b.g.fill_rounded_rect(thumb, 12, with_alpha(kBlue, 0.25f));
         b.g.draw_glyph(0xE896, thumb.x + 22, thumb.y + 22, 18, kBlue);
     }
-    app.draw_title_subtitle(b.x + 74, b.cy(), b.w - 184, app.hud_title, app.hud_body, kWhite);
-    if (!app.auto_shelf) return;
+    app.draw_title_subtitle(b.x + 74, b.cy(), b.w - 184, app.notices.title, app.notices.body, kWhite);
+    if (!app.settings.auto_shelf) return;
     const RectF chip{b.right() - 104, b.cy() - 14, 88, 28};
     b.g.fill_rounded_rect(chip, 14, with_alpha(kBlue, 0.22f));
     b.text("Rafta", chip, 12.5f, 700, kBlue, TextAlign::Center);
 }
 
 void hud_privacy(const Box& b) {
-    const std::string& title = b.app.hud_title;
+    const std::string& title = b.app.notices.title;
     const Color c = title.rfind("Kamera", 0) == 0 ? kGreen : kOrange;
     b.g.fill_circle(b.x + 25, b.cy(), 9 + 2 * pulse(b.app, 5), with_alpha(c, 0.25f));
     b.g.fill_circle(b.x + 25, b.cy(), 5, c);
@@ -430,11 +430,11 @@ void hud_privacy(const Box& b) {
 
 void hud_info(const Box& b) {
     b.g.draw_glyph(0xE713, b.x + 25, b.cy(), 15, kLightBlue);
-    const std::string& title = b.app.hud_title;
+    const std::string& title = b.app.notices.title;
     const float tw = b.measure(title, 14, 600);
     b.line_text(title, b.x + 46, tw + 4, 14, 600, kWhite);
     const float bx = b.x + 46 + tw + 10;
-    b.line_text(b.app.hud_body, bx, std::max(0.0f, b.right() - 18 - bx), 12, 400, kSecondary);
+    b.line_text(b.app.notices.body, bx, std::max(0.0f, b.right() - 18 - bx), 12, 400, kSecondary);
 }
 
 void hud_notice(const Box& b) {
@@ -443,15 +443,15 @@ void hud_notice(const Box& b) {
     b.g.fill_circle(cx, cy, 24 + 2.5f * pulse(app, 3), with_alpha(kPurple, 0.2f));
     b.g.fill_circle(cx, cy, 19, with_alpha(kPurple, 0.38f));
     // The bell shakes when the notice arrives and settles within 1.2 s.
-    const float t = static_cast<float>(std::max(app.now - app.mode_changed, 0.0));
+    const float t = static_cast<float>(std::max(app.now - app.island.mode_changed, 0.0));
     const float k = std::clamp(t / 1.2f, 0.0f, 1.0f);
     b.g.draw_glyph(0xEA8F, cx + (1 - k) * 2.2f * std::sin(22 * t), cy, 17, kWhite);
-    app.draw_title_subtitle(b.x + 76, cy, b.w - 96, app.hud_title, app.hud_body, kWhite);
+    app.draw_title_subtitle(b.x + 76, cy, b.w - 96, app.notices.title, app.notices.body, kWhite);
 }
 
 void hud_toast(const Box& b) {
-    if (!b.app.toast) return;
-    const AppNotification& n = *b.app.toast;
+    if (!b.app.notifs.toast) return;
+    const AppNotification& n = *b.app.notifs.toast;
     const float cy = b.cy(), tx = b.x + 74, tw = b.w - 94;
     b.app.app_icon(n.app_id, n.app, n.logo.get(), {b.x + 18, cy - 22, 44, 44}, 12);
     const std::string meta = n.time.empty() ? n.app : n.app + " · " + n.time;
@@ -467,8 +467,8 @@ void hud_steam(const Box& b) {
         b.g.fill_rounded_rect(header, 10, with_alpha(kBlue, 0.2f));
         b.g.draw_glyph(0xE7FC, header.x + header.w / 2, header.y + header.h / 2, 18, kBlue);
     }
-    app.draw_title_subtitle(b.x + 128, b.cy(), b.w - 146, app.hud_title, app.hud_body,
-                            app.hud_title == "İndirme bitti" ? kGreen : kWhite);
+    app.draw_title_subtitle(b.x + 128, b.cy(), b.w - 146, app.notices.title, app.notices.body,
+                            app.notices.title == "İndirme bitti" ? kGreen : kWhite);
 }
 
 void hud_mail(const Box& b) {
@@ -476,8 +476,8 @@ void hud_mail(const Box& b) {
     b.g.fill_circle(b.x + 38, cy, 22, with_alpha(kRed, 0.22f));
     b.g.draw_glyph(0xE715, b.x + 38, cy, 17, kWhite);
     b.text("Gmail · yeni e-posta", {tx, cy - 31, tw, 16}, 11.5f, 700, kWhite);
-    b.text(b.app.hud_title, {tx, cy - 14, tw, 20}, 14.5f, 700, kWhite);
-    b.text(b.app.hud_body, {tx, cy + 6, tw, 20}, 12.5f, 400, kWhite);
+    b.text(b.app.notices.title, {tx, cy - 14, tw, 20}, 14.5f, 700, kWhite);
+    b.text(b.app.notices.body, {tx, cy + 6, tw, 20}, 12.5f, 400, kWhite);
 }
 
 void hud_event(const Box& b) {
@@ -486,7 +486,7 @@ void hud_event(const Box& b) {
     const float r = 22 + 1.5f * static_cast<float>(std::sin(4 * app.now));
     b.g.fill_circle(b.x + 38, cy, r, with_alpha(kBlue, 0.2f));
     b.g.draw_glyph(0xE787, b.x + 38, cy, 17, kEventBlue);
-    app.draw_title_subtitle(b.x + 72, cy, b.w - 90, app.hud_title, app.hud_body + " · Google Takvim", kWhite);
+    app.draw_title_subtitle(b.x + 72, cy, b.w - 90, app.notices.title, app.notices.body + " · Google Takvim", kWhite);
 }
 
 // ---- Voice ------------------------------------------------------------------------------------------------------------
@@ -502,15 +502,15 @@ void spark(Renderer& g, float cx, float cy, float r) {
 void hud_voice(const Box& b) {
     App& app = b.app;
     const float cy = b.cy();
-    switch (app.voice_state) {
+    switch (app.voice.state) {
         case VoiceState::Idle:
         case VoiceState::Listening: {
-            const float level = app.voice_capture ? clamp01(app.level_history.back()) : 0.0f;
+            const float level = app.voice.capture ? clamp01(app.voice.level_history.back()) : 0.0f;
             app.draw_spinner(b.x + 34, cy, 15 + 6 * level, app.now * (1 + 2 * level));
             std::string line = "Dinliyorum…";
-            if (app.teaching.takes) {
-                const uint32_t n = app.teaching.take + 1;
-                line = app.teaching.retries > 0 ? fmt::format("(Duyamadım, tekrar: “Hey Google” · {}/3", n)
+            if (app.voice.teaching.takes) {
+                const uint32_t n = app.voice.teaching.take + 1;
+                line = app.voice.teaching.retries > 0 ? fmt::format("(Duyamadım, tekrar: “Hey Google” · {}/3", n)
                                                 : fmt::format("“Hey Google” de · {}/3", n);
             }
             b.line_text(line, b.x + 62, b.w - 227, 14.5f, 600, kWhite);
@@ -518,7 +518,7 @@ void hud_voice(const Box& b) {
         }
         case VoiceState::Thinking: {
             app.draw_spinner(b.x + 34, cy, 16, app.now * 3);
-            b.line_text(app.voice_question.empty() ? std::string_view("Düşünüyorum") : app.voice_question, b.x + 62,
+            b.line_text(app.voice.question.empty() ? std::string_view("Düşünüyorum") : app.voice.question, b.x + 62,
                         b.w - 132, 14, 600, kWhite);
             for (int i = 0; i < 3; ++i) {
                 const float a = 0.3f + 0.7f * static_cast<float>(0.5 + 0.5 * std::sin(6 * app.now - 0.9 * i));
@@ -531,11 +531,11 @@ void hud_voice(const Box& b) {
             app.draw_spinner(b.x + 34, sy, 13, app.now);
             spark(b.g, b.x + 34, sy, 6);
             float top = b.y + 20;
-            if (!app.voice_question.empty()) {
-                b.text("“" + app.voice_question + "”", {b.x + 64, 26, b.w - 100, 18}, 12, 500, white(0.4f));
+            if (!app.voice.question.empty()) {
+                b.text("“" + app.voice.question + "”", {b.x + 64, 26, b.w - 100, 18}, 12, 500, white(0.4f));
                 top = 46;
             }
-            b.g.draw_wrapped_text(app.voice_answer, {b.x + 64, top, 500, std::max(0.0f, b.y + b.h - 12 - top)}, 14,
+            b.g.draw_wrapped_text(app.voice.answer, {b.x + 64, top, 500, std::max(0.0f, b.y + b.h - 12 - top)}, 14,
                                   500, kWhite);
             break;
         }
@@ -592,17 +592,17 @@ void draw_open(const Box& b, Page page, bool header) {
 
 void draw_island(App& app, uint8_t tag, uint8_t payload, float alpha, float offset, bool record, bool header) {
     forget_stale_notice_picture(app);
-    if (!app.renderer) return;
-    Renderer& g = *app.renderer;
+    if (!app.drawing.renderer) return;
+    Renderer& g = *app.drawing.renderer;
 
     const IslandShape shape = island_size(app, tag, payload);
     const float zoom = shape.width > 0 ? std::clamp(current_pill_width(app) / shape.width, 0.55f, 1.12f) : 1.0f;
     const float saved_alpha = g.global_alpha;
     g.global_alpha = alpha;
     g.set_transform(Affine::scale_about(zoom, kIslandCentreX, kIslandTop).then(Affine::translation(offset, 0)));
-    app.zoom = zoom;
-    app.shift = offset;
-    app.record_hits = record;
+    app.pointer.zoom = zoom;
+    app.pointer.shift = offset;
+    app.drawing.record_hits = record;
 
     const Box b{app, g, kIslandCentreX - shape.width / 2, kIslandTop, shape.width, shape.height};
     switch (static_cast<ModeTag>(tag)) {
@@ -620,7 +620,7 @@ void draw_island(App& app, uint8_t tag, uint8_t payload, float alpha, float offs
         case ModeTag::None: break;
     }
 
-    app.record_hits = false;
+    app.drawing.record_hits = false;
     g.reset_transform();
     g.global_alpha = saved_alpha;
 }

@@ -5,11 +5,11 @@
 #include "ui_frame.h"
 
 void present_frame(App& app, const RectI& dirty) {
-    Renderer* r = app.renderer.get();
-    HWND window = static_cast<HWND>(app.window);
+    Renderer* r = app.drawing.renderer.get();
+    HWND window = static_cast<HWND>(app.drawing.window);
     if (!r || !window || !r->memory_dc()) return;
     GdiFlush();
-    POINT dst{app.window_x, app.window_y};
+    POINT dst{app.drawing.window_x, app.drawing.window_y};
     SIZE size{r->pixel_width(), r->pixel_height()};
     POINT src{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};

@@ -66,8 +66,8 @@ void moon(Renderer& g, float x, float y, float m, const Color& backdrop) {
 // ---- The pictograms -----------------------------------------------------------------------------------
 
 void App::draw_weather_icon(uint8_t kind, float cx, float cy, float s, const Color& backdrop) {
-    if (!renderer || !(s > 0)) return;
-    Renderer& g = *renderer;
+    if (!drawing.renderer || !(s > 0)) return;
+    Renderer& g = *drawing.renderer;
     const float t = static_cast<float>(now);
 
     switch (kind) {

@@ -38,7 +38,7 @@ Color white(float a) { return rgb(255, 255, 255, a); }
 
 // Widgets of an App without a renderer still register their regions.
 Renderer& surface(App& app) {
-    if (app.renderer) return *app.renderer;
+    if (app.drawing.renderer) return *app.drawing.renderer;
     static RecordingRenderer sink;
     sink.calls.clear();
     return sink;
@@ -47,10 +47,10 @@ Renderer& surface(App& app) {
 const std::string& text_of(const App& app, TextField f) {
     static const std::string empty;
     switch (f) {
-        case TextField::Search: return app.search_text;
-        case TextField::Note: return app.note_text;
-        case TextField::City: return app.city_edit;
-        case TextField::Gemini: return app.gemini_text;
+        case TextField::Search: return app.search_page.text;
+        case TextField::Note: return app.lists.note_text;
+        case TextField::City: return app.settings.city_edit;
+        case TextField::Gemini: return app.google.gemini_text;
         default: return empty;
     }
 }
@@ -167,15 +167,15 @@ uint64_t shell_icon_id(std::string_view app_id) { return image_id(kImageOwnerShe
 // ---- Hit regions and hover -------------------------------------------------------------------------------
 
 void App::push_hit(const RectF& r, Action a) {
-    if (record_hits) hits.push_back({hit_rect(r, zoom, shift), a});
+    if (drawing.record_hits) drawing.hits.push_back({hit_rect(r, pointer.zoom, pointer.shift), a});
 }
 
 float App::hover_of(const Action& a) const {
-    if (a.is_none() || !action_eq(hovered, a)) return 0;
-    return clamp01(hover.value);
+    if (a.is_none() || !action_eq(pointer.hovered, a)) return 0;
+    return clamp01(anim.hover.value);
 }
 
-bool App::is_pressed(const Action& a) const { return !a.is_none() && action_eq(pressed, a); }
+bool App::is_pressed(const Action& a) const { return !a.is_none() && action_eq(pointer.pressed, a); }
 
 // ---- Card, text field -------------------------------------------------------------------------------------
 
@@ -191,7 +191,7 @@ void App::text_field(const RectF& r, TextField field, char32_t glyph, std::strin
     Renderer& g = surface(*this);
     const Action act = Action::byte(ActionKind::Field, static_cast<uint8_t>(field));
     const Action go = Action::byte(ActionKind::FieldGo, static_cast<uint8_t>(field));
-    const bool focused = focus == field && field != TextField::None;
+    const bool focused = island.focus == field && field != TextField::None;
     const float h = hover_of(act);
 
     g.fill_rounded_rect(r, 14, white(0.09f + 0.03f * h + (focused ? 0.03f : 0.0f)));
@@ -233,7 +233,7 @@ void App::text_field(const RectF& r, TextField field, char32_t glyph, std::strin
 void App::draw_page_header(float x, float y, float width) {
     Renderer& g = surface(*this);
     LocalTime t = island_local_time(*this);
-    const char* title = page == Page::Home ? greeting_for_hour(t.hour) : page_title(page);
+    const char* title = island.page == Page::Home ? greeting_for_hour(t.hour) : page_title(island.page);
     g.draw_text(title, {x + 26, y + 12, 330, 32}, 18, FontFamily::Display, 700, kWhite, TextAlign::Left);
 
     const float cw = g.measure_text("00:00", 15, FontFamily::Display, 600) + 2;
@@ -243,45 +243,45 @@ void App::draw_page_header(float x, float y, float width) {
     // Status items run right to left from the clock.
     const float cy = y + 28;
     float r = x + width - 24 - cw - 12;
-    if (has_battery) {
+    if (island.has_battery) {
         draw_battery(r, cy);
-        r -= on_ac ? 100 : 88;
+        r -= island.on_ac ? 100 : 88;
     }
-    if (sysmon_snap.net_checked) {
-        if (sysmon_snap.online)
-            g.draw_glyph(sysmon_snap.wireless ? 0xE701 : 0xE839, r - 8, cy, 13, white(0.85f));
+    if (sysmon.snap.net_checked) {
+        if (sysmon.snap.online)
+            g.draw_glyph(sysmon.snap.wireless ? 0xE701 : 0xE839, r - 8, cy, 13, white(0.85f));
         else
             g.draw_glyph(0xE7BA, r - 8, cy, 13, kOrange);
         r -= 26;
     }
-    if (!layout_code.empty()) {
-        float bw = g.measure_text(layout_code, 11, FontFamily::Text, 700) + 12;
+    if (!notices.layout_code.empty()) {
+        float bw = g.measure_text(notices.layout_code, 11, FontFamily::Text, 700) + 12;
         RectF box{r - bw, cy - 9, bw, 18};
         g.stroke_rounded_rect(box, std::max(0.0f, std::min(bw / 2, 6.0f)), white(0.35f), 1, 0, 0);
-        g.draw_text(layout_code, box, 11, FontFamily::Text, 700, white(0.8f), TextAlign::Center);
+        g.draw_text(notices.layout_code, box, 11, FontFamily::Text, 700, white(0.8f), TextAlign::Center);
         r -= bw + 10;
     }
-    if (keep_awake) {
+    if (island.keep_awake) {
         g.draw_glyph(0xE7B3, r - 8, cy, 13, kOrange);
         r -= 24;
     }
-    if (!sysmon_snap.cam_users.empty()) {
+    if (!sysmon.snap.cam_users.empty()) {
         g.fill_circle(r - 4, cy, 4, kGreen);
         r -= 14;
     }
-    if (!sysmon_snap.mic_users.empty()) g.fill_circle(r - 4, cy, 4, kOrange);
+    if (!sysmon.snap.mic_users.empty()) g.fill_circle(r - 4, cy, 4, kOrange);
 }
 
 void App::draw_battery(float rx, float cy) {
     Renderer& g = surface(*this);
-    const bool charging = on_ac;
-    const Color level = charging ? kGreen : (battery <= 20 ? kRed : kWhite);
+    const bool charging = island.on_ac;
+    const Color level = charging ? kGreen : (island.battery <= 20 ? kRed : kWhite);
     g.stroke_rounded_rect({rx - 27, cy - 6, 24, 12}, 3.6f, white(0.42f), 1.1f, 0, 0);
-    const float lw = std::max(static_cast<float>(battery) / 100.0f * 20.6f, 1.5f);
+    const float lw = std::max(static_cast<float>(island.battery) / 100.0f * 20.6f, 1.5f);
     g.fill_rounded_rect({rx - 25.3f, cy - 4.3f, lw, 8.6f}, std::min(lw / 2, 2.2f), level);
     g.fill_rounded_rect({rx - 2.4f, cy - 2.4f, 2.2f, 4.8f}, 1.1f, white(0.42f));
     if (charging) draw_bolt(rx - 37, cy, 0.85f, kGreen);
-    g.draw_text(percent_text(battery), {charging ? rx - 90 : rx - 77, cy - 10, 44, 20}, 12.5f, FontFamily::Text, 600,
+    g.draw_text(percent_text(island.battery), {charging ? rx - 90 : rx - 77, cy - 10, 44, 20}, 12.5f, FontFamily::Text, 600,
                 white(0.9f), TextAlign::Right);
 }
 
@@ -295,7 +295,7 @@ void App::draw_eq_bars(float x, float cy, float width, float height, const Color
     if (!(bw > 0)) return;
     Renderer& g = surface(*this);
     const double t = now;
-    const float m = clamp01(equaliser.value);
+    const float m = clamp01(anim.equaliser.value);
     for (int k = 0; k < 4; ++k) {
         const float* w = kWaves[k];
         float v = static_cast<float>((0.55 + 0.45 * std::sin(w[0] * t + w[1])) * (0.65 + 0.35 * std::sin(w[2] * t + w[3]))) *
@@ -309,13 +309,13 @@ void App::draw_eq_bars(float x, float cy, float width, float height, const Color
 
 void App::draw_artwork(const RectF& r, float radius, bool small) {
     Renderer& g = surface(*this);
-    const ImageRef& art = small ? media_snap.art_small : media_snap.art;
+    const ImageRef& art = small ? media.snap.art_small : media.snap.art;
     if (art) {
         uint8_t owner = small ? kImageOwnerSmallArtwork : kImageOwnerArtwork;
-        g.draw_image(image_id(owner, media_snap.art_version), *art, r, radius);
+        g.draw_image(image_id(owner, media.snap.art_version), *art, r, radius);
         return;
     }
-    const Color accent{media_snap.accent[0], media_snap.accent[1], media_snap.accent[2], 1.0f};
+    const Color accent{media.snap.accent[0], media.snap.accent[1], media.snap.accent[2], 1.0f};
     g.fill_rounded_rect(r, radius, with_alpha(accent, 0.22f));
     Color glyph = blend(accent, kWhite, 0.4f);
     glyph.a = 1;
@@ -391,11 +391,11 @@ void App::app_icon(std::string_view app_id, std::string_view name, const Image* 
     }
     if (!app_id.empty()) {
         std::string key(app_id);
-        auto it = app_icon_cache.find(key);
-        if (it == app_icon_cache.end()) {
+        auto it = drawing.app_icon_cache.find(key);
+        if (it == drawing.app_icon_cache.end()) {
             uint32_t px = sat_u32(std::round(r.w * g.scale()));
             ImageRef icon = shell_thumbnail("shell:AppsFolder\\" + key, px, px, true);
-            it = app_icon_cache.emplace(std::move(key), std::move(icon)).first;
+            it = drawing.app_icon_cache.emplace(std::move(key), std::move(icon)).first;
         }
         if (it->second) {
             g.draw_image(shell_icon_id(app_id), *it->second, r, radius);
@@ -421,8 +421,8 @@ void App::game_thumb(uint32_t steam_app_id, const Image* image, const RectF& r, 
 void App::draw_tab_strip(float island_height) {
     Renderer& g = surface(*this);
     const float top = island_height - 48;
-    const float px = (pointer_x - kIslandCentreX - shift) / std::max(zoom, 0.01f) + kIslandCentreX;
-    const float reveal = clamp01(tab_reveal.value);
+    const float px = (pointer.x - kIslandCentreX - pointer.shift) / std::max(pointer.zoom, 0.01f) + kIslandCentreX;
+    const float reveal = clamp01(anim.tab_reveal.value);
     const DockLayout d = dock_layout(px, reveal);
 
     g.fill_rounded_rect({d.start - 10, top, d.total + 20, 44}, std::min(22.0f, (d.total + 20) / 2), white(0.075f));
@@ -435,17 +435,17 @@ void App::draw_tab_strip(float island_height) {
         const float s = d.scale[i];
         const float size = 16 * s * (is_pressed(act) ? 0.9f : 1.0f);
         const float ix = d.left[i] + 19 * s, iy = top + 22 - 10 * (s - 1);
-        g.draw_glyph(page_glyph(p), ix, iy, size, p == page ? kWhite : white(0.5f + 0.5f * hover_of(act)));
-        if (p == page) g.fill_circle(ix, top + 39, 2.2f, kWhite);
+        g.draw_glyph(page_glyph(p), ix, iy, size, p == island.page ? kWhite : white(0.5f + 0.5f * hover_of(act)));
+        if (p == island.page) g.fill_circle(ix, top + 39, 2.2f, kWhite);
 
-        uint32_t badge = p == Page::Notifs ? unread_badge : (p == Page::Google ? google_snap.unread : 0);
+        uint32_t badge = p == Page::Notifs ? notifs.unread_badge : (p == Page::Google ? google.snap.unread : 0);
         if (badge > 0) {
             float bx = ix + 9 * s, by = iy - 8 * s;
             g.fill_circle(bx, by, 7.5f, kRed);
             g.draw_text(badge_text(badge), {bx - 8, by - 8, 16, 16}, 9.5f, FontFamily::Text, 700, kWhite, TextAlign::Center);
         }
         push_hit({d.left[i], top - 6, 38 * s, 50}, act);
-        if (action_eq(hovered, act)) {
+        if (action_eq(pointer.hovered, act)) {
             hovered_icon = i;
             hovered_x = ix;
             hovered_y = iy;

@@ -31,7 +31,7 @@ struct ClipHistory : AppFixture {
         fake_clipboard().image = img;
         app->on_clipboard_update();
     }
-    std::string text_at(size_t i) const { return std::get<ClipEntry::Text>(app->clips[i].kind).text; }
+    std::string text_at(size_t i) const { return std::get<ClipEntry::Text>(app->lists.clips[i].kind).text; }
 };
 
 }  // namespace
@@ -40,77 +40,77 @@ TEST_F(ClipHistory, SameTextTwiceKeepsOneEntryAtTheFrontUnlessPinned) {
     copy_text("merhaba");
     copy_text("dünya");
     copy_text("merhaba");
-    ASSERT_EQ(app->clips.size(), 2u);
+    ASSERT_EQ(app->lists.clips.size(), 2u);
     EXPECT_EQ(text_at(0), "merhaba");
-    app->clips[0].pinned = true;
+    app->lists.clips[0].pinned = true;
     copy_text("merhaba");
-    EXPECT_EQ(app->clips.size(), 3u) << "a pinned copy stays beside the new one";
+    EXPECT_EQ(app->lists.clips.size(), 3u) << "a pinned copy stays beside the new one";
 }
 
 TEST_F(ClipHistory, WhitespaceOnlyChangesNothingAndShowsNoNotice) {
     copy_text("  \n\t ");
-    EXPECT_TRUE(app->clips.empty());
-    EXPECT_FALSE(app->hud_shown);
+    EXPECT_TRUE(app->lists.clips.empty());
+    EXPECT_FALSE(app->notices.shown);
 }
 
 TEST_F(ClipHistory, NoticeTitleIsTheFirstSixtyCharactersOfTheWords) {
     copy_text("  iki   boşluk\n" + std::string(100, 'x'));
-    EXPECT_TRUE(app->hud_shown);
-    EXPECT_EQ(app->hud, HudKind::Clipboard);
-    EXPECT_EQ(app->hud_title, "iki boşluk " + std::string(49, 'x'));
-    EXPECT_EQ(app->clips[0].time.size(), 5u);
+    EXPECT_TRUE(app->notices.shown);
+    EXPECT_EQ(app->notices.kind, HudKind::Clipboard);
+    EXPECT_EQ(app->notices.title, "iki boşluk " + std::string(49, 'x'));
+    EXPECT_EQ(app->lists.clips[0].time.size(), 5u);
 }
 
 TEST_F(ClipHistory, TwoChangesWithinFourTenthsRecordTwoButAnnounceOne) {
     copy_text("bir");
-    app->hud_shown = false;
+    app->notices.shown = false;
     app->now += 0.3;
     copy_text("iki");
-    EXPECT_EQ(app->clips.size(), 2u);
-    EXPECT_FALSE(app->hud_shown);
+    EXPECT_EQ(app->lists.clips.size(), 2u);
+    EXPECT_FALSE(app->notices.shown);
     app->now += 0.2;
     copy_text("üç");
-    EXPECT_TRUE(app->hud_shown);
+    EXPECT_TRUE(app->notices.shown);
 }
 
 TEST_F(ClipHistory, CapRemovesTheOldestUnpinnedButNeverAPinnedOne) {
     for (int i = 0; i < 41; ++i) copy_text("metin " + std::to_string(i));
-    ASSERT_EQ(app->clips.size(), 40u);
+    ASSERT_EQ(app->lists.clips.size(), 40u);
     EXPECT_EQ(text_at(39), "metin 1");
-    for (auto& e : app->clips) e.pinned = true;
+    for (auto& e : app->lists.clips) e.pinned = true;
     copy_text("yeni");
-    EXPECT_EQ(app->clips.size(), 41u);
+    EXPECT_EQ(app->lists.clips.size(), 41u);
 }
 
 TEST_F(ClipHistory, OnlyTheThreeNewestPicturesKeepTheirFullImage) {
     for (int i = 0; i < 4; ++i) copy_picture(500, 250);
-    ASSERT_EQ(app->clips.size(), 4u);
+    ASSERT_EQ(app->lists.clips.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
-        const auto& p = std::get<ClipEntry::Picture>(app->clips[i].kind);
+        const auto& p = std::get<ClipEntry::Picture>(app->lists.clips[i].kind);
         EXPECT_EQ(p.full != nullptr, i < 3) << i;
         ASSERT_NE(p.thumbnail, nullptr);
         EXPECT_EQ(p.thumbnail->width, 220u);
         EXPECT_EQ(p.thumbnail->height, 110u);
     }
-    EXPECT_EQ(app->hud, HudKind::Image);
-    EXPECT_EQ(app->hud_title, "Görsel panoya kopyalandı");
-    EXPECT_EQ(app->hud_body, "500 × 250");
-    ASSERT_NE(app->hud_picture, nullptr);
-    EXPECT_EQ(app->hud_picture->width, 120u);
+    EXPECT_EQ(app->notices.kind, HudKind::Image);
+    EXPECT_EQ(app->notices.title, "Görsel panoya kopyalandı");
+    EXPECT_EQ(app->notices.body, "500 × 250");
+    ASSERT_NE(app->notices.picture, nullptr);
+    EXPECT_EQ(app->notices.picture->width, 120u);
 }
 
 TEST_F(ClipHistory, FilesExclusionsAndTheIslandsOwnWrites) {
     fake_clipboard().files = {"C:\\a.txt", "C:\\b.txt"};
     app->on_clipboard_update();
-    ASSERT_EQ(app->clips.size(), 1u);
-    EXPECT_EQ(app->hud_title, "2 dosya");
+    ASSERT_EQ(app->lists.clips.size(), 1u);
+    EXPECT_EQ(app->notices.title, "2 dosya");
     fake_clipboard() = FakeClipboard{};
     fake_clipboard().text = "gizli";
     fake_clipboard().excluded = true;
     app->on_clipboard_update();
-    app->ignore_clipboard_until = app->now + 1;
+    app->lists.ignore_clipboard_until = app->now + 1;
     fake_clipboard().excluded = false;
     app->on_clipboard_update();
-    EXPECT_EQ(app->clips.size(), 1u);
+    EXPECT_EQ(app->lists.clips.size(), 1u);
 }
 #endif

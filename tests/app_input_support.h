@@ -46,16 +46,16 @@ struct IslandTest : ::testing::Test {
         AppInit init;
         init.quiet = quiet;
         app = std::make_unique<App>(std::move(init));
-        app->open = true;
-        app->redraw = false;
+        app->island.open = true;
+        app->drawing.redraw = false;
     }
 
-    void region(float x, float y, float w, float h, Action a) { app->hits.push_back(HitRegion{RectF{x, y, w, h}, a}); }
+    void region(float x, float y, float w, float h, Action a) { app->drawing.hits.push_back(HitRegion{RectF{x, y, w, h}, a}); }
 
     // The queued effects as "time:effect" texts, times relative to the App clock now.
     std::vector<std::string> pending() const {
         std::vector<std::string> out;
-        for (const auto& p : app->pending) out.push_back(fmt::format("+{:.2f}:{}", p.time - app->now, effect_text(p.effect)));
+        for (const auto& p : app->effects.pending) out.push_back(fmt::format("+{:.2f}:{}", p.time - app->now, effect_text(p.effect)));
         return out;
     }
 

@@ -19,11 +19,11 @@ TEST(RadioHint, OnlyFailuresAreShownWithTheSettingsHint) {
     for (const auto& c : cases) {
         auto app = quiet_app();
         app->show_settings_hint(c.text);
-        EXPECT_EQ(app->hud_shown, c.shown) << c.text;
+        EXPECT_EQ(app->notices.shown, c.shown) << c.text;
         if (c.shown) {
-            EXPECT_EQ(app->hud, HudKind::Info);
-            EXPECT_EQ(app->hud_title, c.text);
-            EXPECT_EQ(app->hud_body, "Ayarlar > Ağ ve İnternet'ten deneyebilirsin");
+            EXPECT_EQ(app->notices.kind, HudKind::Info);
+            EXPECT_EQ(app->notices.title, c.text);
+            EXPECT_EQ(app->notices.body, "Ayarlar > Ağ ve İnternet'ten deneyebilirsin");
         }
     }
 }
@@ -31,11 +31,11 @@ TEST(RadioHint, OnlyFailuresAreShownWithTheSettingsHint) {
 TEST(BrowserHide, FollowsTheForegroundProgramUnlessItIsTheIsland) {
     auto app = quiet_app();
     app->update_browser_hide("chrome.exe", false);
-    EXPECT_TRUE(app->browser_front);
+    EXPECT_TRUE(app->island.browser_front);
     app->update_browser_hide("", true);
-    EXPECT_TRUE(app->browser_front) << "the island in front changes nothing";
+    EXPECT_TRUE(app->island.browser_front) << "the island in front changes nothing";
     app->update_browser_hide("notepad.exe", false);
-    EXPECT_FALSE(app->browser_front);
+    EXPECT_FALSE(app->island.browser_front);
 }
 
 TEST(Shelf, AddingKeepsOneItemPerPathAndAtMostThirty) {
@@ -48,12 +48,12 @@ TEST(Shelf, AddingKeepsOneItemPerPathAndAtMostThirty) {
         paths.push_back(p);
     }
     app->add_to_shelf({paths[0], paths[0]}, false);
-    ASSERT_EQ(app->shelf.size(), 1u);
+    ASSERT_EQ(app->lists.shelf.size(), 1u);
     app->add_to_shelf(paths, false);
-    ASSERT_EQ(app->shelf.size(), 30u);
-    EXPECT_EQ(app->shelf.front().path, paths[1]) << "the oldest left";
-    EXPECT_EQ(app->shelf.back().path, paths[30]);
-    EXPECT_FLOAT_EQ(app->shelf_scroll, 98.0f * 30 - 668);
+    ASSERT_EQ(app->lists.shelf.size(), 30u);
+    EXPECT_EQ(app->lists.shelf.front().path, paths[1]) << "the oldest left";
+    EXPECT_EQ(app->lists.shelf.back().path, paths[30]);
+    EXPECT_FLOAT_EQ(app->lists.shelf_scroll, 98.0f * 30 - 668);
     app->add_to_shelf({"   ", path_join(data.dir, "yok.txt")}, false);
-    EXPECT_EQ(app->shelf.size(), 30u);
+    EXPECT_EQ(app->lists.shelf.size(), 30u);
 }

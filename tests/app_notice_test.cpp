@@ -20,7 +20,7 @@ struct Notices : AppFixture {
         return n;
     }
     // Ticks until the shown notice has ended (and the queue drain ran once).
-    static void run_out_notice(App& a) { a.tick(static_cast<float>(a.hud_until - a.now) + 0.01f); }
+    static void run_out_notice(App& a) { a.tick(static_cast<float>(a.notices.until - a.now) + 0.01f); }
 };
 
 }  // namespace
@@ -29,15 +29,15 @@ TEST_F(Notices, InfoReplacesAnyNoticeButOnlyChangesTextsWhileOpen) {
     App& a = make(true);
     a.show_hud(HudKind::Notice, 7);
     a.show_info("Başlık", "Gövde");
-    EXPECT_EQ(a.hud, HudKind::Info);
-    EXPECT_DOUBLE_EQ(a.hud_until, a.now + 2.2);
+    EXPECT_EQ(a.notices.kind, HudKind::Info);
+    EXPECT_DOUBLE_EQ(a.notices.until, a.now + 2.2);
 
-    a.hud_shown = false;
-    a.open = true;
+    a.notices.shown = false;
+    a.island.open = true;
     a.show_info("Açıkken", "metin");
-    EXPECT_FALSE(a.hud_shown);
-    EXPECT_EQ(a.hud_title, "Açıkken");
-    EXPECT_EQ(a.hud_body, "metin");
+    EXPECT_FALSE(a.notices.shown);
+    EXPECT_EQ(a.notices.title, "Açıkken");
+    EXPECT_EQ(a.notices.body, "metin");
 }
 
 TEST_F(Notices, BlockedNoticesQueueAndAppearInOrderBeforeToasts) {
@@ -47,32 +47,32 @@ TEST_F(Notices, BlockedNoticesQueueAndAppearInOrderBeforeToasts) {
     a.notify("bir", "1");
     a.notify("iki", "2");
     a.notify("üç", "3");
-    EXPECT_EQ(a.hud, HudKind::TimerDone);
-    ASSERT_EQ(a.notice_queue.size(), 3u);
-    ASSERT_EQ(a.toast_queue.size(), 1u);
+    EXPECT_EQ(a.notices.kind, HudKind::TimerDone);
+    ASSERT_EQ(a.notices.queue.size(), 3u);
+    ASSERT_EQ(a.notifs.toast_queue.size(), 1u);
 
     std::vector<std::string> seen;
     for (int i = 0; i < 4; ++i) {
         run_out_notice(a);
-        ASSERT_TRUE(a.hud_shown);
-        seen.push_back(a.hud == HudKind::Toast ? a.toast->title : a.hud_title);
+        ASSERT_TRUE(a.notices.shown);
+        seen.push_back(a.notices.kind == HudKind::Toast ? a.notifs.toast->title : a.notices.title);
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"bir", "iki", "üç", "bekleyen"}));
-    EXPECT_EQ(a.hud, HudKind::Toast);
-    EXPECT_TRUE(a.notice_queue.empty());
-    EXPECT_TRUE(a.toast_queue.empty());
+    EXPECT_EQ(a.notices.kind, HudKind::Toast);
+    EXPECT_TRUE(a.notices.queue.empty());
+    EXPECT_TRUE(a.notifs.toast_queue.empty());
 }
 
 TEST_F(Notices, BurstOfNoticesKeepsOnlyTheNewestTwentyWaiting) {
     App& a = make(true);
     a.notify("ilk", "0");
     for (int i = 1; i <= 3000; ++i) a.notify("bildirim", std::to_string(i));
-    EXPECT_EQ(a.notice_queue.size(), 20u);
+    EXPECT_EQ(a.notices.queue.size(), 20u);
     std::vector<std::string> seen;
     for (int i = 0; i < 21; ++i) {
         run_out_notice(a);
-        if (!a.hud_shown) break;
-        seen.push_back(a.hud_body);
+        if (!a.notices.shown) break;
+        seen.push_back(a.notices.body);
     }
     ASSERT_EQ(seen.size(), 20u) << "then the island is free again";
     EXPECT_EQ(seen.front(), "2981") << "the oldest were dropped";
@@ -81,16 +81,16 @@ TEST_F(Notices, BurstOfNoticesKeepsOnlyTheNewestTwentyWaiting) {
 
 TEST_F(Notices, NoticeClosesTheOpenIslandAndIgnoresDoNotDisturb) {
     App& a = make(true);
-    a.open = true;
-    a.focus = TextField::Search;
-    a.dnd = true;
-    a.fullscreen_front = true;
+    a.island.open = true;
+    a.island.focus = TextField::Search;
+    a.settings.dnd = true;
+    a.island.fullscreen_front = true;
     a.notify("Hatırlatma", "Çay");
-    EXPECT_FALSE(a.open);
-    EXPECT_EQ(a.hud, HudKind::Notice);
-    EXPECT_DOUBLE_EQ(a.hud_until, a.now + 7.0);
-    ASSERT_EQ(a.pending.size(), 1u);
-    EXPECT_TRUE(std::holds_alternative<effect::RestoreFocus>(a.pending[0].effect));
+    EXPECT_FALSE(a.island.open);
+    EXPECT_EQ(a.notices.kind, HudKind::Notice);
+    EXPECT_DOUBLE_EQ(a.notices.until, a.now + 7.0);
+    ASSERT_EQ(a.effects.pending.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<effect::RestoreFocus>(a.effects.pending[0].effect));
 }
 
 TEST_F(Notices, ToastGateDropsThemAndTheQueueHoldsSix) {
@@ -104,35 +104,35 @@ TEST_F(Notices, ToastGateDropsThemAndTheQueueHoldsSix) {
     };
     for (const Case& c : cases) {
         App& a = make(true);
-        a.dnd = c.dnd;
-        a.fullscreen_front = c.fullscreen;
-        a.browser_front = c.browser;
-        a.pomo.running = c.focus_running;
+        a.settings.dnd = c.dnd;
+        a.island.fullscreen_front = c.fullscreen;
+        a.island.browser_front = c.browser;
+        a.timers.pomo.running = c.focus_running;
         a.push_toast(toast(c.name));
-        EXPECT_EQ(a.hud_shown && a.hud == HudKind::Toast, c.shown) << c.name;
+        EXPECT_EQ(a.notices.shown && a.notices.kind == HudKind::Toast, c.shown) << c.name;
     }
 
     App& a = make(true);
-    a.pomo.running = true;
-    a.pomo.phase = PomoPhase::ShortBreak;
+    a.timers.pomo.running = true;
+    a.timers.pomo.phase = PomoPhase::ShortBreak;
     a.push_toast(toast("molada"));
-    EXPECT_EQ(a.hud, HudKind::Toast) << "breaks let toasts through";
-    uint64_t serial = a.hud_serial;
+    EXPECT_EQ(a.notices.kind, HudKind::Toast) << "breaks let toasts through";
+    uint64_t serial = a.notices.serial;
 
     a.notify("n", "b");  // a Toast is up: the Notice waits
-    a.hud_shown = false;
+    a.notices.shown = false;
     a.show_hud(HudKind::Notice, 7);
     for (int i = 0; i < 7; ++i) a.push_toast(toast("q"));
-    EXPECT_EQ(a.toast_queue.size(), 6u) << "the seventh is dropped";
-    EXPECT_EQ(a.hud_serial, serial);
+    EXPECT_EQ(a.notifs.toast_queue.size(), 6u) << "the seventh is dropped";
+    EXPECT_EQ(a.notices.serial, serial);
 
     // Offered again once nothing shows; dnd now drops them one per frame.
-    a.notice_queue.clear();
-    a.dnd = true;
-    a.hud_shown = false;
+    a.notices.queue.clear();
+    a.settings.dnd = true;
+    a.notices.shown = false;
     for (int i = 0; i < 6; ++i) a.tick(0.016f);
-    EXPECT_TRUE(a.toast_queue.empty());
-    EXPECT_FALSE(a.hud_shown);
+    EXPECT_TRUE(a.notifs.toast_queue.empty());
+    EXPECT_FALSE(a.notices.shown);
 }
 
 TEST_F(Notices, NoticeLogsItsLineOutsideQuietMode) {
@@ -150,16 +150,16 @@ TEST_F(Notices, NoticeLogsItsLineOutsideQuietMode) {
 
 TEST_F(Notices, FullScreenProgramClosesTheOpenIsland) {
     App& a = make(true);
-    a.open = true;
+    a.island.open = true;
     a.check_power_and_brief(true);
-    EXPECT_FALSE(a.open);
-    EXPECT_TRUE(a.fullscreen_front);
+    EXPECT_FALSE(a.island.open);
+    EXPECT_TRUE(a.island.fullscreen_front);
 
-    a.open = true;
-    a.browser_front = true;
-    a.fullscreen_front = false;
+    a.island.open = true;
+    a.island.browser_front = true;
+    a.island.fullscreen_front = false;
     a.check_power_and_brief(true);
-    EXPECT_TRUE(a.open) << "a full-screen browser does not close it";
+    EXPECT_TRUE(a.island.open) << "a full-screen browser does not close it";
 }
 
 #ifndef _WIN32
@@ -168,29 +168,29 @@ TEST_F(Notices, VolumeNoticeSkipsTheFirstReadingAndSmallMoves) {
     fake_audio().output = FakeAudioDevice{0.37f, false};
     App& a = make(false);
     a.watch_hud_sources();
-    EXPECT_FALSE(a.hud_shown) << "the level found at start-up";
-    EXPECT_FLOAT_EQ(a.volume, 0.37f);
+    EXPECT_FALSE(a.notices.shown) << "the level found at start-up";
+    EXPECT_FLOAT_EQ(a.audio.volume, 0.37f);
 
     fake_audio().output->level = 0.373f;
     a.watch_hud_sources();
-    EXPECT_FALSE(a.hud_shown);
+    EXPECT_FALSE(a.notices.shown);
 
     fake_audio().output->level = 0.5f;
     a.watch_hud_sources();
-    ASSERT_TRUE(a.hud_shown);
-    EXPECT_EQ(a.hud, HudKind::Volume);
-    EXPECT_FLOAT_EQ(a.hud_level.value, 0.5f);
-    EXPECT_DOUBLE_EQ(a.hud_until, a.now + 1.6);
+    ASSERT_TRUE(a.notices.shown);
+    EXPECT_EQ(a.notices.kind, HudKind::Volume);
+    EXPECT_FLOAT_EQ(a.notices.level.value, 0.5f);
+    EXPECT_DOUBLE_EQ(a.notices.until, a.now + 1.6);
 
     fake_audio().output->level = 0.6f;  // already showing: only the bar's target moves
     a.watch_hud_sources();
-    EXPECT_FLOAT_EQ(a.hud_level.value, 0.5f);
-    EXPECT_FLOAT_EQ(a.hud_level.target, 0.6f);
+    EXPECT_FLOAT_EQ(a.notices.level.value, 0.5f);
+    EXPECT_FLOAT_EQ(a.notices.level.target, 0.6f);
 
     fake_audio().output->muted = true;
     a.watch_hud_sources();
-    EXPECT_TRUE(a.muted);
-    EXPECT_FLOAT_EQ(a.hud_level.target, 0.0f);
+    EXPECT_TRUE(a.audio.muted);
+    EXPECT_FLOAT_EQ(a.notices.level.target, 0.0f);
 }
 
 TEST_F(Notices, MicrophoneNoticeOnlyForMuteChanges) {
@@ -199,14 +199,14 @@ TEST_F(Notices, MicrophoneNoticeOnlyForMuteChanges) {
     a.watch_hud_sources();
     fake_audio().mic->level = 0.9f;
     a.watch_hud_sources();
-    EXPECT_FALSE(a.hud_shown);
-    EXPECT_FLOAT_EQ(a.mic_level, 0.9f);
+    EXPECT_FALSE(a.notices.shown);
+    EXPECT_FLOAT_EQ(a.audio.mic_level, 0.9f);
 
     fake_audio().mic->muted = true;
     a.watch_hud_sources();
-    EXPECT_TRUE(a.hud_shown);
-    EXPECT_EQ(a.hud, HudKind::Mic);
-    EXPECT_TRUE(a.mic_muted);
+    EXPECT_TRUE(a.notices.shown);
+    EXPECT_EQ(a.notices.kind, HudKind::Mic);
+    EXPECT_TRUE(a.audio.mic_muted);
 }
 
 TEST_F(Notices, GateStoresTheStateButShowsNothing) {
@@ -224,16 +224,16 @@ TEST_F(Notices, GateStoresTheStateButShowsNothing) {
     };
     float level = 0.2f;
     for (const Case& c : cases) {
-        a.open = c.open;
-        a.fullscreen_front = c.fullscreen;
-        a.hide_fs = c.hide_fs;
-        a.browser_front = c.browser;
+        a.island.open = c.open;
+        a.island.fullscreen_front = c.fullscreen;
+        a.settings.hide_fs = c.hide_fs;
+        a.island.browser_front = c.browser;
         a.show_hud(c.shown, 5);
         level += 0.1f;
         fake_audio().output->level = level;
         a.watch_hud_sources();
-        EXPECT_FLOAT_EQ(a.volume, level) << c.name;
-        EXPECT_EQ(a.hud == HudKind::Volume, c.passes) << c.name;
+        EXPECT_FLOAT_EQ(a.audio.volume, level) << c.name;
+        EXPECT_EQ(a.notices.kind == HudKind::Volume, c.passes) << c.name;
     }
 }
 
@@ -242,69 +242,69 @@ TEST_F(Notices, BrightnessIsReadEveryFourthPoll) {
     fake_audio().brightness_levels = {0, 50, 100};
     fake_audio().brightness = DisplayBrightness{2, 80, 40};  // on battery: the DC level counts
     App& a = make(false);
-    ASSERT_TRUE(a.brightness_ok);
+    ASSERT_TRUE(a.audio.brightness_ok);
     for (int i = 0; i < 3; ++i) a.watch_hud_sources();
-    EXPECT_FLOAT_EQ(a.brightness, 0.0f);
+    EXPECT_FLOAT_EQ(a.audio.brightness, 0.0f);
     a.watch_hud_sources();
-    EXPECT_FLOAT_EQ(a.brightness, 0.4f);
-    EXPECT_FALSE(a.hud_shown);
+    EXPECT_FLOAT_EQ(a.audio.brightness, 0.4f);
+    EXPECT_FALSE(a.notices.shown);
 
     fake_audio().brightness = DisplayBrightness{1, 70, 40};
     for (int i = 0; i < 4; ++i) a.watch_hud_sources();
-    EXPECT_FLOAT_EQ(a.brightness, 0.7f);
-    EXPECT_EQ(a.hud, HudKind::Brightness);
+    EXPECT_FLOAT_EQ(a.audio.brightness, 0.7f);
+    EXPECT_EQ(a.notices.kind, HudKind::Brightness);
 
-    a.hud_shown = false;
+    a.notices.shown = false;
     fake_audio().brightness = DisplayBrightness{1, 20, 40};
-    a.brightness_changed = a.now - 0.5;  // the user just set it: the poll stays away
+    a.audio.brightness_changed = a.now - 0.5;  // the user just set it: the poll stays away
     for (int i = 0; i < 4; ++i) a.watch_hud_sources();
-    EXPECT_FLOAT_EQ(a.brightness, 0.7f);
+    EXPECT_FLOAT_EQ(a.audio.brightness, 0.7f);
 }
 
 TEST_F(Notices, CapsLockAndLayoutNoticesAfterTheFirstReading) {
     fake_desktop().language = "TR";
     App& a = make(false);
     a.watch_hud_sources();
-    EXPECT_FALSE(a.hud_shown);
-    EXPECT_EQ(a.layout_code, "TR");
+    EXPECT_FALSE(a.notices.shown);
+    EXPECT_EQ(a.notices.layout_code, "TR");
 
     fake_desktop().caps_lock = true;
     a.watch_hud_sources();
-    EXPECT_EQ(a.hud, HudKind::Caps);
-    EXPECT_DOUBLE_EQ(a.hud_until, a.now + 1.4);
+    EXPECT_EQ(a.notices.kind, HudKind::Caps);
+    EXPECT_DOUBLE_EQ(a.notices.until, a.now + 1.4);
 
-    a.hud_shown = false;
+    a.notices.shown = false;
     for (const char* ignored : {"", "??"}) {
         fake_desktop().language = ignored;
         a.watch_hud_sources();
-        EXPECT_EQ(a.layout_code, "TR");
-        EXPECT_FALSE(a.hud_shown);
+        EXPECT_EQ(a.notices.layout_code, "TR");
+        EXPECT_FALSE(a.notices.shown);
     }
     fake_desktop().language = "EN";
     a.watch_hud_sources();
-    EXPECT_EQ(a.hud, HudKind::Layout);
+    EXPECT_EQ(a.notices.kind, HudKind::Layout);
 
-    a.hud_shown = false;
-    a.key_hud = false;
+    a.notices.shown = false;
+    a.settings.key_hud = false;
     fake_desktop().caps_lock = false;
     fake_desktop().language = "DE";
     a.watch_hud_sources();
-    EXPECT_FALSE(a.hud_shown) << "key_hud off";
-    EXPECT_EQ(a.caps_state, 0);
-    EXPECT_EQ(a.layout_code, "DE");
+    EXPECT_FALSE(a.notices.shown) << "key_hud off";
+    EXPECT_EQ(a.notices.caps_state, 0);
+    EXPECT_EQ(a.notices.layout_code, "DE");
 }
 
 TEST_F(Notices, PowerNoticesAndTheLowBatteryWarning) {
     fake_desktop().power = PowerStatus{true, 80, true};
     App& a = make(false);
     a.check_power_and_brief(false);
-    EXPECT_FALSE(a.hud_shown) << "first observation";
+    EXPECT_FALSE(a.notices.shown) << "first observation";
 
     auto step = [&](bool ac, uint8_t percent) {
-        a.hud_shown = false;
+        a.notices.shown = false;
         fake_desktop().power = PowerStatus{ac, percent, true};
         a.check_power_and_brief(false);
-        return a.hud_shown ? a.hud : static_cast<HudKind>(255);
+        return a.notices.shown ? a.notices.kind : static_cast<HudKind>(255);
     };
     EXPECT_EQ(step(false, 80), HudKind::Battery) << "charger unplugged";
     EXPECT_EQ(step(false, 20), HudKind::LowBattery);
@@ -319,10 +319,10 @@ TEST_F(Notices, PowerNoticesAndTheLowBatteryWarning) {
     // A machine without a battery raises neither notice.
     fake_desktop().power = PowerStatus{true, 100, false};
     a.check_power_and_brief(false);
-    a.hud_shown = false;
+    a.notices.shown = false;
     fake_desktop().power = PowerStatus{false, 10, false};
     a.check_power_and_brief(false);
-    EXPECT_FALSE(a.hud_shown);
+    EXPECT_FALSE(a.notices.shown);
 }
 
 // The host skips the power query while nothing drawn shows the battery; the
@@ -333,12 +333,12 @@ TEST_F(Notices, PowerIsReadOnlyWhenAskedAndShownOnlyWhereDrawn) {
     a.check_power_and_brief(false);
     fake_desktop().power = PowerStatus{false, 50, true};
     a.check_power_and_brief(true, false);
-    EXPECT_TRUE(a.on_ac);
-    EXPECT_EQ(a.battery, 80);
-    EXPECT_TRUE(a.fullscreen_front);
+    EXPECT_TRUE(a.island.on_ac);
+    EXPECT_EQ(a.island.battery, 80);
+    EXPECT_TRUE(a.island.fullscreen_front);
     a.check_power_and_brief(true, true);
-    EXPECT_FALSE(a.on_ac);
-    EXPECT_EQ(a.battery, 50);
+    EXPECT_FALSE(a.island.on_ac);
+    EXPECT_EQ(a.island.battery, 50);
 
     struct Case { IslandMode mode; bool open; bool shown; };
     const Case cases[] = {
@@ -350,14 +350,14 @@ TEST_F(Notices, PowerIsReadOnlyWhenAskedAndShownOnlyWhereDrawn) {
         {IslandMode::hud(HudKind::LowBattery), false, true},
     };
     for (const Case& c : cases) {
-        a.mode = c.mode;
-        a.open = c.open;
-        a.hud_shown = c.mode.tag == ModeTag::Hud;
-        if (a.hud_shown) a.hud = c.mode.hud_kind();
+        a.island.mode = c.mode;
+        a.island.open = c.open;
+        a.notices.shown = c.mode.tag == ModeTag::Hud;
+        if (a.notices.shown) a.notices.kind = c.mode.hud_kind();
         EXPECT_EQ(a.battery_shown(), c.shown) << mode_debug(c.mode);
     }
-    a.has_battery = false;
-    a.mode = IslandMode::peek();
+    a.island.has_battery = false;
+    a.island.mode = IslandMode::peek();
     EXPECT_FALSE(a.battery_shown()) << "nothing to draw without a battery";
 }
 
@@ -368,15 +368,15 @@ TEST_F(Notices, FailedPowerQueryChangesNothing) {
     a.check_power_and_brief(false);
     fake_desktop().power = std::nullopt;
     for (int i = 0; i < 3; ++i) a.check_power_and_brief(false);
-    EXPECT_FALSE(a.hud_shown);
-    EXPECT_TRUE(a.on_ac);
-    EXPECT_EQ(a.battery, 64);
-    EXPECT_TRUE(a.has_battery);
+    EXPECT_FALSE(a.notices.shown);
+    EXPECT_TRUE(a.island.on_ac);
+    EXPECT_EQ(a.island.battery, 64);
+    EXPECT_TRUE(a.island.has_battery);
     EXPECT_NE(a.island_context().find(" Pil %64, şarj oluyor."), std::string::npos);
 
     fake_desktop().power = PowerStatus{false, 64, true};
     a.check_power_and_brief(false);
-    EXPECT_EQ(a.hud, HudKind::Battery) << "the next good reading compares with the last good one";
+    EXPECT_EQ(a.notices.kind, HudKind::Battery) << "the next good reading compares with the last good one";
 }
 
 // Raising a level lifts the device's mute along with the island's flag.
@@ -384,26 +384,26 @@ TEST_F(Notices, RaisingALevelUnmutesTheDevice) {
     fake_audio().output = FakeAudioDevice{0.5f, true};
     fake_audio().mic = FakeAudioDevice{0.5f, true};
     App& a = make(false);
-    a.muted = a.mic_muted = true;
+    a.audio.muted = a.audio.mic_muted = true;
 
     a.set_output_level(0.004f);
     a.set_mic_level(0.004f);
-    EXPECT_TRUE(a.muted);
+    EXPECT_TRUE(a.audio.muted);
     EXPECT_TRUE(fake_audio().output->muted) << "a level at the threshold leaves the mute alone";
     EXPECT_TRUE(fake_audio().mic->muted);
     EXPECT_FLOAT_EQ(fake_audio().output->level, 0.004f);
 
     a.set_output_level(0.3f);
     a.set_mic_level(0.3f);
-    EXPECT_FALSE(a.muted);
-    EXPECT_FALSE(a.mic_muted);
+    EXPECT_FALSE(a.audio.muted);
+    EXPECT_FALSE(a.audio.mic_muted);
     EXPECT_FALSE(fake_audio().output->muted);
     EXPECT_FALSE(fake_audio().mic->muted);
     EXPECT_FLOAT_EQ(fake_audio().mic->level, 0.3f);
 
     a.watch_hud_sources();
     a.watch_hud_sources();
-    EXPECT_FALSE(a.muted) << "the next poll agrees with the flag";
+    EXPECT_FALSE(a.audio.muted) << "the next poll agrees with the flag";
 }
 
 #endif  // _WIN32

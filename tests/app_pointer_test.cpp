@@ -24,35 +24,35 @@ TEST_F(PointerTest, LastDrawnRegionWins) {
 }
 
 TEST_F(PointerTest, ClickRunsOnlyWhenPressAndReleaseHitEqualActions) {
-    app->notes = {NoteItem{"a", 1}, NoteItem{"b", 2}};
+    app->lists.notes = {NoteItem{"a", 1}, NoteItem{"b", 2}};
     region(0, 0, 100, 40, note(0));
     region(0, 40, 100, 40, note(1));
     region(0, 80, 100, 40, Action::of(ActionKind::NotesClear));
 
     // Same variant, another index: nothing.
     app->on_pointer_down(10, 10);
-    app->redraw = false;
+    app->drawing.redraw = false;
     EXPECT_FALSE(app->on_click(10, 50));
-    EXPECT_FALSE(app->notes[0].done || app->notes[1].done);
-    EXPECT_FALSE(app->redraw);
+    EXPECT_FALSE(app->lists.notes[0].done || app->lists.notes[1].done);
+    EXPECT_FALSE(app->drawing.redraw);
     // Another variant: nothing.
     app->on_pointer_down(10, 50);
     app->on_click(10, 90);
-    EXPECT_FALSE(app->notes[1].done);
-    ASSERT_EQ(app->notes.size(), 2u);
+    EXPECT_FALSE(app->lists.notes[1].done);
+    ASSERT_EQ(app->lists.notes.size(), 2u);
     // Release outside every region: nothing.
     app->on_pointer_down(10, 50);
     app->on_click(300, 300);
-    EXPECT_FALSE(app->notes[1].done);
+    EXPECT_FALSE(app->lists.notes[1].done);
     // Same Action: it runs, once.
     app->on_pointer_down(10, 50);
     app->on_click(90, 70);
-    EXPECT_TRUE(app->notes[1].done);
-    EXPECT_TRUE(app->pressed.is_none());
+    EXPECT_TRUE(app->lists.notes[1].done);
+    EXPECT_TRUE(app->pointer.pressed.is_none());
 }
 
 TEST_F(PointerTest, ShelfItemBecomesADragOutBeyondSixPixels) {
-    app->shelf.push_back(ShelfItem{"C:\\x\\a.txt", "a.txt", "TXT · 1 B", nullptr, 7});
+    app->lists.shelf.push_back(ShelfItem{"C:\\x\\a.txt", "a.txt", "TXT · 1 B", nullptr, 7});
     region(0, 0, 300, 98, Action::at(ActionKind::Shelf, 0));
 
     // Within 6 px the press stays a click, and the release opens the file.
@@ -60,16 +60,16 @@ TEST_F(PointerTest, ShelfItemBecomesADragOutBeyondSixPixels) {
     EXPECT_EQ(effect_text(app->on_pointer_move(106, 40)), "none");
     EXPECT_EQ(effect_text(app->on_pointer_move(100, 46)), "none");
     EXPECT_EQ(effect_text(app->on_click(100, 46)), "OpenUrl(C:\\x\\a.txt)");
-    EXPECT_FALSE(app->open);
+    EXPECT_FALSE(app->island.open);
 
     // Beyond 6 px: one drag-out, and the release does nothing.
-    app->open = true;
+    app->island.open = true;
     app->on_pointer_down(100, 40);
     EXPECT_EQ(effect_text(app->on_pointer_move(104.3f, 44.3f)), "DragShelfItem(0)");
-    EXPECT_TRUE(app->drag_out);
+    EXPECT_TRUE(app->island.drag_out);
     EXPECT_EQ(effect_text(app->on_pointer_move(120, 60)), "none");
     EXPECT_EQ(effect_text(app->on_click(120, 60)), "none");
-    EXPECT_TRUE(app->open);
+    EXPECT_TRUE(app->island.open);
 }
 
 TEST_F(PointerTest, SliderMovedThreePixelsOrLessIsStillAClick) {
@@ -77,116 +77,116 @@ TEST_F(PointerTest, SliderMovedThreePixelsOrLessIsStillAClick) {
     struct Case { float move; bool moved; bool mute_flips; };
     const Case cases[] = {{2, false, true}, {3, false, true}, {4, true, false}, {-4, true, false}};
     for (const auto& c : cases) {
-        app->muted = false;
+        app->audio.muted = false;
         app->on_pointer_down(264, 120);
-        EXPECT_FLOAT_EQ(app->volume, 0.5f);
+        EXPECT_FLOAT_EQ(app->audio.volume, 0.5f);
         app->on_pointer_move(264 + c.move, 120);
-        EXPECT_EQ(app->slider_moved, c.moved) << c.move;
-        EXPECT_NEAR(app->volume, (150 + c.move) / 300.0f, 1e-5) << c.move;
+        EXPECT_EQ(app->pointer.slider_moved, c.moved) << c.move;
+        EXPECT_NEAR(app->audio.volume, (150 + c.move) / 300.0f, 1e-5) << c.move;
         app->on_click(264 + c.move, 120);
-        EXPECT_FALSE(app->slider_grab);
+        EXPECT_FALSE(app->pointer.slider_grab);
         app->act(Action::byte(ActionKind::SliderIcon, 0));
-        EXPECT_EQ(app->muted, c.mute_flips) << c.move;
+        EXPECT_EQ(app->audio.muted, c.mute_flips) << c.move;
     }
 }
 
 TEST_F(PointerTest, SliderValueFollowsThePageZoomAndClamps) {
     region(0, 0, 900, 400, Action::byte(ActionKind::Slider, 2));
-    app->zoom = 0.5f;
-    app->shift = 10;
+    app->pointer.zoom = 0.5f;
+    app->pointer.shift = 10;
     // u = (x − 450 − 10) / 0.5 + 450; value = (u − 114) / 300.
     app->on_pointer_down(420, 50);
-    EXPECT_NEAR(app->mic_level, (370 - 114) / 300.0f, 1e-5);
+    EXPECT_NEAR(app->audio.mic_level, (370 - 114) / 300.0f, 1e-5);
     app->on_pointer_move(900, 50);
-    EXPECT_FLOAT_EQ(app->mic_level, 1.0f);
+    EXPECT_FLOAT_EQ(app->audio.mic_level, 1.0f);
     app->on_pointer_move(0, 50);
-    EXPECT_FLOAT_EQ(app->mic_level, 0.0f);
+    EXPECT_FLOAT_EQ(app->audio.mic_level, 0.0f);
     app->on_click(0, 50);
-    EXPECT_FALSE(app->slider_grab);
+    EXPECT_FALSE(app->pointer.slider_grab);
 }
 
 TEST_F(PointerTest, BrightnessSliderNeedsBrightnessControl) {
     region(114, 100, 300, 40, Action::byte(ActionKind::Slider, 1));
-    app->brightness = 0.2f;
+    app->audio.brightness = 0.2f;
     app->on_pointer_down(264, 120);
-    EXPECT_FALSE(app->slider_grab);
-    EXPECT_FLOAT_EQ(app->brightness, 0.2f);
+    EXPECT_FALSE(app->pointer.slider_grab);
+    EXPECT_FLOAT_EQ(app->audio.brightness, 0.2f);
     app->on_click(264, 120);
 
-    app->brightness_ok = true;
+    app->audio.brightness_ok = true;
     app->now = 5;
     app->on_pointer_down(264, 120);
-    EXPECT_EQ(app->slider_grab, std::optional<uint8_t>(1));
-    EXPECT_FLOAT_EQ(app->brightness, 0.5f);
-    EXPECT_DOUBLE_EQ(app->brightness_changed, 5.0);
+    EXPECT_EQ(app->pointer.slider_grab, std::optional<uint8_t>(1));
+    EXPECT_FLOAT_EQ(app->audio.brightness, 0.5f);
+    EXPECT_DOUBLE_EQ(app->audio.brightness_changed, 5.0);
     app->on_click(264, 120);
 }
 
 TEST_F(PointerTest, SeekDragSendsOnePositionAtTheRelease) {
     auto [tx, rx] = channel<MediaCommand>();
-    app->media_tx = tx;
-    app->media_snap.has = app->media_snap.can_seek = true;
-    app->media_snap.duration = 200;
+    app->media.tx = tx;
+    app->media.snap.has = app->media.snap.can_seek = true;
+    app->media.snap.duration = 200;
     region(300, 100, 500, 20, Action::of(ActionKind::Seek));
     app->now = 3;
     app->on_pointer_down(328 + 414 / 4.0f, 110);
-    ASSERT_TRUE(app->seek_drag);
-    EXPECT_FLOAT_EQ(*app->seek_drag, 0.25f);
+    ASSERT_TRUE(app->pointer.seek_drag);
+    EXPECT_FLOAT_EQ(*app->pointer.seek_drag, 0.25f);
     app->on_pointer_move(328 + 414 / 2.0f, 110);
     EXPECT_FALSE(rx.try_recv());  // nothing is sent while dragging
     app->on_click(328 + 414 / 2.0f, 110);
     auto sent = rx.try_recv();
     ASSERT_TRUE(sent && std::holds_alternative<media_cmd::Seek>(*sent));
     EXPECT_DOUBLE_EQ(std::get<media_cmd::Seek>(*sent).position, 100.0);
-    EXPECT_DOUBLE_EQ(app->media_snap.position, 100.0);
-    EXPECT_DOUBLE_EQ(app->media_changed, 3.0);
-    EXPECT_FALSE(app->seek_drag);
+    EXPECT_DOUBLE_EQ(app->media.snap.position, 100.0);
+    EXPECT_DOUBLE_EQ(app->media.changed, 3.0);
+    EXPECT_FALSE(app->pointer.seek_drag);
 
     // A session that cannot seek starts no drag.
-    app->media_snap.can_seek = false;
+    app->media.snap.can_seek = false;
     app->on_pointer_down(400, 110);
-    EXPECT_FALSE(app->seek_drag);
+    EXPECT_FALSE(app->pointer.seek_drag);
 }
 
 TEST_F(PointerTest, PressOnAFieldFocusesIt) {
     region(100, 100, 400, 40, Action::byte(ActionKind::Field, static_cast<uint8_t>(TextField::Note)));
     EXPECT_EQ(effect_text(app->on_pointer_down(150, 120)), "FocusIsland");
-    EXPECT_EQ(app->focus, TextField::Note);
+    EXPECT_EQ(app->island.focus, TextField::Note);
 }
 
 TEST_F(PointerTest, HoverChangeRestartsTheHighlight) {
     region(0, 0, 100, 100, Action::of(ActionKind::Prev));
-    app->hover.value = 0.7f;
+    app->anim.hover.value = 0.7f;
     app->on_pointer_move(10, 10);
-    EXPECT_EQ(action_debug(app->hovered), "Prev");
-    EXPECT_FLOAT_EQ(app->hover.value, 0.0f);
-    EXPECT_FLOAT_EQ(app->hover.target, 1.0f);
-    app->hover.value = 0.7f;
+    EXPECT_EQ(action_debug(app->pointer.hovered), "Prev");
+    EXPECT_FLOAT_EQ(app->anim.hover.value, 0.0f);
+    EXPECT_FLOAT_EQ(app->anim.hover.target, 1.0f);
+    app->anim.hover.value = 0.7f;
     app->on_pointer_move(20, 20);  // same Action: the highlight keeps going
-    EXPECT_FLOAT_EQ(app->hover.value, 0.7f);
+    EXPECT_FLOAT_EQ(app->anim.hover.value, 0.7f);
     app->on_pointer_move(200, 200);
-    EXPECT_TRUE(app->hovered.is_none());
-    EXPECT_FLOAT_EQ(app->hover.value, 0.0f);
+    EXPECT_TRUE(app->pointer.hovered.is_none());
+    EXPECT_FLOAT_EQ(app->anim.hover.value, 0.0f);
 }
 
 TEST_F(PointerTest, WheelStopsAtEachListsMaximum) {
     for (int i = 0; i < 10; ++i) {
-        app->shelf.push_back(ShelfItem{"p", "n", "d", nullptr, uint64_t(i)});
-        app->clips.push_back(ClipEntry{"10:00", ClipEntry::Text{"t"}, uint64_t(i)});
-        app->notif_list.push_back(AppNotification{});
+        app->lists.shelf.push_back(ShelfItem{"p", "n", "d", nullptr, uint64_t(i)});
+        app->lists.clips.push_back(ClipEntry{"10:00", ClipEntry::Text{"t"}, uint64_t(i)});
+        app->notifs.list.push_back(AppNotification{});
     }
-    app->notes.resize(5);
-    app->reminders.resize(3);
-    struct Case { Page page; float App::*offset; float maximum; };
+    app->lists.notes.resize(5);
+    app->lists.reminders.resize(3);
+    struct Case { Page page; const float* offset; float maximum; };
     const Case cases[] = {
-        {Page::Shelf, &App::shelf_scroll, 98 * 10 + 4 - 672},
-        {Page::Clip, &App::clip_scroll, 46 * 10 - 170},
-        {Page::Notifs, &App::notif_scroll, 50 * 10 - 176},
-        {Page::Notes, &App::notes_scroll, 40 * 8 - 128},
+        {Page::Shelf, &app->lists.shelf_scroll, 98 * 10 + 4 - 672},
+        {Page::Clip, &app->lists.clip_scroll, 46 * 10 - 170},
+        {Page::Notifs, &app->notifs.scroll, 50 * 10 - 176},
+        {Page::Notes, &app->lists.notes_scroll, 40 * 8 - 128},
     };
     for (const auto& c : cases) {
-        app->page = c.page;
-        const float& offset = (*app).*c.offset;
+        app->island.page = c.page;
+        const float& offset = *c.offset;
         app->on_wheel(-120, false);  // one notch towards the user scrolls down one row
         EXPECT_GT(offset, 0.0f) << page_key(c.page);
         app->on_wheel(-120 * 100, false);
@@ -195,60 +195,60 @@ TEST_F(PointerTest, WheelStopsAtEachListsMaximum) {
         EXPECT_FLOAT_EQ(offset, 0.0f) << page_key(c.page);
     }
     // Three shelf items fit: the maximum is 0.
-    app->shelf.resize(3);
-    app->page = Page::Shelf;
+    app->lists.shelf.resize(3);
+    app->island.page = Page::Shelf;
     app->on_wheel(-120 * 5, false);
-    EXPECT_FLOAT_EQ(app->shelf_scroll, 0.0f);
+    EXPECT_FLOAT_EQ(app->lists.shelf_scroll, 0.0f);
 }
 
 TEST_F(PointerTest, ChatWheelFollowsTheNewestLineOnlyAtTheBottom) {
-    app->page = Page::Gemini;
-    app->chat_scroll_max = 300;
-    app->chat_scroll = 500;  // the chat shrank since the offset was set
+    app->island.page = Page::Gemini;
+    app->google.chat_scroll_max = 300;
+    app->google.chat_scroll = 500;  // the chat shrank since the offset was set
     app->on_wheel(120, false);
-    EXPECT_FLOAT_EQ(app->chat_scroll, 240.0f);
-    EXPECT_FALSE(app->chat_follow);
+    EXPECT_FLOAT_EQ(app->google.chat_scroll, 240.0f);
+    EXPECT_FALSE(app->google.chat_follow);
     app->on_wheel(-60, false);
-    EXPECT_FLOAT_EQ(app->chat_scroll, 270.0f);
-    EXPECT_FALSE(app->chat_follow);
+    EXPECT_FLOAT_EQ(app->google.chat_scroll, 270.0f);
+    EXPECT_FALSE(app->google.chat_follow);
     app->on_wheel(-120, false);
-    EXPECT_FLOAT_EQ(app->chat_scroll, 300.0f);
-    EXPECT_TRUE(app->chat_follow);
+    EXPECT_FLOAT_EQ(app->google.chat_scroll, 300.0f);
+    EXPECT_TRUE(app->google.chat_follow);
 }
 
 TEST_F(PointerTest, WheelOverTheClosedIslandChangesVolumeOrBrightness) {
-    app->open = false;
-    app->volume = 0.5f;
-    app->muted = true;
+    app->island.open = false;
+    app->audio.volume = 0.5f;
+    app->audio.muted = true;
     app->on_wheel(240, false);
-    EXPECT_NEAR(app->volume, 0.54f, 1e-6);
-    EXPECT_FALSE(app->muted);
-    EXPECT_TRUE(app->hud_shown);
-    EXPECT_EQ(app->hud, HudKind::Volume);
-    EXPECT_NEAR(app->hud_level.value, 0.54f, 1e-6);  // a new bar starts at the level
+    EXPECT_NEAR(app->audio.volume, 0.54f, 1e-6);
+    EXPECT_FALSE(app->audio.muted);
+    EXPECT_TRUE(app->notices.shown);
+    EXPECT_EQ(app->notices.kind, HudKind::Volume);
+    EXPECT_NEAR(app->notices.level.value, 0.54f, 1e-6);  // a new bar starts at the level
 
     // Shift: brightness when it can be controlled, else the volume again.
-    app->hud_shown = false;
+    app->notices.shown = false;
     app->on_wheel(120, true);
-    EXPECT_NEAR(app->volume, 0.56f, 1e-6);
-    app->brightness_ok = true;
-    app->brightness = 0.3f;
+    EXPECT_NEAR(app->audio.volume, 0.56f, 1e-6);
+    app->audio.brightness_ok = true;
+    app->audio.brightness = 0.3f;
     app->on_wheel(120, true);
-    EXPECT_NEAR(app->brightness, 0.35f, 1e-6);
-    EXPECT_EQ(app->hud, HudKind::Brightness);
+    EXPECT_NEAR(app->audio.brightness, 0.35f, 1e-6);
+    EXPECT_EQ(app->notices.kind, HudKind::Brightness);
 
     // Over the open island's microphone slider: the microphone level, no notice.
-    app->open = true;
-    app->hud_shown = false;
-    app->hovered = Action::byte(ActionKind::Slider, 2);
-    app->mic_level = 0.99f;
+    app->island.open = true;
+    app->notices.shown = false;
+    app->pointer.hovered = Action::byte(ActionKind::Slider, 2);
+    app->audio.mic_level = 0.99f;
     app->on_wheel(120 * 3, false);
-    EXPECT_FLOAT_EQ(app->mic_level, 1.0f);
-    EXPECT_FALSE(app->hud_shown);
+    EXPECT_FLOAT_EQ(app->audio.mic_level, 1.0f);
+    EXPECT_FALSE(app->notices.shown);
 }
 
 TEST_F(PointerTest, IslandOutlineAtRest) {
-    app->open = false;
+    app->island.open = false;
     struct Case { float x, y; bool on; };
     const Case cases[] = {
         {385, 6, true},     {384.9f, 20, false}, {514.9f, 43.9f, true}, {515, 20, false},
@@ -258,35 +258,35 @@ TEST_F(PointerTest, IslandOutlineAtRest) {
 }
 
 TEST_F(PointerTest, SideBubbleCountsAsIsland) {
-    app->bubble.value = 1;
+    app->anim.bubble.value = 1;
     // Centre (387 + 126 − 17 + 41, 25), radius 17, plus 2 of slack.
     EXPECT_TRUE(app->hit_island(537 + 18.9f, 25));
     EXPECT_FALSE(app->hit_island(537 + 19.1f, 25));
-    app->bubble.value = 0.005f;
+    app->anim.bubble.value = 0.005f;
     EXPECT_FALSE(app->hit_island(537, 25));
 }
 
 TEST_F(PointerTest, ClosedIslandPressSquashesAndReleaseOpens) {
-    app->open = false;
-    app->remembered_page = Page::Notes;
+    app->island.open = false;
+    app->island.remembered_page = Page::Notes;
     app->now = 2;
     app->on_pointer_down(450, 20);
-    EXPECT_TRUE(app->pressed_on_island);
-    EXPECT_FLOAT_EQ(app->squash.target, 0.94f);
-    ASSERT_TRUE(app->press);
-    EXPECT_DOUBLE_EQ(app->press->time, 2.0);
+    EXPECT_TRUE(app->pointer.pressed_on_island);
+    EXPECT_FLOAT_EQ(app->anim.squash.target, 0.94f);
+    ASSERT_TRUE(app->voice.press);
+    EXPECT_DOUBLE_EQ(app->voice.press->time, 2.0);
     app->on_click(450, 20);
-    EXPECT_FLOAT_EQ(app->squash.target, 1.0f);
-    EXPECT_FALSE(app->press);
-    EXPECT_TRUE(app->open);
-    EXPECT_EQ(app->page, Page::Notes);
+    EXPECT_FLOAT_EQ(app->anim.squash.target, 1.0f);
+    EXPECT_FALSE(app->voice.press);
+    EXPECT_TRUE(app->island.open);
+    EXPECT_EQ(app->island.page, Page::Notes);
 
     // A press beside the island is nobody's click.
-    app->open = false;
+    app->island.open = false;
     app->on_pointer_down(100, 20);
-    EXPECT_FALSE(app->pressed_on_island);
+    EXPECT_FALSE(app->pointer.pressed_on_island);
     app->on_click(450, 20);
-    EXPECT_FALSE(app->open);
+    EXPECT_FALSE(app->island.open);
 }
 
 TEST_F(PointerTest, ClickOnTheClosedIslandAnswersTheNotice) {
@@ -299,66 +299,66 @@ TEST_F(PointerTest, ClickOnTheClosedIslandAnswersTheNotice) {
         {HudKind::Notice, true, false, Page::Home},   {HudKind::Volume, true, true, Page::Calendar},
     };
     for (const auto& c : cases) {
-        app->open = false;
-        app->page = app->remembered_page = Page::Calendar;
-        app->unread_badge = 4;
-        app->auto_shelf = c.auto_shelf;
-        app->hud = c.hud;
-        app->hud_shown = true;
+        app->island.open = false;
+        app->island.page = app->island.remembered_page = Page::Calendar;
+        app->notifs.unread_badge = 4;
+        app->settings.auto_shelf = c.auto_shelf;
+        app->notices.kind = c.hud;
+        app->notices.shown = true;
         app->on_pointer_down(450, 20);
         app->on_click(450, 20);
-        EXPECT_EQ(app->open, c.opens) << hud_name(c.hud);
-        EXPECT_FALSE(app->hud_shown) << hud_name(c.hud);
+        EXPECT_EQ(app->island.open, c.opens) << hud_name(c.hud);
+        EXPECT_FALSE(app->notices.shown) << hud_name(c.hud);
         if (c.opens) {
-            EXPECT_EQ(app->page, c.page) << hud_name(c.hud);
+            EXPECT_EQ(app->island.page, c.page) << hud_name(c.hud);
         }
         if (c.hud == HudKind::Toast) {
-            EXPECT_EQ(app->unread_badge, 0u);
+            EXPECT_EQ(app->notifs.unread_badge, 0u);
         }
     }
 }
 
 TEST_F(PointerTest, ClickOnTimerDoneSilencesWithoutOpening) {
-    app->open = false;
-    app->countdown = Countdown{300, 0, 0, false};
-    app->hud = HudKind::TimerDone;
-    app->hud_shown = true;
+    app->island.open = false;
+    app->timers.countdown = Countdown{300, 0, 0, false};
+    app->notices.kind = HudKind::TimerDone;
+    app->notices.shown = true;
     app->on_pointer_down(450, 20);
     app->on_click(450, 20);
-    EXPECT_FALSE(app->open);
-    EXPECT_FALSE(app->hud_shown);
-    EXPECT_DOUBLE_EQ(app->countdown.remaining, 300.0);
+    EXPECT_FALSE(app->island.open);
+    EXPECT_FALSE(app->notices.shown);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.remaining, 300.0);
 }
 
 TEST_F(PointerTest, ReleaseRightAfterHoldToTalkKeepsListening) {
-    app->open = false;
-    app->voice_state = VoiceState::Listening;
+    app->island.open = false;
+    app->voice.state = VoiceState::Listening;
     auto [ui, producer] = MicCapture::new_pair();
-    app->voice_capture = ui;
+    app->voice.capture = ui;
     app->now = 10;
-    app->hold_talk_start = 9.5;
+    app->voice.hold_talk_start = 9.5;
     app->on_pointer_down(450, 20);
     app->on_click(450, 20);
     EXPECT_FALSE(producer.cells->stop.load());
-    EXPECT_FALSE(app->hold_talk_start);
+    EXPECT_FALSE(app->voice.hold_talk_start);
     // A later click on the island ends the recording.
     app->on_pointer_down(450, 20);
     app->on_click(450, 20);
     EXPECT_TRUE(producer.cells->stop.load());
-    EXPECT_FALSE(app->open);
+    EXPECT_FALSE(app->island.open);
 }
 
 TEST_F(PointerTest, ClickOnTheVoiceAnswerOpensTheAssistant) {
-    app->open = false;
-    app->voice_state = VoiceState::Answer;
-    app->focus = TextField::Search;
+    app->island.open = false;
+    app->voice.state = VoiceState::Answer;
+    app->island.focus = TextField::Search;
     app->on_pointer_down(450, 20);
     app->on_click(450, 20);
-    EXPECT_TRUE(app->open);
-    EXPECT_EQ(app->voice_state, VoiceState::Idle);
-    EXPECT_EQ(app->page, Page::Gemini);
-    EXPECT_EQ(app->remembered_page, Page::Gemini);
-    EXPECT_EQ(app->focus, TextField::None);
+    EXPECT_TRUE(app->island.open);
+    EXPECT_EQ(app->voice.state, VoiceState::Idle);
+    EXPECT_EQ(app->island.page, Page::Gemini);
+    EXPECT_EQ(app->island.remembered_page, Page::Gemini);
+    EXPECT_EQ(app->island.focus, TextField::None);
 }
 
 }  // namespace

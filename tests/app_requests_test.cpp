@@ -9,7 +9,7 @@ std::unique_ptr<App> quiet_app() {
     AppInit init;
     init.quiet = true;
     auto app = std::make_unique<App>(std::move(init));
-    app->has_battery = false;
+    app->island.has_battery = false;
     return app;
 }
 
@@ -23,32 +23,32 @@ size_t count_of(const std::string& text, std::string_view part) {
 
 TEST(IslandContext, NothingGoingOnLeavesTheVolumeSentence) {
     auto app = quiet_app();
-    app->volume = 0.456f;
+    app->audio.volume = 0.456f;
     EXPECT_EQ(app->island_context(), " Ses düzeyi %46.");
-    app->muted = true;
+    app->audio.muted = true;
     EXPECT_EQ(app->island_context(), " Ses düzeyi %46 (kapalı).");
 }
 
 TEST(IslandContext, SentencesInTheirOrder) {
     auto app = quiet_app();
     app->now = 100;
-    app->weather_snap.ok = true;
-    app->weather_snap.city = "Ankara";
-    app->weather_snap.temp = 12.6f;
-    app->weather_snap.code = 0;
-    app->weather_snap.days = {{1, 0, 20.4f, 8.5f, 10}, {2, 0, 18, 7, 40}};  // only two days known
-    app->media_snap.has = true;
-    app->media_snap.title = "Şarkı";
-    app->media_snap.artist = "Sanatçı";
-    app->media_snap.app = "Spotify";
-    app->has_battery = true;
-    app->battery = 57;
-    app->on_ac = true;
-    app->countdown.running = true;
-    app->countdown.end = 190.4;
-    app->pomo.remaining = 600;  // paused part-way
-    app->steam_snap.playing = SteamPlaying{"Hades", 0, {}, 1};
-    app->steam_download = SteamActiveDownload{"Portal", 50, 200, 0, {}, 2, 2, false};
+    app->weather.snap.ok = true;
+    app->weather.snap.city = "Ankara";
+    app->weather.snap.temp = 12.6f;
+    app->weather.snap.code = 0;
+    app->weather.snap.days = {{1, 0, 20.4f, 8.5f, 10}, {2, 0, 18, 7, 40}};  // only two days known
+    app->media.snap.has = true;
+    app->media.snap.title = "Şarkı";
+    app->media.snap.artist = "Sanatçı";
+    app->media.snap.app = "Spotify";
+    app->island.has_battery = true;
+    app->island.battery = 57;
+    app->island.on_ac = true;
+    app->timers.countdown.running = true;
+    app->timers.countdown.end = 190.4;
+    app->timers.pomo.remaining = 600;  // paused part-way
+    app->steam.snap.playing = SteamPlaying{"Hades", 0, {}, 1};
+    app->steam.download = SteamActiveDownload{"Portal", 50, 200, 0, {}, 2, 2, false};
 
     std::string want = std::string(" Hava (Ankara): şu an 13°C, ") + weather_code_text(0) + "." +
                        " Bugün: en yüksek 20°, en düşük 9°, " + weather_code_text(0) + ", yağış %10." +
@@ -58,20 +58,20 @@ TEST(IslandContext, SentencesInTheirOrder) {
                        " Steam'de oynanıyor: Hades." + " Steam indirmesi: Portal %25.";
     EXPECT_EQ(app->island_context(), want);
 
-    app->countdown.running = false;
-    app->countdown.remaining = 42;
+    app->timers.countdown.running = false;
+    app->timers.countdown.remaining = 42;
     EXPECT_NE(app->island_context().find(" Zamanlayıcı: 42 sn kaldı (duraklatıldı)."), std::string::npos);
 }
 
 TEST(IslandContext, ListsStopAtSixRemindersAndEightOpenNotes) {
     auto app = quiet_app();
     app->wall_clock.unix_seconds = 1700000000;
-    for (int i = 0; i < 7; ++i) app->reminders.push_back({"hatırlat" + std::to_string(i), 1700000000 + 60 * i, 0});
+    for (int i = 0; i < 7; ++i) app->lists.reminders.push_back({"hatırlat" + std::to_string(i), 1700000000 + 60 * i, 0});
     for (int i = 0; i < 10; ++i) {
         NoteItem n;
         n.text = "not" + std::to_string(i);
         n.done = i == 1 || i == 4;
-        app->notes.push_back(n);
+        app->lists.notes.push_back(n);
     }
     std::string text = app->island_context();
     EXPECT_EQ(count_of(text, " · hatırlat"), 6u);
@@ -83,32 +83,32 @@ TEST(IslandContext, ListsStopAtSixRemindersAndEightOpenNotes) {
 
 TEST(WorkerRequests, OnlyQuestionsTouchTheContextAndMissingChannelsDropSilently) {
     auto app = quiet_app();
-    app->google_shared.with([](GoogleState& s) { s.context = "eski"; });
+    app->google.shared.with([](GoogleState& s) { s.context = "eski"; });
     app->send_google_command(gcmd::Refresh{});  // no channel: dropped
     app->send_google_command(gcmd::SignIn{});
-    EXPECT_EQ(app->google_shared.snapshot()->context, "eski");
+    EXPECT_EQ(app->google.shared.snapshot()->context, "eski");
 
     auto [tx, rx] = channel<GoogleCommand>();
-    app->google_tx = tx;
+    app->google.tx = tx;
     app->send_google_command(gcmd::AskLabelled{"Özetle: x", "prompt"});
-    EXPECT_EQ(app->google_shared.snapshot()->context, " Ses düzeyi %0.");
+    EXPECT_EQ(app->google.shared.snapshot()->context, " Ses düzeyi %0.");
     ASSERT_TRUE(rx.try_recv().has_value());
 
     // A poisoned state loses only the context.
     try {
-        app->google_shared.with([](GoogleState&) { throw 1; });
+        app->google.shared.with([](GoogleState&) { throw 1; });
     } catch (int) {
     }
-    app->redraw = false;
+    app->drawing.redraw = false;
     app->send_google_command(gcmd::Ask{"soru"});
-    EXPECT_TRUE(app->redraw);
+    EXPECT_TRUE(app->drawing.redraw);
     auto sent = rx.try_recv();
     ASSERT_TRUE(sent.has_value());
     EXPECT_EQ(std::get<gcmd::Ask>(*sent).question, "soru");
 
     auto [mtx, mrx] = channel<MediaCommand>();
     app->send_media_command(media_cmd::Next{});  // no channel yet
-    app->media_tx = mtx;
+    app->media.tx = mtx;
     app->send_media_command(media_cmd::Seek{12.5});
     auto m = mrx.try_recv();
     ASSERT_TRUE(m.has_value());
@@ -119,23 +119,23 @@ TEST(WorkerRequests, OnlyQuestionsTouchTheContextAndMissingChannelsDropSilently)
 TEST(WorkerRequests, AskAssistantNeedsSignInAndAQuestion) {
     auto app = quiet_app();
     auto [tx, rx] = channel<GoogleCommand>();
-    app->google_tx = tx;
+    app->google.tx = tx;
     EXPECT_FALSE(app->ask_assistant("hava nasıl", false)) << "signed out";
-    app->google_snap.signed_in = true;
+    app->google.snap.signed_in = true;
     EXPECT_FALSE(app->ask_assistant("  \n ", false));
     EXPECT_FALSE(rx.try_recv().has_value());
 
-    app->open = true;
-    app->voice_answer = "eski cevap";
+    app->island.open = true;
+    app->voice.answer = "eski cevap";
     EXPECT_TRUE(app->ask_assistant("  hava nasıl ", true));
-    EXPECT_FALSE(app->open);
-    EXPECT_EQ(app->voice_question, "hava nasıl");
-    EXPECT_TRUE(app->voice_answer.empty());
-    EXPECT_EQ(app->voice_state, VoiceState::Thinking);
-    EXPECT_TRUE(app->voice_outside);
-    EXPECT_TRUE(app->voice_speak);
-    EXPECT_EQ(app->hud, HudKind::Voice);
-    EXPECT_DOUBLE_EQ(app->hud_until, app->now + 60);
+    EXPECT_FALSE(app->island.open);
+    EXPECT_EQ(app->voice.question, "hava nasıl");
+    EXPECT_TRUE(app->voice.answer.empty());
+    EXPECT_EQ(app->voice.state, VoiceState::Thinking);
+    EXPECT_TRUE(app->voice.outside);
+    EXPECT_TRUE(app->voice.speak);
+    EXPECT_EQ(app->notices.kind, HudKind::Voice);
+    EXPECT_DOUBLE_EQ(app->notices.until, app->now + 60);
     auto sent = rx.try_recv();
     ASSERT_TRUE(sent.has_value());
     EXPECT_EQ(std::get<gcmd::Ask>(*sent).question, "hava nasıl");

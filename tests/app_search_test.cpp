@@ -9,22 +9,22 @@ namespace {
 struct SearchTest : IslandTest {
     void SetUp() override {
         IslandTest::SetUp();
-        app->page = Page::Search;
-        app->focus = TextField::Search;
+        app->island.page = Page::Search;
+        app->island.focus = TextField::Search;
     }
     void install(std::vector<std::string> names) {
         std::vector<AppEntry> apps;
         for (auto& n : names) apps.push_back(AppEntry{n, fold_search_text(n), n + ".id"});
-        publish_apps(app->apps, std::move(apps));
+        publish_apps(app->search_page.apps, std::move(apps));
     }
     std::string kinds() const {
         static const char* const names[] = {"App", "Setting", "Reminder", "Gemini", "Calc", "Link", "Web"};
         std::string out;
-        for (const auto& r : app->search_rows) out += std::string(names[static_cast<size_t>(r.kind)]) + " ";
+        for (const auto& r : app->search_page.rows) out += std::string(names[static_cast<size_t>(r.kind)]) + " ";
         return out;
     }
     void query(const char* q) {
-        app->search_text = q;
+        app->search_page.text = q;
         app->update_search();
     }
 };
@@ -32,34 +32,34 @@ struct SearchTest : IslandTest {
 TEST_F(SearchTest, AddReminderKeepsTheListAndSaves) {
     EXPECT_FALSE(app->add_reminder("süt al"));
     EXPECT_FALSE(saved());
-    uint64_t id = app->next_id;
+    uint64_t id = app->lists.next_id;
     EXPECT_EQ(app->add_reminder("10 dk sonra çamaşır"), std::optional<std::string>("10 dk sonra"));
-    ASSERT_EQ(app->reminders.size(), 1u);
-    EXPECT_EQ(app->reminders[0].text, "Çamaşır");
-    EXPECT_EQ(app->reminders[0].id, id);
-    EXPECT_EQ(app->next_id, id + 1);
-    EXPECT_NEAR(static_cast<double>(app->reminders[0].due - unix_now_secs()), 600.0, 5.0);
+    ASSERT_EQ(app->lists.reminders.size(), 1u);
+    EXPECT_EQ(app->lists.reminders[0].text, "Çamaşır");
+    EXPECT_EQ(app->lists.reminders[0].id, id);
+    EXPECT_EQ(app->lists.next_id, id + 1);
+    EXPECT_NEAR(static_cast<double>(app->lists.reminders[0].due - unix_now_secs()), 600.0, 5.0);
     EXPECT_NE(state().find("|Çamaşır\n"), std::string::npos);
 }
 
 TEST_F(SearchTest, RowsFollowTheQueryAndTheInstalledApps) {
     install({"Hesap Makinesi", "Not Defteri"});
-    app->search_sel_index = 2;
+    app->search_page.sel = 2;
     query("hesap");
     EXPECT_EQ(kinds(), "App Setting Web ");
-    EXPECT_EQ(app->search_sel_index, 0u);
-    app->google_snap.signed_in = true;
+    EXPECT_EQ(app->search_page.sel, 0u);
+    app->google.snap.signed_in = true;
     query("hesap");
     EXPECT_EQ(kinds(), "App Setting Gemini Web ");
     query("2+3");
     EXPECT_EQ(kinds(), "Calc Web ");  // a calculation blocks the assistant's row
-    EXPECT_EQ(app->search_rows[0].title, "= 5");
+    EXPECT_EQ(app->search_page.rows[0].title, "= 5");
     query("   ");
     EXPECT_EQ(kinds(), "");
 
     // A poisoned apps list gives no app rows, and no failure.
     try {
-        app->apps.with([](AppsIndex&) { throw 1; });
+        app->search_page.apps.with([](AppsIndex&) { throw 1; });
     } catch (int) {
     }
     query("hesap");
@@ -77,15 +77,15 @@ TEST_F(SearchTest, RowsThatOpenSomethingHandTheDesktopOver) {
         {"bluetooth", 0, "OpenUrl(ms-settings:bluetooth)"},
     };
     for (const auto& c : cases) {
-        app->open = true;
-        app->focus = TextField::Search;
-        app->pending.clear();
+        app->island.open = true;
+        app->island.focus = TextField::Search;
+        app->effects.pending.clear();
         query(c.q);
         EXPECT_EQ(effect_text(app->run_search_row(c.row)), c.effect) << c.q;
-        EXPECT_FALSE(app->open);
-        EXPECT_TRUE(app->pending.empty()) << c.q;
-        EXPECT_EQ(app->search_text, "");
-        EXPECT_TRUE(app->search_rows.empty());
+        EXPECT_FALSE(app->island.open);
+        EXPECT_TRUE(app->effects.pending.empty()) << c.q;
+        EXPECT_EQ(app->search_page.text, "");
+        EXPECT_TRUE(app->search_page.rows.empty());
     }
 }
 
@@ -101,64 +101,64 @@ TEST_F(SearchTest, CalcRowCopiesTheResultWithoutRecordingIt) {
     query("2*21");
     EXPECT_EQ(effect_text(app->act(Action::byte(ActionKind::Res, 0))), "none");
     EXPECT_EQ(get_clipboard_text(nullptr), std::optional<std::string>("42"));
-    EXPECT_DOUBLE_EQ(app->ignore_clipboard_until, 20.5);
-    EXPECT_FALSE(app->open);
+    EXPECT_DOUBLE_EQ(app->lists.ignore_clipboard_until, 20.5);
+    EXPECT_FALSE(app->island.open);
     EXPECT_EQ(pending(), std::vector<std::string>{"+0.00:RestoreFocus"});
-    EXPECT_TRUE(app->hud_shown);
-    EXPECT_EQ(app->hud, HudKind::Clipboard);
-    EXPECT_EQ(app->hud_title, "= 42");
-    EXPECT_DOUBLE_EQ(app->hud_until, 21.8);
-    EXPECT_EQ(app->search_text, "");
+    EXPECT_TRUE(app->notices.shown);
+    EXPECT_EQ(app->notices.kind, HudKind::Clipboard);
+    EXPECT_EQ(app->notices.title, "= 42");
+    EXPECT_DOUBLE_EQ(app->notices.until, 21.8);
+    EXPECT_EQ(app->search_page.text, "");
 }
 
 #ifndef _WIN32
 TEST_F(SearchTest, QuietCalcRowShowsTheNoticeButCopiesNothing) {
     make(true);
     int writes = fake_clipboard().writes;
-    app->search_text = "2+3";
+    app->search_page.text = "2+3";
     app->update_search();
     app->run_search_row(0);
     EXPECT_EQ(fake_clipboard().writes, writes);
-    EXPECT_EQ(app->hud_title, "= 5");
-    EXPECT_EQ(app->hud, HudKind::Clipboard);
+    EXPECT_EQ(app->notices.title, "= 5");
+    EXPECT_EQ(app->notices.kind, HudKind::Clipboard);
 }
 #endif
 
 TEST_F(SearchTest, ReminderRowSaysWhetherTheReminderWasSet) {
     query("10 dk sonra çay");
-    ASSERT_EQ(app->search_rows.at(0).kind, SearchRowKind::Reminder);
+    ASSERT_EQ(app->search_page.rows.at(0).kind, SearchRowKind::Reminder);
     app->run_search_row(0);
-    ASSERT_EQ(app->reminders.size(), 1u);
-    EXPECT_FALSE(app->open);
-    EXPECT_EQ(app->hud, HudKind::Info);
-    EXPECT_EQ(app->hud_title, "Hatırlatıcı kuruldu");
-    EXPECT_EQ(app->hud_body, "10 dk sonra");
+    ASSERT_EQ(app->lists.reminders.size(), 1u);
+    EXPECT_FALSE(app->island.open);
+    EXPECT_EQ(app->notices.kind, HudKind::Info);
+    EXPECT_EQ(app->notices.title, "Hatırlatıcı kuruldu");
+    EXPECT_EQ(app->notices.body, "10 dk sonra");
 
     // A row whose phrase no longer reads as a reminder adds nothing and says so.
-    app->open = true;
-    app->search_rows = {SearchRow{SearchRowKind::Reminder, "çay demle", "çay demle · 10 dk sonra", "Hatırlatıcı kur"}};
+    app->island.open = true;
+    app->search_page.rows = {SearchRow{SearchRowKind::Reminder, "çay demle", "çay demle · 10 dk sonra", "Hatırlatıcı kur"}};
     app->run_search_row(0);
-    EXPECT_EQ(app->reminders.size(), 1u);
-    EXPECT_EQ(app->hud_title, "Hatırlatıcı kurulamadı");
-    EXPECT_EQ(app->hud_body, "");
+    EXPECT_EQ(app->lists.reminders.size(), 1u);
+    EXPECT_EQ(app->notices.title, "Hatırlatıcı kurulamadı");
+    EXPECT_EQ(app->notices.body, "");
 }
 
 TEST_F(SearchTest, AssistantRowAsksAndShowsTheChat) {
     auto [tx, rx] = channel<GoogleCommand>();
-    app->google_tx = tx;
-    app->google_snap.signed_in = true;
+    app->google.tx = tx;
+    app->google.snap.signed_in = true;
     query("çevir merhaba");
-    ASSERT_EQ(app->search_rows.at(0).kind, SearchRowKind::Gemini);
+    ASSERT_EQ(app->search_page.rows.at(0).kind, SearchRowKind::Gemini);
     app->run_search_row(0);
     auto sent = rx.try_recv();
     ASSERT_TRUE(sent && std::holds_alternative<gcmd::Ask>(*sent));
     EXPECT_EQ(std::get<gcmd::Ask>(*sent).question,
               "Şunu çevir (Türkçeyse İngilizceye, değilse Türkçeye), sadece çeviriyi yaz: merhaba");
-    EXPECT_TRUE(app->open);
-    EXPECT_EQ(app->page, Page::Gemini);
-    EXPECT_EQ(app->remembered_page, Page::Gemini);
-    EXPECT_EQ(app->focus, TextField::None);
-    EXPECT_TRUE(app->search_rows.empty());
+    EXPECT_TRUE(app->island.open);
+    EXPECT_EQ(app->island.page, Page::Gemini);
+    EXPECT_EQ(app->island.remembered_page, Page::Gemini);
+    EXPECT_EQ(app->island.focus, TextField::None);
+    EXPECT_TRUE(app->search_page.rows.empty());
 }
 
 TEST_F(SearchTest, TypingAndDeletingRebuildTheRows) {

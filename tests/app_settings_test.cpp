@@ -37,20 +37,20 @@ struct Loaded {
 TEST(SettingsFile, FirstSaveWithDefaultsIsExactlyTheTemplate) {
     ScopedDataDir data;
     auto app = make_app();
-    EXPECT_TRUE(app->notes.empty());
+    EXPECT_TRUE(app->lists.notes.empty());
     app->save_state();
     EXPECT_EQ(read_file(state_path()).value_or("<none>"), kDefaults);
 }
 
 TEST(SettingsFile, ScalarRulesOfTheReader) {
     struct Case { const char* line; std::string (*probe)(const App&); const char* want; };
-    auto timer = [](const App& a) { return std::to_string(a.countdown.length) + "/" + std::to_string(a.countdown.remaining); };
-    auto pomo = [](const App& a) { return std::to_string(a.pomo.minutes) + "/" + std::to_string(a.pomo.remaining); };
-    auto size = [](const App& a) { return std::to_string(a.size) + "/" + std::to_string(a.scale); };
-    auto page = [](const App& a) { return std::string(page_key(a.remembered_page)); };
-    auto city = [](const App& a) { return a.city + "|" + a.city_edit; };
-    auto hover = [](const App& a) { return std::to_string(a.hover_open); };
-    auto sens = [](const App& a) { return std::to_string(a.wake_sens); };
+    auto timer = [](const App& a) { return std::to_string(a.timers.countdown.length) + "/" + std::to_string(a.timers.countdown.remaining); };
+    auto pomo = [](const App& a) { return std::to_string(a.timers.pomo.minutes) + "/" + std::to_string(a.timers.pomo.remaining); };
+    auto size = [](const App& a) { return std::to_string(a.settings.size) + "/" + std::to_string(a.drawing.scale); };
+    auto page = [](const App& a) { return std::string(page_key(a.island.remembered_page)); };
+    auto city = [](const App& a) { return a.settings.city + "|" + a.settings.city_edit; };
+    auto hover = [](const App& a) { return std::to_string(a.settings.hover_open); };
+    auto sens = [](const App& a) { return std::to_string(a.settings.wake_sens); };
     const Case cases[] = {
         {"timer=59\n", timer, "300.000000/300.000000"},
         {"timer=60\n", timer, "60.000000/60.000000"},
@@ -92,7 +92,7 @@ TEST(SettingsFile, NoteAndReminderLines) {
     Loaded l(
         "note=1|Süt al\nnote=yes|x\nnote=a|b|c\nnote=plain\nnote= 1|space\n"
         "rem=abc|x\nrem=100\nrem= 200 |  iki boşluk\nrem=+50|elli\nrem=-|x\n");
-    const auto& n = l.app->notes;
+    const auto& n = l.app->lists.notes;
     ASSERT_EQ(n.size(), 5u);
     EXPECT_TRUE(n[0].done);
     EXPECT_EQ(n[0].text, "Süt al");
@@ -103,7 +103,7 @@ TEST(SettingsFile, NoteAndReminderLines) {
     EXPECT_EQ(n[2].text, "b|c");
     EXPECT_EQ(n[3].text, "plain");
     EXPECT_FALSE(n[4].done);
-    const auto& r = l.app->reminders;
+    const auto& r = l.app->lists.reminders;
     ASSERT_EQ(r.size(), 2u);
     // Sorted by due time although the file had 200 first.
     EXPECT_EQ(r[0].due, 50);
@@ -120,24 +120,24 @@ TEST(SettingsFile, NoteAndReminderLines) {
 TEST(SettingsFile, RemindersWithEqualDueTimesKeepFileOrder) {
     Loaded l("rem=300|c\nrem=100|a1\nrem=100|a2\nrem=200|b\n");
     std::string order;
-    for (const auto& r : l.app->reminders) order += r.text + " ";
+    for (const auto& r : l.app->lists.reminders) order += r.text + " ";
     EXPECT_EQ(order, "a1 a2 b c ");
 }
 
 TEST(SettingsFile, InvalidUtf8CostsOnlyTheDamagedLine) {
     Loaded l("note=0|iyi\nnote=0|bozuk \xff\xfe metin\nrem=100|hatırla\ncity=Bursa\n");
-    ASSERT_EQ(l.app->notes.size(), 2u);
-    EXPECT_EQ(l.app->notes[0].text, "iyi");
-    EXPECT_EQ(l.app->notes[1].text, "bozuk \xEF\xBF\xBD\xEF\xBF\xBD metin");
-    ASSERT_EQ(l.app->reminders.size(), 1u);
-    EXPECT_EQ(l.app->city, "Bursa");
+    ASSERT_EQ(l.app->lists.notes.size(), 2u);
+    EXPECT_EQ(l.app->lists.notes[0].text, "iyi");
+    EXPECT_EQ(l.app->lists.notes[1].text, "bozuk \xEF\xBF\xBD\xEF\xBF\xBD metin");
+    ASSERT_EQ(l.app->lists.reminders.size(), 1u);
+    EXPECT_EQ(l.app->settings.city, "Bursa");
 }
 
 TEST(SettingsFile, LineFeedsInTextsAreWrittenAsSpaces) {
     ScopedDataDir data;
     auto app = make_app();
-    app->notes.push_back(NoteItem{"iki\nsatır", 1, 0, false});
-    app->reminders.push_back(ReminderItem{"a\nb", 1700000000, 2});
+    app->lists.notes.push_back(NoteItem{"iki\nsatır", 1, 0, false});
+    app->lists.reminders.push_back(ReminderItem{"a\nb", 1700000000, 2});
     std::string text = app->state_text();
     EXPECT_NE(text.find("note=0|iki satır\n"), std::string::npos);
     EXPECT_NE(text.find("rem=1700000000|a b\n"), std::string::npos);
@@ -156,9 +156,9 @@ TEST(SettingsFile, EverySettingAndListSurvivesARoundTrip) {
         "\nnote=1|Süt al\nnote=0|a|b\nrem=-5|geçmiş\nrem=1800000000|gelecek\n";
     ASSERT_TRUE(write_file_atomic(state_path(), text).ok());
     auto first = make_app();
-    ASSERT_EQ(first->shelf.size(), 2u);
-    EXPECT_EQ(first->shelf[0].detail, "TXT · 5 B");
-    EXPECT_EQ(first->shelf[1].detail, "Klasör");
+    ASSERT_EQ(first->lists.shelf.size(), 2u);
+    EXPECT_EQ(first->lists.shelf[0].detail, "TXT · 5 B");
+    EXPECT_EQ(first->lists.shelf[1].detail, "Klasör");
     first->save_state();
     EXPECT_EQ(read_file(state_path()).value_or(""), text);
     auto second = make_app();
@@ -174,9 +174,9 @@ TEST(SettingsFile, MissingShelfFilesAndDuplicatesAreSkipped) {
     for (auto& c : upper)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     Loaded l("shelf=" + file + "\nshelf=" + path_join(data.dir, "yok.txt") + "\nshelf=" + upper + "\n");
-    ASSERT_EQ(l.app->shelf.size(), 1u);
-    EXPECT_EQ(l.app->shelf[0].name, "Rapor.PDF");
-    EXPECT_EQ(l.app->shelf[0].detail, "PDF · 1,5 KB");
+    ASSERT_EQ(l.app->lists.shelf.size(), 1u);
+    EXPECT_EQ(l.app->lists.shelf[0].name, "Rapor.PDF");
+    EXPECT_EQ(l.app->lists.shelf[0].detail, "PDF · 1,5 KB");
 }
 
 TEST(SettingsFile, QuietModeNeitherReadsNorWrites) {
@@ -187,12 +187,12 @@ TEST(SettingsFile, QuietModeNeitherReadsNorWrites) {
     fake_desktop().registry_reads = 0;
 #endif
     auto app = make_app(true);
-    EXPECT_EQ(app->city, "İstanbul");
-    EXPECT_TRUE(app->dark_mode);
+    EXPECT_EQ(app->settings.city, "İstanbul");
+    EXPECT_TRUE(app->settings.dark_mode);
 #ifndef _WIN32
     EXPECT_EQ(fake_desktop().registry_reads, 0);
 #endif
-    app->city = "Muş";
+    app->settings.city = "Muş";
     app->save_state();
     EXPECT_EQ(read_file(state_path()).value_or(""), text);
     EXPECT_FALSE(file_exists(path_join(data.dir, "log.txt")));
@@ -214,28 +214,28 @@ TEST(SettingsFile, ALeftoverTemporaryThatCannotBeReplacedStopsNoSave) {
     ASSERT_TRUE(create_dirs(state_path() + ".tmp"));
     auto app = make_app();
     for (const char* note : {"Süt al", "Faturayı öde"}) {
-        app->notes.push_back(NoteItem{note, app->next_id++, 0, false});
+        app->lists.notes.push_back(NoteItem{note, app->lists.next_id++, 0, false});
         app->save_state();
         EXPECT_NE(read_file(state_path()).value_or("").find(note), std::string::npos) << note;
     }
     EXPECT_EQ(temp_files(data.dir), (std::vector<std::string>{"state.txt.tmp"})) << "no temporary left behind";
-    EXPECT_EQ(make_app()->notes.size(), 2u);
+    EXPECT_EQ(make_app()->lists.notes.size(), 2u);
 }
 
 TEST(SettingsFile, AFailedSaveSaysNothingAndLeavesNoTemporary) {
     ScopedDataDir data;
     ASSERT_TRUE(create_dirs(state_path()));  // the target itself cannot be replaced
     auto app = make_app();
-    app->notes.push_back(NoteItem{"kayıp", app->next_id++, 0, false});
+    app->lists.notes.push_back(NoteItem{"kayıp", app->lists.next_id++, 0, false});
     app->save_state();
     EXPECT_TRUE(temp_files(data.dir).empty());
     EXPECT_FALSE(file_exists(path_join(data.dir, "log.txt"))) << "no log line";
-    EXPECT_FALSE(app->hud_shown) << "no message";
+    EXPECT_FALSE(app->notices.shown) << "no message";
 }
 
 TEST(SettingsFile, SizeTwoScalesBeforeTheFirstFrame) {
     Loaded l("size=2\n");
-    EXPECT_FLOAT_EQ(l.app->scale, 1.12f);
+    EXPECT_FLOAT_EQ(l.app->drawing.scale, 1.12f);
 }
 
 #ifndef _WIN32
@@ -244,15 +244,15 @@ TEST(SettingsFile, AutostartAndPowerAreReadWhenBuilt) {
     fake_desktop().power = PowerStatus{false, 42};
     {
         Loaded l("");
-        EXPECT_TRUE(l.app->autostart);
-        EXPECT_EQ(l.app->battery, 42);
-        EXPECT_FALSE(l.app->on_ac);
+        EXPECT_TRUE(l.app->settings.autostart);
+        EXPECT_EQ(l.app->island.battery, 42);
+        EXPECT_FALSE(l.app->island.on_ac);
     }
     fake_desktop().power = std::nullopt;
     {
         Loaded l("");
-        EXPECT_EQ(l.app->battery, 0);
-        EXPECT_FALSE(l.app->on_ac);
+        EXPECT_EQ(l.app->island.battery, 0);
+        EXPECT_FALSE(l.app->island.on_ac);
     }
     fake_desktop() = FakeDesktop{};
 }

@@ -46,30 +46,30 @@ TEST(Countdown, AdjustKeepsTheBoundsAndGrowsARunningLength) {
 TEST(Countdown, TimePageActionsStartPauseAndRestart) {
     auto app = quiet_app();
     app->now = 50;
-    app->countdown.length = 300;
-    app->countdown.remaining = 0.4;  // finished: a start begins again from the full length
+    app->timers.countdown.length = 300;
+    app->timers.countdown.remaining = 0.4;  // finished: a start begins again from the full length
     ASSERT_TRUE(app->act_time(Action::of(ActionKind::TToggle)));
-    EXPECT_TRUE(app->countdown.running);
-    EXPECT_DOUBLE_EQ(app->countdown.end, 350);
+    EXPECT_TRUE(app->timers.countdown.running);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.end, 350);
 
     app->now = 100;
     app->act_time(Action::of(ActionKind::TToggle));
-    EXPECT_FALSE(app->countdown.running);
-    EXPECT_DOUBLE_EQ(app->countdown.remaining, 250);
+    EXPECT_FALSE(app->timers.countdown.running);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.remaining, 250);
 
     app->act_time(Action::byte(ActionKind::Preset, 3));  // 10 minutes, paused: length and remainder
-    EXPECT_DOUBLE_EQ(app->countdown.length, 600);
-    EXPECT_DOUBLE_EQ(app->countdown.remaining, 600);
-    EXPECT_FALSE(app->countdown.running);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.length, 600);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.remaining, 600);
+    EXPECT_FALSE(app->timers.countdown.running);
 
     app->act_time(Action::of(ActionKind::TToggle));
     app->now = 130;
     app->act_time(Action::byte(ActionKind::Preset, 0));  // running: restarts from the new length
-    EXPECT_DOUBLE_EQ(app->countdown.end, 190);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.end, 190);
 
     app->act_time(Action::of(ActionKind::TReset));
-    EXPECT_FALSE(app->countdown.running);
-    EXPECT_DOUBLE_EQ(app->countdown.remaining, 60);
+    EXPECT_FALSE(app->timers.countdown.running);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.remaining, 60);
 
     EXPECT_FALSE(app->act_time(Action::of(ActionKind::Play))) << "not a time-page action";
 }
@@ -77,43 +77,43 @@ TEST(Countdown, TimePageActionsStartPauseAndRestart) {
 TEST(Countdown, SnoozeRunsOneMinuteWhateverTheLength) {
     auto app = quiet_app();
     app->now = 10;
-    app->countdown.length = 1500;
-    app->countdown.remaining = 0;
-    app->hud = HudKind::TimerDone;
-    app->hud_shown = true;
+    app->timers.countdown.length = 1500;
+    app->timers.countdown.remaining = 0;
+    app->notices.kind = HudKind::TimerDone;
+    app->notices.shown = true;
     app->act_time(Action::of(ActionKind::Snooze));
-    EXPECT_FALSE(app->hud_shown);
-    EXPECT_TRUE(app->countdown.running);
-    EXPECT_DOUBLE_EQ(app->countdown.length, 60);
-    EXPECT_DOUBLE_EQ(app->countdown.end, 70);
+    EXPECT_FALSE(app->notices.shown);
+    EXPECT_TRUE(app->timers.countdown.running);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.length, 60);
+    EXPECT_DOUBLE_EQ(app->timers.countdown.end, 70);
 }
 
 TEST(Stopwatch, LapsAreNewestFirstAndAtMostTwenty) {
     auto app = quiet_app();
-    app->time_mode = 1;
+    app->timers.mode = 1;
     app->act_time(Action::of(ActionKind::Lap));
-    EXPECT_TRUE(app->stopwatch.laps.empty()) << "no lap while stopped";
+    EXPECT_TRUE(app->timers.stopwatch.laps.empty()) << "no lap while stopped";
 
     app->act_time(Action::of(ActionKind::TToggle));
     for (int i = 1; i <= 21; ++i) {
         app->now = i;
         app->act_time(Action::of(ActionKind::Lap));
     }
-    ASSERT_EQ(app->stopwatch.laps.size(), 20u);
-    EXPECT_DOUBLE_EQ(app->stopwatch.laps.front(), 21);
-    EXPECT_DOUBLE_EQ(app->stopwatch.laps.back(), 2) << "the oldest lap went";
+    ASSERT_EQ(app->timers.stopwatch.laps.size(), 20u);
+    EXPECT_DOUBLE_EQ(app->timers.stopwatch.laps.front(), 21);
+    EXPECT_DOUBLE_EQ(app->timers.stopwatch.laps.back(), 2) << "the oldest lap went";
 
     app->now = 30;
     app->act_time(Action::of(ActionKind::TToggle));  // pause keeps the time
-    EXPECT_DOUBLE_EQ(stopwatch_elapsed(app->stopwatch, 99), 30);
+    EXPECT_DOUBLE_EQ(stopwatch_elapsed(app->timers.stopwatch, 99), 30);
     app->now = 40;
     app->act_time(Action::of(ActionKind::TToggle));
-    EXPECT_DOUBLE_EQ(stopwatch_elapsed(app->stopwatch, 45), 35);
+    EXPECT_DOUBLE_EQ(stopwatch_elapsed(app->timers.stopwatch, 45), 35);
 
     app->act_time(Action::of(ActionKind::TReset));
-    EXPECT_TRUE(app->stopwatch.laps.empty());
-    EXPECT_FALSE(app->stopwatch.running);
-    EXPECT_DOUBLE_EQ(app->stopwatch.accumulated, 0);
+    EXPECT_TRUE(app->timers.stopwatch.laps.empty());
+    EXPECT_FALSE(app->timers.stopwatch.running);
+    EXPECT_DOUBLE_EQ(app->timers.stopwatch.accumulated, 0);
 }
 
 TEST(Pomodoro, EveryFourthFocusRunEarnsTheLongBreak) {
@@ -140,26 +140,26 @@ TEST(Pomodoro, EveryFourthFocusRunEarnsTheLongBreak) {
 
 TEST(Pomodoro, FocusLengthChangesOnlyTheStoredMinutesOutsideAStoppedFocus) {
     auto app = quiet_app();
-    app->time_mode = 2;
+    app->timers.mode = 2;
     app->act_time(Action::byte(ActionKind::PomoLen, 2));  // stopped focus: the remainder follows
-    EXPECT_EQ(app->pomo.minutes, 50u);
-    EXPECT_DOUBLE_EQ(app->pomo.remaining, 3000);
+    EXPECT_EQ(app->timers.pomo.minutes, 50u);
+    EXPECT_DOUBLE_EQ(app->timers.pomo.remaining, 3000);
 
     app->act_time(Action::of(ActionKind::TToggle));
-    double end = app->pomo.end;
+    double end = app->timers.pomo.end;
     app->act_time(Action::byte(ActionKind::PomoLen, 3));  // 3 mod 3 = 0: 15 minutes
-    EXPECT_EQ(app->pomo.minutes, 15u);
-    EXPECT_DOUBLE_EQ(app->pomo.end, end) << "the running phase keeps its end";
+    EXPECT_EQ(app->timers.pomo.minutes, 15u);
+    EXPECT_DOUBLE_EQ(app->timers.pomo.end, end) << "the running phase keeps its end";
 
     app->act_time(Action::of(ActionKind::TToggle));
     app->act_time(Action::of(ActionKind::PomoSkip));  // into a break
     app->act_time(Action::byte(ActionKind::PomoLen, 1));
-    EXPECT_DOUBLE_EQ(app->pomo.remaining, 300) << "a break keeps its length";
+    EXPECT_DOUBLE_EQ(app->timers.pomo.remaining, 300) << "a break keeps its length";
 
     app->act_time(Action::of(ActionKind::TReset));
-    EXPECT_EQ(app->pomo.phase, PomoPhase::Focus);
-    EXPECT_EQ(app->pomo.completed, 0u);
-    EXPECT_DOUBLE_EQ(app->pomo.remaining, 1500);
+    EXPECT_EQ(app->timers.pomo.phase, PomoPhase::Focus);
+    EXPECT_EQ(app->timers.pomo.completed, 0u);
+    EXPECT_DOUBLE_EQ(app->timers.pomo.remaining, 1500);
 }
 
 TEST(LiveActivities, ListedInPriorityOrderWithTheirPausedRules) {
@@ -167,18 +167,18 @@ TEST(LiveActivities, ListedInPriorityOrderWithTheirPausedRules) {
     app->now = 100;
     EXPECT_EQ(app->live_activities().count, 0) << "fresh clocks are not live";
 
-    app->stopwatch.accumulated = 3;
-    app->pomo.remaining = 1499;  // paused part-way
-    app->countdown.remaining = 299.6;  // within half a second of the full length: not paused part-way
+    app->timers.stopwatch.accumulated = 3;
+    app->timers.pomo.remaining = 1499;  // paused part-way
+    app->timers.countdown.remaining = 299.6;  // within half a second of the full length: not paused part-way
     auto acts = app->live_activities();
     ASSERT_EQ(acts.count, 2);
     EXPECT_EQ(acts.kinds[0], ActKind::Pomo);
     EXPECT_EQ(acts.kinds[1], ActKind::Watch);
 
-    app->countdown.remaining = 200;
-    app->media_snap.has = true;
-    app->media_changed = 80;  // paused 20 s ago: still live
-    app->steam_snap.playing = SteamPlaying{};
+    app->timers.countdown.remaining = 200;
+    app->media.snap.has = true;
+    app->media.changed = 80;  // paused 20 s ago: still live
+    app->steam.snap.playing = SteamPlaying{};
     acts = app->live_activities();
     ASSERT_EQ(acts.count, 5);
     EXPECT_EQ(acts.kinds[0], ActKind::Music);

@@ -22,20 +22,20 @@ TEST(AppOnWindows, ReadsThemeAndAutostartFromTheRegistry) {
     const wchar_t exe[] = L"\"C:\\VemoIsland\\VemoIsland.exe\"";
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRun, L"VemoIsland", REG_SZ, exe, sizeof exe), ERROR_SUCCESS);
     auto dark = build_app();
-    EXPECT_TRUE(dark->dark_mode);
-    EXPECT_TRUE(dark->autostart);
+    EXPECT_TRUE(dark->settings.dark_mode);
+    EXPECT_TRUE(dark->settings.autostart);
 
     light = 1;
     RegSetKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme", REG_DWORD, &light, sizeof light);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kRun, L"VemoIsland");
     auto bright = build_app();
-    EXPECT_FALSE(bright->dark_mode);
-    EXPECT_FALSE(bright->autostart);
+    EXPECT_FALSE(bright->settings.dark_mode);
+    EXPECT_FALSE(bright->settings.autostart);
 
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kPersonalize, L"AppsUseLightTheme");
     auto missing = build_app();
-    EXPECT_FALSE(missing->dark_mode) << "a missing value means light";
-    EXPECT_LE(missing->battery, 100);
+    EXPECT_FALSE(missing->settings.dark_mode) << "a missing value means light";
+    EXPECT_LE(missing->island.battery, 100);
 }
 
 #include "sys_clipboard.h"
@@ -50,8 +50,8 @@ TEST(AppOnWindows, ClipboardHistoryReadsTheRealClipboard) {
     app->now = 5;
     set_clipboard_text(owner, "Panodaki İstanbul metni");
     app->on_clipboard_update();
-    ASSERT_EQ(app->clips.size(), 1u);
-    EXPECT_EQ(std::get<ClipEntry::Text>(app->clips[0].kind).text, "Panodaki İstanbul metni");
-    EXPECT_EQ(app->hud_title, "Panodaki İstanbul metni");
+    ASSERT_EQ(app->lists.clips.size(), 1u);
+    EXPECT_EQ(std::get<ClipEntry::Text>(app->lists.clips[0].kind).text, "Panodaki İstanbul metni");
+    EXPECT_EQ(app->notices.title, "Panodaki İstanbul metni");
     DestroyWindow(owner);
 }

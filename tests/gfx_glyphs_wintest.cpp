@@ -140,16 +140,16 @@ struct GlyphPages : ::testing::Test {
         init.quiet = true;
         init.renderer = std::move(made.value());
         app = std::make_unique<App>(std::move(init));
-        app->has_battery = true;
-        app->battery = 64;
-        app->keep_awake = true;
-        app->layout_code = "TR";
-        app->sysmon_snap.online = app->sysmon_snap.wireless = app->sysmon_snap.net_checked = true;
-        app->unread_badge = 3;
+        app->island.has_battery = true;
+        app->island.battery = 64;
+        app->island.keep_awake = true;
+        app->notices.layout_code = "TR";
+        app->sysmon.snap.online = app->sysmon.snap.wireless = app->sysmon.snap.net_checked = true;
+        app->notifs.unread_badge = 3;
         // The time page shows the stopwatch with its laps (small Display digits).
-        app->time_mode = 1;
-        app->stopwatch.accumulated = 83.47;
-        app->stopwatch.laps = {21.3, 44.08, 61.9};
+        app->timers.mode = 1;
+        app->timers.stopwatch.accumulated = 83.47;
+        app->timers.stopwatch.laps = {21.3, 44.08, 61.9};
         settle(30);
     }
 
@@ -168,14 +168,14 @@ struct GlyphPages : ::testing::Test {
 
     // The region the last frame drew for `a`, or nothing.
     const HitRegion* region(const Action& a) const {
-        for (auto it = app->hits.rbegin(); it != app->hits.rend(); ++it)
+        for (auto it = app->drawing.hits.rbegin(); it != app->drawing.hits.rend(); ++it)
             if (action_eq(it->action, a)) return &*it;
         return nullptr;
     }
 
     // A full frame into the bitmap.
     void capture() {
-        app->full_present = true;
+        app->drawing.full_present = true;
         app->render();
         GdiFlush();
     }
@@ -183,7 +183,7 @@ struct GlyphPages : ::testing::Test {
 
 TEST_F(GlyphPages, HomeControlAndTheDockOfEveryDrawnPage) {
     click(450, 20);
-    ASSERT_TRUE(app->open);
+    ASSERT_TRUE(app->island.open);
     const Page drawn[] = {Page::Home, Page::Time, Page::Control, Page::Shelf, Page::Clip, Page::Notes};
     for (Page p : drawn) {
         SCOPED_TRACE(page_key(p));
@@ -194,14 +194,14 @@ TEST_F(GlyphPages, HomeControlAndTheDockOfEveryDrawnPage) {
         // The pointer leaves the dock, so its icons come back to rest.
         app->on_pointer_move(450, 150);
         settle(60);
-        ASSERT_EQ(app->page, p);
+        ASSERT_EQ(app->island.page, p);
         capture();
 
         // The dock: every icon inks its slot.
         RectF box{10000, 10000, 0, 0};
         float right = 0, bottom = 0;
         int icons = 0;
-        for (const HitRegion& h : app->hits) {
+        for (const HitRegion& h : app->drawing.hits) {
             if (h.action.kind != ActionKind::Dock) continue;
             ++icons;
             box.x = std::min(box.x, h.rect.x), box.y = std::min(box.y, h.rect.y);
@@ -214,7 +214,7 @@ TEST_F(GlyphPages, HomeControlAndTheDockOfEveryDrawnPage) {
         save_png(*g, to_pixels(*g, {box.x - 14, box.y - 6, box.w + 28, box.h + 6}),
                  std::string("dock_") + page_key(p));
         if (p == Page::Home || p == Page::Control || p == Page::Time) {
-            const float w = app->width.value, h = app->height.value;
+            const float w = app->anim.width.value, h = app->anim.height.value;
             save_png(*g, to_pixels(*g, {450 - w / 2 - 8, 2, w + 16, h + 14}), std::string("page_") + page_key(p));
         }
     }

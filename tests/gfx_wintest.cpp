@@ -93,7 +93,7 @@ TEST(GfxWin, DrawsEveryPrimitiveAndWidget) {
     init.renderer = make_renderer();
     ASSERT_TRUE(init.renderer);
     auto app = std::make_unique<App>(std::move(init));
-    Renderer& g = *app->renderer;
+    Renderer& g = *app->drawing.renderer;
     ASSERT_TRUE(g.begin_frame(0, 0, 900, 470));
 
     // Backdrop leaves the canvas corners transparent.
@@ -121,17 +121,17 @@ TEST(GfxWin, DrawsEveryPrimitiveAndWidget) {
     g.draw_area_chart({700, 100, 170, 50}, {0.1f, 0.5f, 0.3f, 0.9f, 0.6f, 0.2f, 0.8f}, 1, 10, rgb(10, 132, 255));
 
     // Rows 3 to 5: the widgets, recording regions.
-    app->record_hits = true;
-    app->page = Page::Control;
-    app->has_battery = true;
-    app->battery = 18;
-    app->layout_code = "TR";
-    app->keep_awake = true;
-    app->sysmon_snap.net_checked = app->sysmon_snap.online = app->sysmon_snap.wireless = true;
-    app->sysmon_snap.mic_users = {"kayıt"};
+    app->drawing.record_hits = true;
+    app->island.page = Page::Control;
+    app->island.has_battery = true;
+    app->island.battery = 18;
+    app->notices.layout_code = "TR";
+    app->island.keep_awake = true;
+    app->sysmon.snap.net_checked = app->sysmon.snap.online = app->sysmon.snap.wireless = true;
+    app->sysmon.snap.mic_users = {"kayıt"};
     app->draw_page_header(10, 160, 880);
-    app->search_text = "hava durumu";
-    app->focus = TextField::Search;
+    app->search_page.text = "hava durumu";
+    app->island.focus = TextField::Search;
     app->text_field({30, 220, 300, 44}, TextField::Search, 0xE721, "Ara", "Git");
     app->card({340, 220, 120, 44}, Action::at(ActionKind::Note, 0));
     app->draw_eq_bars(480, 242, 30, 24, kWhite);
@@ -149,7 +149,7 @@ TEST(GfxWin, DrawsEveryPrimitiveAndWidget) {
     app->circle_button(Action::of(ActionKind::Prev), 330, 360, 20, rgb(255, 255, 255, 0.12f), rgb(255, 255, 255, 0.3f));
     app->draw_primary_button({370, 340, 180, 40}, "Google ile giriş");
     app->draw_chip_button({560, 345, 90, 30}, Action::of(ActionKind::GRefresh), "Yenile");
-    app->unread_badge = 12;
+    app->notifs.unread_badge = 12;
     app->draw_tab_strip(452);
     ASSERT_TRUE(g.end_frame());
     std::string path = save_png(g, "gfx_wintest.png");
@@ -184,10 +184,10 @@ TEST(GfxWin, DrawsEveryPrimitiveAndWidget) {
     EXPECT_LT(pixel_at(g, 100, 154).r, pixel_at(g, 100, 96).r);
     // The widgets registered in drawing order: field, its button, card, the enabled slider, two pills, circle,
     // primary, chip, then the dock.
-    ASSERT_EQ(app->hits.size(), 9u + 15u);
-    EXPECT_TRUE(action_eq(app->hits[0].action, Action::byte(ActionKind::Field, 0)));
-    EXPECT_TRUE(action_eq(app->hits[1].action, Action::byte(ActionKind::FieldGo, 0)));
-    EXPECT_TRUE(action_eq(app->hits.back().action, Action::byte(ActionKind::Dock, 14)));
+    ASSERT_EQ(app->drawing.hits.size(), 9u + 15u);
+    EXPECT_TRUE(action_eq(app->drawing.hits[0].action, Action::byte(ActionKind::Field, 0)));
+    EXPECT_TRUE(action_eq(app->drawing.hits[1].action, Action::byte(ActionKind::FieldGo, 0)));
+    EXPECT_TRUE(action_eq(app->drawing.hits.back().action, Action::byte(ActionKind::Dock, 14)));
 }
 
 TEST(GfxWin, AlphaFloorAndDirtyRectangle) {

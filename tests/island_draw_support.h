@@ -62,7 +62,7 @@ struct IslandDrawTest : ::testing::Test {
         rec = r.get();
         app = make_test_app(true, std::move(r));
         app->now = 100;
-        app->has_battery = false;
+        app->island.has_battery = false;
         pin_local(2026, 12, 9, 9, 5);
     }
 
@@ -78,9 +78,9 @@ struct IslandDrawTest : ::testing::Test {
 
     // Draws one mode as the current mode at rest (the pill at its full width).
     void draw(IslandMode m, bool record = true, bool header = true, float offset = 0) {
-        app->mode = m;
-        app->width.value = shape(m).width;
-        app->hits.clear();
+        app->island.mode = m;
+        app->anim.width.value = shape(m).width;
+        app->drawing.hits.clear();
         ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
         draw_island(*app, static_cast<uint8_t>(m.tag), m.payload, 1.0f, offset, record, header);
     }

@@ -29,7 +29,7 @@ inline void click(App& a, float x, float y) {
 
 // The region drawn last for this Action (the one a click reaches).
 inline std::optional<RectF> region_of(const App& a, const Action& act) {
-    for (auto it = a.hits.rbegin(); it != a.hits.rend(); ++it)
+    for (auto it = a.drawing.hits.rbegin(); it != a.drawing.hits.rend(); ++it)
         if (action_eq(it->action, act)) return it->rect;
     return std::nullopt;
 }
@@ -50,17 +50,17 @@ inline bool click_action(App& a, const Action& act, int most = 600) {
 // Clicks the closed island's centre and lets it open.
 inline void open_by_click(App& a, int most = 600) {
     settle(a, most);
-    click(a, 450, 8 + a.height.value / 2);
+    click(a, 450, 8 + a.anim.height.value / 2);
     settle(a, most);
 }
 
 // Opens the island with a click and moves to `p` with a click on its dock icon.
 inline bool open_on_page(App& a, Page p, int most = 600) {
-    if (!a.open) open_by_click(a, most);
-    if (a.page == p) return true;
+    if (!a.island.open) open_by_click(a, most);
+    if (a.island.page == p) return true;
     if (!click_action(a, Action::byte(ActionKind::Dock, static_cast<uint8_t>(p)), most)) return false;
     settle(a, most);
-    return a.page == p;
+    return a.island.page == p;
 }
 
 }  // namespace island_user

@@ -74,11 +74,11 @@ TEST(WindowEffects, FocusIslandRemembersTheForegroundAndFocusesSearch) {
     Island island;
     HWND other = make_window(L"editor");
     SetForegroundWindow(other);
-    island.app().open = true;
-    island.app().page = Page::Search;
+    island.app().island.open = true;
+    island.app().island.page = Page::Search;
     run_window_effect(island.window, effect::FocusIsland{});
     EXPECT_EQ(ui_thread_state().previous_foreground, other);
-    EXPECT_EQ(island.app().focus, TextField::Search);
+    EXPECT_EQ(island.app().island.focus, TextField::Search);
     // Focusing again while the island is in front keeps the earlier window.
     SetForegroundWindow(island.window);
     run_window_effect(island.window, effect::FocusIsland{});
@@ -103,32 +103,32 @@ TEST(WindowEffects, DragShelfItemTidiesTheShelfEvenWithABadIndex) {
     ASSERT_TRUE(write_file_atomic(kept, "x").ok());
     ASSERT_TRUE(write_file_atomic(gone, "x").ok());
     app.add_to_shelf({kept, gone}, false);
-    ASSERT_EQ(app.shelf.size(), 2u);
+    ASSERT_EQ(app.lists.shelf.size(), 2u);
     remove_file(gone);
-    app.drag_out = true;
-    app.open = true;
-    app.pointer_inside = false;
+    app.island.drag_out = true;
+    app.island.open = true;
+    app.pointer.inside = false;
     run_window_effect(island.window, effect::DragShelfItem{7});
-    EXPECT_FALSE(app.drag_out);
-    ASSERT_EQ(app.shelf.size(), 1u) << "a file that left its place leaves the shelf";
-    EXPECT_EQ(app.shelf[0].path, kept);
-    ASSERT_TRUE(app.close_deadline.has_value());
-    EXPECT_DOUBLE_EQ(*app.close_deadline, app.now + 0.5);
+    EXPECT_FALSE(app.island.drag_out);
+    ASSERT_EQ(app.lists.shelf.size(), 1u) << "a file that left its place leaves the shelf";
+    EXPECT_EQ(app.lists.shelf[0].path, kept);
+    ASSERT_TRUE(app.pointer.close_deadline.has_value());
+    EXPECT_DOUBLE_EQ(*app.pointer.close_deadline, app.now + 0.5);
 }
 
 TEST(WindowEffects, RepositionPlacesTheWindowOnTheMonitor) {
     Island island;
     App& app = island.app();
-    app.monitor = RectI{};
-    app.redraw = false;
+    app.drawing.monitor = RectI{};
+    app.drawing.redraw = false;
     run_window_effect(island.window, effect::Reposition{});
     MonitorPlacement mp = pick_monitor();
-    EXPECT_EQ(app.monitor, mp.rect);
+    EXPECT_EQ(app.drawing.monitor, mp.rect);
     WindowGeometry g = window_geometry(mp.rect, mp.scale, 1.0f);
-    EXPECT_EQ(app.window_x, g.x);
-    EXPECT_EQ(app.renderer->pixel_width(), g.width);
-    EXPECT_TRUE(app.redraw);
-    EXPECT_TRUE(app.full_present);
+    EXPECT_EQ(app.drawing.window_x, g.x);
+    EXPECT_EQ(app.drawing.renderer->pixel_width(), g.width);
+    EXPECT_TRUE(app.drawing.redraw);
+    EXPECT_TRUE(app.drawing.full_present);
 }
 
 TEST(WindowEffects, SetRadioPostsItsResultTextToTheWindow) {

@@ -29,10 +29,10 @@ TEST_F(RemoteCommand, NotifySplitsAtTheFirstMarkOnly) {
     for (const Case& c : cases) {
         App& app = make(true);
         EXPECT_EQ(handle_remote_command(app, kNotify, c.payload), RemoteOutcome::Handled);
-        EXPECT_EQ(app.hud_title, c.title);
-        EXPECT_EQ(app.hud_body, c.body);
-        EXPECT_TRUE(app.hud_shown);
-        EXPECT_EQ(app.hud, HudKind::Notice);
+        EXPECT_EQ(app.notices.title, c.title);
+        EXPECT_EQ(app.notices.body, c.body);
+        EXPECT_TRUE(app.notices.shown);
+        EXPECT_EQ(app.notices.kind, HudKind::Notice);
     }
 }
 
@@ -47,30 +47,30 @@ TEST_F(RemoteCommand, AskTakesALeadingMarkAsSpeakAndNeedsSignIn) {
     EXPECT_NE(log_text().find("sor: 0 karakter -> false"), std::string::npos);
     EXPECT_NE(log_text().find("sor: 12 karakter -> false"), std::string::npos);
 
-    app.google_snap.signed_in = true;
+    app.google.snap.signed_in = true;
     EXPECT_EQ(handle_remote_command(app, kAsk, "\x01"), RemoteOutcome::NotHandled);  // blank question
     EXPECT_EQ(handle_remote_command(app, kAsk, "\x01hava nasıl"), RemoteOutcome::Handled);
-    EXPECT_EQ(app.voice_question, "hava nasıl");
-    EXPECT_TRUE(app.voice_speak);
-    EXPECT_EQ(app.voice_state, VoiceState::Thinking);
+    EXPECT_EQ(app.voice.question, "hava nasıl");
+    EXPECT_TRUE(app.voice.speak);
+    EXPECT_EQ(app.voice.state, VoiceState::Thinking);
 }
 
 TEST_F(RemoteCommand, RemindSetsTheReminderAndNamesTheOneJustAdded) {
     App& app = make(true);
     EXPECT_EQ(handle_remote_command(app, kRemind, "anlamsız"), RemoteOutcome::NotHandled);
-    EXPECT_TRUE(app.reminders.empty());
-    EXPECT_FALSE(app.hud_shown);
+    EXPECT_TRUE(app.lists.reminders.empty());
+    EXPECT_FALSE(app.notices.shown);
 
     ASSERT_EQ(handle_remote_command(app, kRemind, "2 saat sonra su iç"), RemoteOutcome::Handled);
-    EXPECT_EQ(app.hud_title, "Hatırlatıcı kuruldu");
-    EXPECT_EQ(app.hud_body.rfind("Su iç · ", 0), 0u) << app.hud_body;
-    app.hud_shown = false;
+    EXPECT_EQ(app.notices.title, "Hatırlatıcı kuruldu");
+    EXPECT_EQ(app.notices.body.rfind("Su iç · ", 0), 0u) << app.notices.body;
+    app.notices.shown = false;
     // Due sooner than the first one: the list's last entry is still "Su iç".
     ASSERT_EQ(handle_remote_command(app, kRemind, "10 dk sonra çay"), RemoteOutcome::Handled);
-    ASSERT_EQ(app.reminders.size(), 2u);
-    EXPECT_EQ(app.reminders.back().text, "Su iç");
-    EXPECT_EQ(app.hud_body.rfind("Çay · ", 0), 0u) << app.hud_body;
-    EXPECT_GT(app.hud_body.size(), std::string("Çay · ").size());
+    ASSERT_EQ(app.lists.reminders.size(), 2u);
+    EXPECT_EQ(app.lists.reminders.back().text, "Su iç");
+    EXPECT_EQ(app.notices.body.rfind("Çay · ", 0), 0u) << app.notices.body;
+    EXPECT_GT(app.notices.body.size(), std::string("Çay · ").size());
     EXPECT_NE(log_text().find("hatirlatici: 10 dk sonra çay -> "), std::string::npos);
 }
 
@@ -78,7 +78,7 @@ TEST_F(RemoteCommand, UnknownKindsAreNotHandledAndUpdateCheckWithoutThreadIsHand
     App& app = make(true);
     for (uint8_t kind : {uint8_t{0}, uint8_t{8}, uint8_t{255}})
         EXPECT_EQ(handle_remote_command(app, kind, "x"), RemoteOutcome::NotHandled) << int(kind);
-    EXPECT_FALSE(app.hud_shown);
+    EXPECT_FALSE(app.notices.shown);
     EXPECT_EQ(handle_remote_command(app, kCheckUpdate, ""), RemoteOutcome::Handled);
     EXPECT_NE(log_text().find("update check requested"), std::string::npos);
 }

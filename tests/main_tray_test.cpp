@@ -39,8 +39,8 @@ TEST_F(TrayMenuTest, ItemsInOrderWithTheFallbackLabelsWhenTheAppIsBusy) {
 
 TEST_F(TrayMenuTest, LabelsAndStatesFollowTheApp) {
     App& app = make(true);
-    app.hotkey_label = "";
-    app.voice_hotkey_label = "Ctrl + Alt + G";
+    app.hotkeys.search = "";
+    app.hotkeys.voice = "Ctrl + Alt + G";
     TrayMenu m = build_tray_menu(&app, false);
     EXPECT_EQ(m.items[1].label, "Ara");  // the search hot key did not register
     EXPECT_EQ(m.items[3].label, "Sesli asistan (Ctrl + Alt + G)");
@@ -49,14 +49,14 @@ TEST_F(TrayMenuTest, LabelsAndStatesFollowTheApp) {
     EXPECT_EQ(m.items[6].label, "“Hey Google”u öğret (3 kez söyle)");
     EXPECT_FALSE(m.items[11].checked);
 
-    app.hotkey_label = "Win + Alt + Boşluk";
-    app.hidden = true;
-    app.google_snap.signed_in = true;
-    app.google_snap.email = "a@b.c";
-    app.wake_model_present = true;
-    app.wake = true;
-    app.dnd = true;
-    app.wake_sens = 7;  // above 2 counts as 2
+    app.hotkeys.search = "Win + Alt + Boşluk";
+    app.island.hidden = true;
+    app.google.snap.signed_in = true;
+    app.google.snap.email = "a@b.c";
+    app.settings.wake_model_present = true;
+    app.settings.wake = true;
+    app.settings.dnd = true;
+    app.settings.wake_sens = 7;  // above 2 counts as 2
     m = build_tray_menu(&app, false);
     EXPECT_EQ(m.items[1].label, "Ara (Win + Alt + Boşluk)");
     EXPECT_EQ(m.items[2].label, "Adayı göster");
@@ -75,7 +75,7 @@ TEST_F(TrayMenuTest, LabelsAndStatesFollowTheApp) {
 
 TEST_F(TrayMenuTest, MicrophoneSubmenuShowsTheDefaultAndAtMostThirty) {
     App& app = make(true);
-    app.microphones = {""};
+    app.voice.microphones = {""};
     TrayMenu m = build_tray_menu(&app, false);
     const TrayMenuItem* mic = find_item(m.items, "Mikrofon");
     ASSERT_TRUE(mic);
@@ -83,9 +83,9 @@ TEST_F(TrayMenuTest, MicrophoneSubmenuShowsTheDefaultAndAtMostThirty) {
     EXPECT_EQ(mic->submenu[0].label, "Windows varsayılanı");
     EXPECT_TRUE(mic->submenu[0].checked);
 
-    app.microphones.clear();
-    for (int i = 0; i < 35; ++i) app.microphones.push_back("Mic " + std::to_string(i));
-    app.mic = "Mic 4";
+    app.voice.microphones.clear();
+    for (int i = 0; i < 35; ++i) app.voice.microphones.push_back("Mic " + std::to_string(i));
+    app.settings.mic = "Mic 4";
     m = build_tray_menu(&app, false);
     mic = find_item(m.items, "Mikrofon");
     ASSERT_EQ(mic->submenu.size(), 30u);
@@ -97,56 +97,56 @@ TEST_F(TrayMenuTest, MicrophoneSubmenuShowsTheDefaultAndAtMostThirty) {
 
 TEST_F(TrayMenuTest, HandlersFlipTheSettingsAndTheWakeSwitches) {
     App& app = make(true);
-    app.dnd = false;
+    app.settings.dnd = false;
     toggle_do_not_disturb(app);
-    EXPECT_TRUE(app.dnd);
-    EXPECT_EQ(app.hud_title, "Rahatsız etme açık · bildirim balonları susturuldu");
+    EXPECT_TRUE(app.settings.dnd);
+    EXPECT_EQ(app.notices.title, "Rahatsız etme açık · bildirim balonları susturuldu");
     toggle_do_not_disturb(app);
-    EXPECT_EQ(app.hud_title, "Rahatsız etme kapalı");
+    EXPECT_EQ(app.notices.title, "Rahatsız etme kapalı");
 
     struct Case { uint32_t id; uint8_t level; float factor; const char* body; };
     for (const Case& c : {Case{13, 0, 0.85f, "Düşük"}, Case{14, 1, 1.0f, "Normal"}, Case{15, 2, 1.18f, "Yüksek"}}) {
         set_wake_sensitivity(app, c.id);
-        EXPECT_EQ(app.wake_sens, c.level);
+        EXPECT_EQ(app.settings.wake_sens, c.level);
         EXPECT_FLOAT_EQ(wake_sensitivity.load(), c.factor);
-        EXPECT_EQ(app.hud_body, c.body);
+        EXPECT_EQ(app.notices.body, c.body);
     }
 
-    app.wake = true;
+    app.settings.wake = true;
     toggle_wake_word(app);
-    EXPECT_FALSE(app.wake);
+    EXPECT_FALSE(app.settings.wake);
     EXPECT_FALSE(wake_enabled.load());
-    EXPECT_EQ(app.hud_title, "“Hey Google” kapalı");
+    EXPECT_EQ(app.notices.title, "“Hey Google” kapalı");
     toggle_wake_word(app);
     EXPECT_TRUE(wake_enabled.load());
-    EXPECT_EQ(app.hud_title, "“Hey Google” açık");
+    EXPECT_EQ(app.notices.title, "“Hey Google” açık");
 
     request_update_check(app);  // no update thread: only the notice
-    EXPECT_EQ(app.hud_title, "Güncellemeler denetleniyor");
-    EXPECT_EQ(app.hud_body, "şu an v2.4.0");
+    EXPECT_EQ(app.notices.title, "Güncellemeler denetleniyor");
+    EXPECT_EQ(app.notices.body, "şu an v2.4.0");
 }
 
 TEST_F(TrayMenuTest, GoogleConnectOpensThePageWhenSignedInElseStartsSignIn) {
     App& app = make(true);
     google_connect(app);
-    EXPECT_EQ(app.hud_title, "Google girişi tarayıcıda açılıyor");
-    EXPECT_FALSE(app.open);
+    EXPECT_EQ(app.notices.title, "Google girişi tarayıcıda açılıyor");
+    EXPECT_FALSE(app.island.open);
 
-    app.google_snap.signed_in = true;
-    app.focus = TextField::Search;
+    app.google.snap.signed_in = true;
+    app.island.focus = TextField::Search;
     google_connect(app);
-    EXPECT_TRUE(app.open);
-    EXPECT_EQ(app.page, Page::Google);
-    EXPECT_EQ(app.remembered_page, Page::Google);
-    EXPECT_EQ(app.focus, TextField::None);
+    EXPECT_TRUE(app.island.open);
+    EXPECT_EQ(app.island.page, Page::Google);
+    EXPECT_EQ(app.island.remembered_page, Page::Google);
+    EXPECT_EQ(app.island.focus, TextField::None);
 
-    app.open = false;
-    app.google_snap.needs_consent = true;
+    app.island.open = false;
+    app.google.snap.needs_consent = true;
     app.start_google_sign_in();
-    EXPECT_EQ(app.hud_title, "Google izinleri güncelleniyor");
-    app.google_snap.needs_consent = false;
-    app.google_snap.email = "a@b.c";
+    EXPECT_EQ(app.notices.title, "Google izinleri güncelleniyor");
+    app.google.snap.needs_consent = false;
+    app.google.snap.email = "a@b.c";
     app.start_google_sign_in();
-    EXPECT_EQ(app.hud_title, "Google zaten bağlı");
-    EXPECT_EQ(app.hud_body, "a@b.c");
+    EXPECT_EQ(app.notices.title, "Google zaten bağlı");
+    EXPECT_EQ(app.notices.body, "a@b.c");
 }

@@ -14,10 +14,10 @@ namespace {
 struct ControlPageTest : IslandDrawTest {
     void SetUp() override {
         IslandDrawTest::SetUp();
-        app->brightness_ok = true;
-        app->mic_seen = true;
-        app->sysmon_snap.wifi = RadioState::On;
-        app->sysmon_snap.bluetooth = RadioState::Off;
+        app->audio.brightness_ok = true;
+        app->notices.mic_seen = true;
+        app->sysmon.snap.wifi = RadioState::On;
+        app->sysmon.snap.bluetooth = RadioState::Off;
     }
     void draw_control() { draw(IslandMode::open(Page::Control)); }
 
@@ -50,7 +50,7 @@ struct ControlPageTest : IslandDrawTest {
     }
     std::vector<HitRegion> page_hits() const {
         std::vector<HitRegion> out;
-        for (const HitRegion& h : app->hits)
+        for (const HitRegion& h : app->drawing.hits)
             if (h.action.kind != ActionKind::Dock) out.push_back(h);
         return out;
     }
@@ -69,8 +69,8 @@ TEST_F(ControlPageTest, VolumeRowShowsMuteAndLevelGlyphs) {
         {0.34f, false, 0xE993, "%34"}, {0.67f, false, 0xE994, "%67"}, {1.0f, false, 0xE995, "%100"},
     };
     for (const Case& c : cases) {
-        app->volume = c.level;
-        app->muted = c.muted;
+        app->audio.volume = c.level;
+        app->audio.muted = c.muted;
         draw_control();
         const DrawCall* g = glyph(c.glyph);
         ASSERT_NE(g, nullptr) << c.level;
@@ -102,9 +102,9 @@ TEST_F(ControlPageTest, RegistersSlidersThenTilesInOrder) {
 }
 
 TEST_F(ControlPageTest, MissingDevicesDisableTheirRowsOnly) {
-    app->brightness_ok = false;
-    app->mic_seen = false;
-    app->mic_muted = true;
+    app->audio.brightness_ok = false;
+    app->notices.mic_seen = false;
+    app->audio.mic_muted = true;
     draw_control();
     const DrawCall* b = text("Parlaklık desteklenmiyor");
     const DrawCall* m = text("Mikrofon bulunamadı");
@@ -137,14 +137,14 @@ TEST_F(ControlPageTest, TileLabelsFollowTheTableMuteAndRadioState) {
         EXPECT_EQ(tile_glyph(i)->text, test_utf8(App::kTiles[i].glyph));
     }
     // A radio not read yet is dimmed; a muted microphone renames tile 4.
-    app->sysmon_snap.wifi = RadioState::Unknown;
-    app->mic_muted = true;
+    app->sysmon.snap.wifi = RadioState::Unknown;
+    app->audio.mic_muted = true;
     draw_control();
     expect_color(label_at(0)->color, 255, 255, 255, 0.4f);
     expect_color(label_at(1)->color, 255, 255, 255, 0.92f);
     EXPECT_EQ(label_at(4)->text, "Mik. kapalı");
-    app->sysmon_snap.wifi = RadioState::Off;
-    app->sysmon_snap.bluetooth = RadioState::Unknown;
+    app->sysmon.snap.wifi = RadioState::Off;
+    app->sysmon.snap.bluetooth = RadioState::Unknown;
     draw_control();
     expect_color(label_at(0)->color, 255, 255, 255, 0.92f);
     expect_color(label_at(1)->color, 255, 255, 255, 0.4f);
@@ -162,9 +162,9 @@ TEST_F(ControlPageTest, SwitchTilesBlendTowardTheirColourWithTheSpring) {
         {1, 0.6f, 108, 181, 255, 0.636f, 1}, {7, 1, 255, 255, 255, 0.09f, 0.9f},  // an action tile has no on colour
     };
     for (const Case& c : cases) {
-        for (auto& t : app->toggles) t.value = 0;
-        app->toggles[kTileToggleSpring + c.tile].value = c.v;
-        if (c.tile == 7) app->toggles[kTileToggleSpring + 7].value = 1;
+        for (auto& t : app->anim.toggles) t.value = 0;
+        app->anim.toggles[kTileToggleSpring + c.tile].value = c.v;
+        if (c.tile == 7) app->anim.toggles[kTileToggleSpring + 7].value = 1;
         draw_control();
         const DrawCall* f = tile_fill(c.tile);
         ASSERT_NE(f, nullptr) << c.tile;
@@ -177,9 +177,9 @@ TEST_F(ControlPageTest, SwitchTilesBlendTowardTheirColourWithTheSpring) {
 }
 
 TEST_F(ControlPageTest, HoverLightensAndPressShrinksOnlyThatTile) {
-    app->hovered = Action::byte(ActionKind::Tile, 7);
-    app->hover.value = 1;
-    app->pressed = Action::byte(ActionKind::Tile, 7);
+    app->pointer.hovered = Action::byte(ActionKind::Tile, 7);
+    app->anim.hover.value = 1;
+    app->pointer.pressed = Action::byte(ActionKind::Tile, 7);
     draw_control();
     const DrawCall* t7 = tile_fill(7);
     ASSERT_NE(t7, nullptr);

@@ -71,9 +71,9 @@ TEST_F(HomePageTest, WeatherLineExplainsMissingData) {
         {false, "şehir bulunamadı", "Hava: şehir bulunamadı"},
     };
     for (const Case& c : cases) {
-        app->weather_snap = WeatherSnapshot{};
-        app->weather_snap.loading = c.loading;
-        app->weather_snap.error = c.error;
+        app->weather.snap = WeatherSnapshot{};
+        app->weather.snap.loading = c.loading;
+        app->weather.snap.error = c.error;
         draw_home();
         const DrawCall* line = text(c.line);
         ASSERT_NE(line, nullptr) << c.line;
@@ -81,12 +81,12 @@ TEST_F(HomePageTest, WeatherLineExplainsMissingData) {
         EXPECT_NEAR(line->color.a, 0.4f, 1e-5f);
     }
 
-    app->weather_snap = WeatherSnapshot{};
-    app->weather_snap.ok = true;
-    app->weather_snap.temp = -0.6f;
-    app->weather_snap.code = 61;
-    app->weather_snap.city = "Ankara";
-    app->weather_snap.days.push_back(WeatherDay{3, 61, 4.5f, -2.4f, 80});
+    app->weather.snap = WeatherSnapshot{};
+    app->weather.snap.ok = true;
+    app->weather.snap.temp = -0.6f;
+    app->weather.snap.code = 61;
+    app->weather.snap.city = "Ankara";
+    app->weather.snap.days.push_back(WeatherDay{3, 61, 4.5f, -2.4f, 80});
     draw_home();
     EXPECT_NE(text("-1°"), nullptr);
     EXPECT_NE(text(weather_code_text(61)), nullptr);
@@ -104,12 +104,12 @@ TEST_F(HomePageTest, MediaCardWithAndWithoutASession) {
     EXPECT_EQ(hit_at(454, kY + 133).kind, ActionKind::Play);
     EXPECT_EQ(hit_at(350, kY + 20).kind, ActionKind::Card);
 
-    app->media_snap.has = true;
-    app->media_snap.playing = false;
-    app->media_snap.artist = "Tarkan";
-    app->media_snap.app = "Spotify";
-    app->media_snap.position = 30;
-    app->media_snap.duration = 120;
+    app->media.snap.has = true;
+    app->media.snap.playing = false;
+    app->media.snap.artist = "Tarkan";
+    app->media.snap.app = "Spotify";
+    app->media.snap.position = 30;
+    app->media.snap.duration = 120;
     draw_home();
     EXPECT_NE(text("Bilinmeyen parça"), nullptr);
     EXPECT_NE(text("Tarkan"), nullptr);
@@ -123,15 +123,15 @@ TEST_F(HomePageTest, MediaCardWithAndWithoutASession) {
     EXPECT_FLOAT_EQ(played(), 47);  // a quarter of 188
 
     // While playing the position runs on from the last report; a drag wins.
-    app->media_snap.playing = true;
-    app->media_changed = app->now - 30;
+    app->media.snap.playing = true;
+    app->media.changed = app->now - 30;
     draw_home();
     EXPECT_FLOAT_EQ(played(), 94);
-    app->seek_drag = 0.75f;
+    app->pointer.seek_drag = 0.75f;
     draw_home();
     EXPECT_FLOAT_EQ(played(), 141);
-    app->seek_drag.reset();
-    app->media_snap.duration = 0;
+    app->pointer.seek_drag.reset();
+    app->media.snap.duration = 0;
     draw_home();
     EXPECT_FLOAT_EQ(played(), 4) << "no duration, only the minimum";
 
@@ -143,7 +143,7 @@ TEST_F(HomePageTest, MediaCardWithAndWithoutASession) {
 
 TEST_F(HomePageTest, OynatSendsPlayToTheMediaWatcher) {
     auto [tx, rx] = channel<MediaCommand>();
-    app->media_tx = tx;
+    app->media.tx = tx;
     draw_home();
     Action a = hit_at(454, kY + 133);
     ASSERT_EQ(a.kind, ActionKind::Play);
@@ -154,11 +154,11 @@ TEST_F(HomePageTest, OynatSendsPlayToTheMediaWatcher) {
 }
 
 TEST_F(HomePageTest, SystemCardRingsAndRates) {
-    app->sysmon_snap.cpu = 0.46f;
-    app->sysmon_snap.mem_used = 6e9;
-    app->sysmon_snap.mem_total = 8e9;
-    app->sysmon_snap.down_rate = 1.5e6;
-    app->sysmon_snap.up_rate = 2048;
+    app->sysmon.snap.cpu = 0.46f;
+    app->sysmon.snap.mem_used = 6e9;
+    app->sysmon.snap.mem_total = 8e9;
+    app->sysmon.snap.down_rate = 1.5e6;
+    app->sysmon.snap.up_rate = 2048;
     draw_home();
     EXPECT_NE(text("%46"), nullptr);
     EXPECT_NE(text("%75"), nullptr);
@@ -189,7 +189,7 @@ TEST_F(HomePageTest, SystemCardRingsAndRates) {
 }
 
 TEST_F(HomePageTest, QuickSwitchesBlendToTheirTileColourAndOpenTheirTile) {
-    for (int k = 0; k < 4; ++k) app->toggles[kTileToggleSpring + k].value = k == 2 ? 1.0f : 0.0f;
+    for (int k = 0; k < 4; ++k) app->anim.toggles[kTileToggleSpring + k].value = k == 2 ? 1.0f : 0.0f;
     draw_home();
     const float panel_x = kX + 460, panel_y = kY + 95, pitch = (212.0f - 60) / 3;
     for (uint8_t k = 0; k < 4; ++k) {
@@ -213,8 +213,8 @@ TEST_F(HomePageTest, QuickSwitchesBlendToTheirTileColourAndOpenTheirTile) {
 }
 
 TEST_F(HomePageTest, DockBadgesCapAtNinePlus) {
-    app->unread_badge = 12;
-    app->google_snap.unread = 3;
+    app->notifs.unread_badge = 12;
+    app->google.snap.unread = 3;
     draw_home();
     EXPECT_NE(text("9+"), nullptr);
     EXPECT_NE(text("3"), nullptr);

@@ -16,8 +16,8 @@ struct NotesPageTest : IslandDrawTest {
     static constexpr const char* kHint = "Henüz not yok. Yaz, Enter'a bas · zaman yazarsan hatırlatıcı olur";
 
     void draw_notes() {
-        app->hits.clear();
-        app->record_hits = true;
+        app->drawing.hits.clear();
+        app->drawing.record_hits = true;
         ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
         app->draw_page(Page::Notes, {90, 8, 720, 300});
     }
@@ -26,14 +26,14 @@ struct NotesPageTest : IslandDrawTest {
         n.text = std::move(text);
         n.done = done;
         n.fade = fade < 0 ? (done ? 1.0f : 0.0f) : fade;
-        app->notes.push_back(n);
+        app->lists.notes.push_back(n);
     }
     void hover(const Action& a) {
-        app->hovered = a;
-        app->hover.value = 1;
+        app->pointer.hovered = a;
+        app->anim.hover.value = 1;
     }
     bool has_hit(ActionKind k) const {
-        for (const HitRegion& h : app->hits)
+        for (const HitRegion& h : app->drawing.hits)
             if (h.action.kind == k) return true;
         return false;
     }
@@ -54,8 +54,8 @@ TEST_F(NotesPageTest, EmptyListsShowHintAndZeroSummaryWithoutClearButton) {
 
 TEST_F(NotesPageTest, RemindersComeFirstWithTimeLeftAndDeleteRegion) {
     const int64_t now = *app->wall_clock.unix_seconds;  // 09:05 local
-    app->reminders.push_back({"Su iç", now + 600, 1});
-    app->reminders.push_back({"Doktor", now + 3600 * 5 + 25 * 60, 2});
+    app->lists.reminders.push_back({"Su iç", now + 600, 1});
+    app->lists.reminders.push_back({"Doktor", now + 3600 * 5 + 25 * 60, 2});
     draw_notes();
     EXPECT_EQ(text(kHint), nullptr);
     ASSERT_NE(text("Su iç"), nullptr);
@@ -71,7 +71,7 @@ TEST_F(NotesPageTest, RemindersComeFirstWithTimeLeftAndDeleteRegion) {
 }
 
 TEST_F(NotesPageTest, NoteRowsCountByDoneFlagAndHoverRevealsControls) {
-    app->reminders.push_back({"Toplantı", *app->wall_clock.unix_seconds + 120, 1});
+    app->lists.reminders.push_back({"Toplantı", *app->wall_clock.unix_seconds + 120, 1});
     add_note("ekmek al");
     add_note("faturayı öde", true);
     add_note("yarı bitti", false, 0.5f);
@@ -81,7 +81,7 @@ TEST_F(NotesPageTest, NoteRowsCountByDoneFlagAndHoverRevealsControls) {
         bool chip;
     } cases[] = {{true, true}, {false, false}};
     for (const Case& c : cases) {
-        app->google_snap.signed_in = c.signed_in;
+        app->google.snap.signed_in = c.signed_in;
         hover(Action::at(ActionKind::Note, 1));
         draw_notes();
         EXPECT_NE(text("2 açık · 1 tamamlandı · 1 hatırlatıcı"), nullptr) << "the flag, not the fade, counts";
@@ -127,14 +127,14 @@ TEST_F(NotesPageTest, HalfDoneNoteGrowsDiscAndStrikeThroughPartly) {
 
 TEST_F(NotesPageTest, ScrolledRowsOutsideTheViewportDrawAndRegisterNothing) {
     for (int i = 0; i < 12; ++i) add_note("not " + std::to_string(i));
-    app->notes_scroll = 40 * 5;
+    app->lists.notes_scroll = 40 * 5;
     draw_notes();
     EXPECT_EQ(text("not 3"), nullptr);
     const DrawCall* top = text("not 5");
     ASSERT_NE(top, nullptr);
     EXPECT_NEAR(top->rect.y, kY + 50, 1e-3f);
     EXPECT_EQ(text("not 11"), nullptr) << "below the viewport";
-    for (const HitRegion& h : app->hits)
+    for (const HitRegion& h : app->drawing.hits)
         if (h.action.kind == ActionKind::Note) {
             EXPECT_GE(h.action.index, 4);
         }

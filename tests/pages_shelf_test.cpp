@@ -17,8 +17,8 @@ struct ShelfPageTest : IslandDrawTest {
     static constexpr float kX = 114, kY = 64, kW = 672, kH = 178;
 
     void draw_page(Page p) {
-        app->hits.clear();
-        app->record_hits = true;
+        app->drawing.hits.clear();
+        app->drawing.record_hits = true;
         ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
         app->draw_page(p, {90, 8, 720, 300});
     }
@@ -29,12 +29,12 @@ struct ShelfPageTest : IslandDrawTest {
             s.detail = "PDF · 1,2 MB";
             s.id = 100 + i;
             if (thumbnails) s.thumbnail = std::make_shared<const Image>(Image{std::vector<uint8_t>(16), 2, 2});
-            app->shelf.push_back(s);
+            app->lists.shelf.push_back(s);
         }
     }
     void hover(const Action& a) {
-        app->hovered = a;
-        app->hover.value = 1;
+        app->pointer.hovered = a;
+        app->anim.hover.value = 1;
     }
     const DrawCall* first(DrawOp op) const {
         for (const DrawCall& c : rec->calls)
@@ -56,7 +56,7 @@ ClipEntry text_clip(std::string text, bool pinned = false) {
 TEST_F(ShelfPageTest, EmptyShelfDropZoneMarchesOnlyWhileDragging) {
     app->now = 2;
     for (bool dragging : {false, true}) {
-        app->drag_hover = dragging;
+        app->island.drag_hover = dragging;
         draw_page(Page::Shelf);
         const DrawCall* outline = first(DrawOp::StrokeRoundedRect);
         ASSERT_NE(outline, nullptr);
@@ -76,7 +76,7 @@ TEST_F(ShelfPageTest, EmptyShelfDropZoneMarchesOnlyWhileDragging) {
         }
         EXPECT_NE(text("Dosyaları buraya sürükle"), nullptr);
         EXPECT_NE(text("Raf, kopyalamaz: dosyaların yerinde kalır"), nullptr);
-        EXPECT_TRUE(app->hits.empty()) << "no clear button without items";
+        EXPECT_TRUE(app->drawing.hits.empty()) << "no clear button without items";
     }
 }
 
@@ -108,7 +108,7 @@ TEST_F(ShelfPageTest, CardsRegisterOpenAndHoveredDeleteWhichWins) {
 
 TEST_F(ShelfPageTest, DragOverFullShelfAddsTheDropTileAfterTheLastCard) {
     add_shelf(2);
-    app->drag_hover = true;
+    app->island.drag_hover = true;
     draw_page(Page::Shelf);
     const DrawCall* label = text("Bırak");
     ASSERT_NE(label, nullptr);
@@ -120,43 +120,43 @@ TEST_F(ShelfPageTest, DragOverFullShelfAddsTheDropTileAfterTheLastCard) {
 
 TEST_F(ShelfPageTest, ScrolledListsDrawAndRegisterNothingPastTheirEnd) {
     add_shelf(3);
-    app->shelf_scroll = 5000;
+    app->lists.shelf_scroll = 5000;
     draw_page(Page::Shelf);
     EXPECT_EQ(text("dosya0.pdf"), nullptr);
-    for (const HitRegion& h : app->hits) EXPECT_NE(h.action.kind, ActionKind::Shelf);
+    for (const HitRegion& h : app->drawing.hits) EXPECT_NE(h.action.kind, ActionKind::Shelf);
 
     // Partly scrolled: the first card is cut away, the second stays.
-    app->shelf_scroll = 100;
+    app->lists.shelf_scroll = 100;
     draw_page(Page::Shelf);
     EXPECT_EQ(text("dosya0.pdf"), nullptr);
     EXPECT_NE(text("dosya1.pdf"), nullptr);
 
-    for (int i = 0; i < 4; ++i) app->clips.push_back(text_clip("satır " + std::to_string(i)));
-    app->clip_scroll = 46 * 2;
+    for (int i = 0; i < 4; ++i) app->lists.clips.push_back(text_clip("satır " + std::to_string(i)));
+    app->lists.clip_scroll = 46 * 2;
     draw_page(Page::Clip);
     EXPECT_EQ(text("satır 0"), nullptr);
     EXPECT_EQ(text("satır 1"), nullptr);
     EXPECT_NE(text("satır 2"), nullptr);
     expect_rect(text("satır 2") ? first(DrawOp::FillRoundedRect)->rect : RectF{}, kX, kY, kW, 42);
-    app->clip_scroll = 5000;
+    app->lists.clip_scroll = 5000;
     draw_page(Page::Clip);
-    for (const HitRegion& h : app->hits) EXPECT_EQ(h.action.kind, ActionKind::ClipClear);
+    for (const HitRegion& h : app->drawing.hits) EXPECT_EQ(h.action.kind, ActionKind::ClipClear);
     EXPECT_NE(text("4 öğe"), nullptr);
 }
 
 TEST_F(ShelfPageTest, ClipboardTitlesAndDetailsPerKind) {
-    app->clips.push_back(text_clip("  ilk satır\n\n\tikinci   satır \r\n"));
+    app->lists.clips.push_back(text_clip("  ilk satır\n\n\tikinci   satır \r\n"));
     ClipEntry files;
     files.kind = ClipEntry::Files{{"C:\\Users\\a\\rapor.docx", "/home/a/foto.png", "C:\\x\\üç.txt", "C:\\x\\dört.txt"}};
     files.time = "10:00";
-    app->clips.push_back(files);
+    app->lists.clips.push_back(files);
     ClipEntry pic;
     pic.kind = ClipEntry::Picture{std::make_shared<const Image>(Image{std::vector<uint8_t>(16), 2, 2}),
                                   std::make_shared<const Image>(Image{{}, 1920, 1080})};
     pic.time = "11:30";
     pic.id = 7;
-    app->clips.push_back(pic);
-    app->clips.push_back(text_clip(std::string(300, 'a')));
+    app->lists.clips.push_back(pic);
+    app->lists.clips.push_back(text_clip(std::string(300, 'a')));
     draw_page(Page::Clip);
 
     EXPECT_NE(text("ilk satır ikinci satır"), nullptr) << "white-space runs collapse to one space";
@@ -175,8 +175,8 @@ TEST_F(ShelfPageTest, ClipboardTitlesAndDetailsPerKind) {
 }
 
 TEST_F(ShelfPageTest, ClipRowRegionsOrderChipsAndPins) {
-    app->clips.push_back(text_clip("bir"));
-    app->clips.push_back(text_clip("iki", true));
+    app->lists.clips.push_back(text_clip("bir"));
+    app->lists.clips.push_back(text_clip("iki", true));
     hover(Action::at(ActionKind::Clip, 0));
     draw_page(Page::Clip);
 
@@ -223,5 +223,5 @@ TEST_F(ShelfPageTest, EmptyClipboardShowsHintAndCount) {
     EXPECT_NEAR(glyph(0xE8C8)->rect.y + glyph(0xE8C8)->rect.h / 2, kY + 48, 1e-3f);
     EXPECT_NE(text("0 öğe"), nullptr);
     EXPECT_EQ(text("Temizle"), nullptr);
-    EXPECT_TRUE(app->hits.empty());
+    EXPECT_TRUE(app->drawing.hits.empty());
 }

@@ -12,7 +12,7 @@ namespace {
 struct PageFrameTest : IslandDrawTest {
     void SetUp() override {
         IslandDrawTest::SetUp();
-        app->record_hits = true;
+        app->drawing.record_hits = true;
         ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
     }
 };
@@ -32,12 +32,12 @@ TEST_F(PageFrameTest, RowDeleteButtonShowsOnlyOnAHoveredRowAndWinsItsHitTest) {
     EXPECT_EQ(rec->count(DrawOp::FillCircle), 0u) << "no button on a resting row";
     EXPECT_EQ(hit_at(760, 101).kind, ActionKind::Clip);
 
-    app->hits.clear();
+    app->drawing.hits.clear();
     ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
     draw_row_background(*app, r, 1);
     app->push_hit(r, row);
-    app->hovered = del;
-    app->hover.value = 1;
+    app->pointer.hovered = del;
+    app->anim.hover.value = 1;
     draw_row_delete(*app, 760, 101, 0.5f, del);
     EXPECT_NEAR(ops(DrawOp::FillRoundedRect)[0]->color.a, 0.12f, 1e-6f);
     auto circles = ops(DrawOp::FillCircle);
@@ -54,7 +54,7 @@ TEST_F(PageFrameTest, FooterOffersTemizleOnlyWithEntries) {
     const Action clear = Action::of(ActionKind::ClipClear);
     draw_list_footer(*app, content, "0 öğe", false, clear);
     EXPECT_EQ(text("Temizle"), nullptr);
-    EXPECT_TRUE(app->hits.empty());
+    EXPECT_TRUE(app->drawing.hits.empty());
     const DrawCall* count = text("0 öğe");
     ASSERT_NE(count, nullptr);
     EXPECT_FLOAT_EQ(count->rect.y, content.y + content.h - 24);
@@ -64,8 +64,8 @@ TEST_F(PageFrameTest, FooterOffersTemizleOnlyWithEntries) {
     const DrawCall* button = text("Temizle");
     ASSERT_NE(button, nullptr);
     expect_rect(button->rect, content.x + content.w - 96, content.y + content.h - 24, 96, 24);
-    ASSERT_EQ(app->hits.size(), 1u);
-    EXPECT_EQ(app->hits[0].action.kind, ActionKind::ClipClear);
+    ASSERT_EQ(app->drawing.hits.size(), 1u);
+    EXPECT_EQ(app->drawing.hits[0].action.kind, ActionKind::ClipClear);
 }
 
 TEST_F(PageFrameTest, EmptyStateAndListCulling) {

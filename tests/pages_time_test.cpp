@@ -17,13 +17,13 @@ struct TimePageTest : IslandDrawTest {
     static constexpr float kX = 114, kY = 64, kH = 184;
 
     void draw_time(uint8_t mode) {
-        app->time_mode = mode;
+        app->timers.mode = mode;
         draw(IslandMode::open(Page::Time));
     }
     // The page's own regions (the dock's are left out), in drawing order.
     std::vector<Action> page_actions() const {
         std::vector<Action> out;
-        for (const HitRegion& h : app->hits)
+        for (const HitRegion& h : app->drawing.hits)
             if (h.action.kind != ActionKind::Dock) out.push_back(h.action);
         return out;
     }
@@ -50,8 +50,8 @@ Action with_arg(ActionKind k, uint8_t a) { return Action::byte(k, a); }
 
 TEST_F(TimePageTest, TabsLightTheCurrentModeAndRegisterEachThird) {
     for (uint8_t mode = 0; mode < 3; ++mode) {
-        app->hovered = with_arg(ActionKind::TMode, static_cast<uint8_t>((mode + 1) % 3));
-        app->hover.value = 0.5f;
+        app->pointer.hovered = with_arg(ActionKind::TMode, static_cast<uint8_t>((mode + 1) % 3));
+        app->anim.hover.value = 0.5f;
         draw_time(mode);
         const char* labels[3] = {"Zamanlayıcı", "Kronometre", "Pomodoro"};
         for (uint8_t i = 0; i < 3; ++i) {
@@ -86,11 +86,11 @@ TEST_F(TimePageTest, CountdownTimeStatusAndButtonFollowItsState) {
         {true, 0, 90, "0:00", "kaldı", "Duraklat", 1.0f},  // past its end: never below zero
     };
     for (const Case& c : cases) {
-        app->countdown = Countdown{};
-        app->countdown.length = c.running ? 7200 : 300;
-        app->countdown.remaining = c.remaining;
-        app->countdown.end = c.end;
-        app->countdown.running = c.running;
+        app->timers.countdown = Countdown{};
+        app->timers.countdown.length = c.running ? 7200 : 300;
+        app->timers.countdown.remaining = c.remaining;
+        app->timers.countdown.end = c.end;
+        app->timers.countdown.running = c.running;
         draw_time(0);
         const DrawCall* time = text_sized(c.time, 25);
         ASSERT_NE(time, nullptr) << c.time;
@@ -105,8 +105,8 @@ TEST_F(TimePageTest, CountdownTimeStatusAndButtonFollowItsState) {
         auto rings = ops(DrawOp::Ring);
         ASSERT_FALSE(rings.empty());
         expect_rect(rings.front()->rect, kX + 66 - 58, kY + kH / 2 - 58, 116, 116);
-        const double left = countdown_left(app->countdown, app->now);
-        const float fraction = static_cast<float>(left / app->countdown.length);
+        const double left = countdown_left(app->timers.countdown, app->now);
+        const float fraction = static_cast<float>(left / app->timers.countdown.length);
         for (const DrawCall& d : rec->calls)
             if ((d.op == DrawOp::Arc || d.op == DrawOp::Ring) && d.color.g * 255 > 150 && d.color.g * 255 < 170) {
                 EXPECT_NEAR(d.p0 + d.p1, 1.0f, 1e-4f);
@@ -152,10 +152,10 @@ TEST_F(TimePageTest, StopwatchButtonsFollowRunningAndElapsed) {
         {true, 0, "0:07,50", "Tur", "Durdur", ActionKind::Lap, 1.0f},  // started 7.5 s ago
     };
     for (const Case& c : cases) {
-        app->stopwatch = Stopwatch{};
-        app->stopwatch.running = c.running;
-        app->stopwatch.accumulated = c.accumulated;
-        app->stopwatch.start = app->now - 7.5;
+        app->timers.stopwatch = Stopwatch{};
+        app->timers.stopwatch.running = c.running;
+        app->timers.stopwatch.accumulated = c.accumulated;
+        app->timers.stopwatch.start = app->now - 7.5;
         draw_time(1);
         const DrawCall* time = text_sized(c.time, 44);
         ASSERT_NE(time, nullptr) << c.time;
@@ -171,9 +171,9 @@ TEST_F(TimePageTest, StopwatchButtonsFollowRunningAndElapsed) {
 }
 
 TEST_F(TimePageTest, StopwatchListsLapsNewestFirstWithSplitAndTotal) {
-    app->stopwatch.running = true;
-    app->stopwatch.start = app->now - 80;
-    app->stopwatch.laps = {75.5, 12.25};  // newest first
+    app->timers.stopwatch.running = true;
+    app->timers.stopwatch.start = app->now - 80;
+    app->timers.stopwatch.laps = {75.5, 12.25};  // newest first
     draw_time(1);
     EXPECT_EQ(text("Turlar burada görünür"), nullptr);
     const DrawCall* second = text("Tur 2");
@@ -198,8 +198,8 @@ TEST_F(TimePageTest, StopwatchListsLapsNewestFirstWithSplitAndTotal) {
 }
 
 TEST_F(TimePageTest, StopwatchLapsStayInsideThePanel) {
-    app->stopwatch.laps.clear();
-    for (int i = 20; i >= 1; --i) app->stopwatch.laps.push_back(i * 10.0);
+    app->timers.stopwatch.laps.clear();
+    for (int i = 20; i >= 1; --i) app->timers.stopwatch.laps.push_back(i * 10.0);
     draw_time(1);
     EXPECT_NE(text("Tur 20"), nullptr);
     EXPECT_EQ(text("Tur 1"), nullptr);
@@ -225,10 +225,10 @@ TEST_F(TimePageTest, PomodoroPhaseLabelColourAndButtons) {
         {PomoPhase::LongBreak, 900, false, "Uzun mola", "Başlat", 215, 1.0f},
     };
     for (const Case& c : cases) {
-        app->pomo = Pomodoro{};
-        app->pomo.phase = c.phase;
-        app->pomo.remaining = c.remaining;
-        app->pomo.running = c.running;
+        app->timers.pomo = Pomodoro{};
+        app->timers.pomo.phase = c.phase;
+        app->timers.pomo.remaining = c.remaining;
+        app->timers.pomo.running = c.running;
         draw_time(2);
         const DrawCall* label = text(c.label);
         ASSERT_NE(label, nullptr) << c.label;
@@ -245,9 +245,9 @@ TEST_F(TimePageTest, PomodoroPhaseLabelColourAndButtons) {
         EXPECT_TRUE(arc_seen) << c.label;
     }
 
-    app->pomo = Pomodoro{};
-    app->pomo.running = true;
-    app->pomo.end = app->now + 61;
+    app->timers.pomo = Pomodoro{};
+    app->timers.pomo.running = true;
+    app->timers.pomo.end = app->now + 61;
     draw_time(2);
     EXPECT_NE(text("Duraklat"), nullptr);
     EXPECT_NE(text_sized("1:01", 25), nullptr);
@@ -269,10 +269,10 @@ TEST_F(TimePageTest, PomodoroDotsCountTheCurrentRound) {
         {4, PomoPhase::LongBreak, 4}, {4, PomoPhase::Focus, 0},      {9, PomoPhase::ShortBreak, 1},
     };
     for (const Case& c : cases) {
-        app->pomo = Pomodoro{};
-        app->pomo.completed = c.completed;
-        app->pomo.phase = c.phase;
-        app->pomo.remaining = pomodoro_phase_length(app->pomo);
+        app->timers.pomo = Pomodoro{};
+        app->timers.pomo.completed = c.completed;
+        app->timers.pomo.phase = c.phase;
+        app->timers.pomo.remaining = pomodoro_phase_length(app->timers.pomo);
         draw_time(2);
         size_t filled = 0, outlined = 0;
         for (const DrawCall& d : rec->calls) {

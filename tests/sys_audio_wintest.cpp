@@ -74,11 +74,11 @@ TEST(AudioOnWindows, RealAppKeepsTickingWithoutDevices) {
             EXPECT_LE(r.wait.ms, 2000u);
         }
     }
-    app->countdown.running = true;
-    app->countdown.end = app->now + 0.05;
+    app->timers.countdown.running = true;
+    app->timers.countdown.end = app->now + 0.05;
     for (int i = 0; i < 10; ++i) app->tick(1.0f / 60.0f);  // the alarm starts on a silent machine
-    EXPECT_EQ(app->hud, HudKind::TimerDone);
+    EXPECT_EQ(app->notices.kind, HudKind::TimerDone);
     app->tick(61.0f);  // and stops when the notice runs out
-    EXPECT_FALSE(app->hud_shown);
+    EXPECT_FALSE(app->notices.shown);
     EXPECT_GT(app->now, 62.0);
 }

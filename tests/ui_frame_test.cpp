@@ -19,7 +19,7 @@ struct Frame {
         (void)r->resize_dib(900, 470, 1.0f);
         rec = r.get();
         app = make_test_app(quiet, std::move(r));
-        app->full_present = false;
+        app->drawing.full_present = false;
     }
 };
 
@@ -34,15 +34,15 @@ TEST(IslandFrame, RestingPillGeometryAndDirtyRectangle) {
     EXPECT_FLOAT_EQ(g.r, 17);
     RectI d = frame_dirty_rect(*f.app, g, 1.0f, 900, 470);
     EXPECT_EQ(d, (RectI{384, 5, 516, 45})) << "3 px margin around a calm pill";
-    f.app->glow_strength.value = 0.5f;
+    f.app->anim.glow_strength.value = 0.5f;
     EXPECT_EQ(frame_dirty_rect(*f.app, g, 1.0f, 900, 470), (RectI{365, 0, 535, 64}));
-    f.app->sysmon_snap.mic_users = {"Zoom"};
+    f.app->sysmon.snap.mic_users = {"Zoom"};
     EXPECT_EQ(frame_dirty_rect(*f.app, g, 1.0f, 900, 470).right, 593) << "room for the privacy dots";
 }
 
 TEST(IslandFrame, DirtyRectangleScalesAndClampsToTheBitmap) {
     Frame f;
-    f.app->width.value = 2000;
+    f.app->anim.width.value = 2000;
     FrameGeometry g = frame_geometry(*f.app);
     RectI d = frame_dirty_rect(*f.app, g, 1.12f, 1008, 526);
     EXPECT_EQ(d.left, 0);
@@ -55,7 +55,7 @@ TEST(IslandFrame, DrawsThePillAndRecordsOneFrame) {
     Frame f;
     f.app->render();
     EXPECT_EQ(f.rec->frames, 1);
-    EXPECT_FALSE(f.app->redraw);
+    EXPECT_FALSE(f.app->drawing.redraw);
     bool pill = false;
     for (const auto& c : f.rec->calls)
         if (c.op == DrawOp::FillRoundedRect && c.rect.w == 126 && c.rect.h == 34 && c.color.r == 0 && c.color.a == 1)
@@ -65,14 +65,14 @@ TEST(IslandFrame, DrawsThePillAndRecordsOneFrame) {
 
 TEST(IslandFrame, HiddenIslandCostsOneTransparentFrameThenNothing) {
     Frame f;
-    f.app->visibility = Spring::make(0, 385.53f, 39.27f, 0.002f);
+    f.app->anim.visibility = Spring::make(0, 385.53f, 39.27f, 0.002f);
     f.app->render();
     EXPECT_EQ(f.rec->frames, 1);
     EXPECT_TRUE(f.rec->calls.empty()) << "an empty, transparent frame";
     f.app->render();
     f.app->render();
     EXPECT_EQ(f.rec->frames, 1);
-    f.app->visibility.target = 1;
+    f.app->anim.visibility.target = 1;
     f.app->render();
     EXPECT_EQ(f.rec->frames, 2) << "a visible island draws again";
 }
@@ -82,8 +82,8 @@ TEST(IslandFrame, BubbleNeckAndHitRegionFollowTheExtension) {
     const Case cases[] = {{0.5f, true, false}, {0.7f, true, true}, {0.85f, false, true}, {1.0f, false, true}};
     for (const auto& c : cases) {
         Frame f;
-        f.app->bubble.value = c.e;
-        f.app->bubble_act = static_cast<uint8_t>(ActKind::Timer);
+        f.app->anim.bubble.value = c.e;
+        f.app->island.bubble_act = static_cast<uint8_t>(ActKind::Timer);
         f.app->render();
         FrameGeometry g = frame_geometry(*f.app);
         bool neck = false;
@@ -91,7 +91,7 @@ TEST(IslandFrame, BubbleNeckAndHitRegionFollowTheExtension) {
             if (call.op == DrawOp::FillRoundedRect && call.rect.h > 0 && call.rect.h < g.h && call.rect.y > 8)
                 neck = true;
         EXPECT_EQ(neck, c.neck) << c.e;
-        bool hit = !f.app->hits.empty() && f.app->hits.back().action.kind == ActionKind::Bubble;
+        bool hit = !f.app->drawing.hits.empty() && f.app->drawing.hits.back().action.kind == ActionKind::Bubble;
         EXPECT_EQ(hit, c.hit) << c.e;
     }
 }
@@ -100,8 +100,8 @@ TEST(IslandFrame, FailedEndFrameRedrawsTheWholeBitmapNextTime) {
     Frame f;
     f.rec->simulate_end_draw_error(static_cast<int32_t>(0x80004005u));
     f.app->render();
-    EXPECT_TRUE(f.app->redraw);
-    EXPECT_EQ(f.app->last_presented, (RectI{0, 0, 900, 470}));
+    EXPECT_TRUE(f.app->drawing.redraw);
+    EXPECT_EQ(f.app->drawing.last_presented, (RectI{0, 0, 900, 470}));
 }
 
 // ---- The open island as a user reaches it -------------------------------------------------------
@@ -124,7 +124,7 @@ struct UserFrame : ::testing::Test {
 
     // The header title the open island shows for its current page.
     std::string title() const {
-        return app->page == Page::Home ? greeting_for_hour(island_local_time(*app).hour) : page_title(app->page);
+        return app->island.page == Page::Home ? greeting_for_hour(island_local_time(*app).hour) : page_title(app->island.page);
     }
     int drawn(const std::string& text) const {
         int n = 0;
@@ -134,13 +134,13 @@ struct UserFrame : ::testing::Test {
     }
     int dock_regions() const {
         int n = 0;
-        for (const HitRegion& h : app->hits)
+        for (const HitRegion& h : app->drawing.hits)
             if (h.action.kind == ActionKind::Dock) ++n;
         return n;
     }
     // One more frame of the state reached, drawn through App::render.
     void redraw_now() {
-        app->redraw = true;
+        app->drawing.redraw = true;
         app->tick(island_user::kFrame);
     }
 };
@@ -149,7 +149,7 @@ struct UserFrame : ::testing::Test {
 
 TEST_F(UserFrame, OpenIslandShowsItsHeaderAndOneDockOnEveryPage) {
     island_user::open_by_click(*app);
-    ASSERT_TRUE(app->open);
+    ASSERT_TRUE(app->island.open);
     for (int i = 0; i < kPageCount; ++i) {
         const Page p = page_at(i);
         SCOPED_TRACE(page_key(p));
@@ -162,16 +162,16 @@ TEST_F(UserFrame, OpenIslandShowsItsHeaderAndOneDockOnEveryPage) {
 
 TEST_F(UserFrame, PageChangeDrawsTheHeaderOnceAndKeepsOneDock) {
     island_user::open_by_click(*app);
-    ASSERT_TRUE(app->open);
-    ASSERT_EQ(app->page, Page::Home);
+    ASSERT_TRUE(app->island.open);
+    ASSERT_EQ(app->island.page, Page::Home);
     const std::string home_title = title();
     ASSERT_TRUE(island_user::click_action(*app, Action::byte(ActionKind::Dock, static_cast<uint8_t>(Page::Time))));
-    EXPECT_EQ(app->page, Page::Time) << "the dock icon of the time page";
+    EXPECT_EQ(app->island.page, Page::Time) << "the dock icon of the time page";
 
     // Halfway: the home page still fades out while the time page slides in.
     island_user::frames(*app, 5);
-    ASSERT_TRUE(app->prev_mode.is_open() && app->mode.is_open());
-    ASSERT_LT(app->now - app->mode_changed, 0.13) << "the previous page is still drawn";
+    ASSERT_TRUE(app->island.prev_mode.is_open() && app->island.mode.is_open());
+    ASSERT_LT(app->now - app->island.mode_changed, 0.13) << "the previous page is still drawn";
     EXPECT_EQ(drawn(title()), 1);
     EXPECT_EQ(drawn(home_title), 0) << "the header does not slide out with the old page";
     EXPECT_EQ(dock_regions(), kPageCount);

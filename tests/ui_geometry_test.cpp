@@ -48,38 +48,38 @@ TEST(IslandSize, FixedShapesByMode) {
 TEST(IslandSize, SearchHeightFollowsItsRows) {
     auto app = measuring_app();
     EXPECT_EQ(shape_of(*app, IslandMode::open(Page::Search)).height, 232);
-    app->search_rows.resize(3);
+    app->search_page.rows.resize(3);
     EXPECT_EQ(shape_of(*app, IslandMode::open(Page::Search)).height, 306);
 }
 
 TEST(IslandSize, MeasuredNoticesStayWithinTheirBounds) {
     auto app = measuring_app();
-    app->hud_title = "Kısa";
-    app->hud_body = "";
+    app->notices.title = "Kısa";
+    app->notices.body = "";
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Notice)).width, 300);
-    app->hud_body = std::string(40, 'x');  // 40 × 6.5 + 120
+    app->notices.body = std::string(40, 'x');  // 40 × 6.5 + 120
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Notice)).width, 380);
-    app->hud_title = std::string(200, 'y');
+    app->notices.title = std::string(200, 'y');
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Notice)).width, 600);
 
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Toast)).width, 320) << "no toast: empty texts";
     AppNotification n;
     n.app = std::string(30, 'a');  // 30 × 5.75 + 60 + 110
-    app->toast = n;
+    app->notifs.toast = n;
     EXPECT_FLOAT_EQ(shape_of(*app, IslandMode::hud(HudKind::Toast)).width, 342.5f);
 
-    app->voice_state = VoiceState::Answer;
-    app->voice_answer = std::string(1000, 'z');
+    app->voice.state = VoiceState::Answer;
+    app->voice.answer = std::string(1000, 'z');
     IslandShape answer = shape_of(*app, IslandMode::hud(HudKind::Voice));
     EXPECT_EQ(answer.width, 600);
     EXPECT_EQ(answer.height, 158) << "the text part is capped at 118";
-    app->voice_question = "soru";
+    app->voice.question = "soru";
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Voice)).height, 178);
 
-    app->voice_state = VoiceState::Listening;
-    app->teaching.takes.emplace();
+    app->voice.state = VoiceState::Listening;
+    app->voice.teaching.takes.emplace();
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Voice)).width, 420);
-    app->teaching.retries = 1;
+    app->voice.teaching.retries = 1;
     EXPECT_EQ(shape_of(*app, IslandMode::hud(HudKind::Voice)).width, 500);
 }
 
@@ -87,31 +87,31 @@ TEST(IslandSize, WithoutARendererMeasuredWidthsFallToTheirMinimum) {
     AppInit init;
     init.quiet = true;
     App app(std::move(init));
-    app.hud_title = std::string(200, 'y');
+    app.notices.title = std::string(200, 'y');
     EXPECT_EQ(shape_of(app, IslandMode::hud(HudKind::Notice)).width, 300);
 }
 
 TEST(Animating, ByModeAndPage) {
     auto app = measuring_app();
-    app->mode = IslandMode::idle();
+    app->island.mode = IslandMode::idle();
     EXPECT_FALSE(app->is_animating());
-    app->mode = IslandMode::hud(HudKind::Notice);
+    app->island.mode = IslandMode::hud(HudKind::Notice);
     EXPECT_TRUE(app->is_animating());
-    app->visibility.value = 0.005f;
+    app->anim.visibility.value = 0.005f;
     EXPECT_FALSE(app->is_animating()) << "a hidden island never animates";
-    app->visibility.value = 1;
+    app->anim.visibility.value = 1;
 
-    app->mode = IslandMode::open(Page::Time);
-    app->stopwatch.running = true;
+    app->island.mode = IslandMode::open(Page::Time);
+    app->timers.stopwatch.running = true;
     EXPECT_FALSE(app->is_animating()) << "the countdown tab shows no running stopwatch";
-    app->time_mode = 1;
+    app->timers.mode = 1;
     EXPECT_TRUE(app->is_animating());
 
-    app->mode = IslandMode::open(Page::Notes);
+    app->island.mode = IslandMode::open(Page::Notes);
     EXPECT_FALSE(app->is_animating());
-    app->focus = TextField::Note;
+    app->island.focus = TextField::Note;
     EXPECT_TRUE(app->is_animating()) << "a focused field blinks its caret";
-    app->glow_strength.value = 0.5f;
-    app->mode = IslandMode::act(ActKind::Timer);
+    app->anim.glow_strength.value = 0.5f;
+    app->island.mode = IslandMode::act(ActKind::Timer);
     EXPECT_TRUE(app->is_animating()) << "the glow pulses";
 }

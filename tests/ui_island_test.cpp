@@ -58,22 +58,22 @@ TEST_F(IslandContentTest, ActivityClocksRoundAsTheirCountersDo) {
         float right_inset;  // the text box starts this far left of the pill's right edge
         float alpha;
     } cases[] = {
-        {ActKind::Watch, [](App& a) { a.stopwatch.accumulated = 3599.95; }, "59:59,9", 120, 0.6f},
-        {ActKind::Watch, [](App& a) { a.stopwatch.accumulated = 3600; }, "1:00:00,0", 120, 0.6f},
-        {ActKind::Watch, [](App& a) { a.stopwatch.running = true, a.stopwatch.start = a.now - 61.25; }, "1:01,2", 120, 1},
-        {ActKind::Timer, [](App& a) { a.countdown.running = true, a.countdown.end = a.now + 0.2; }, "0:01", 100, 1},
-        {ActKind::Timer, [](App& a) { a.countdown.running = true, a.countdown.end = a.now - 5; }, "0:00", 100, 1},
-        {ActKind::Timer, [](App& a) { a.countdown.remaining = 59.01; }, "1:00", 100, 0.6f},
-        {ActKind::Pomo, [](App& a) { a.pomo.running = true, a.pomo.end = a.now + 1500; }, "25:00", 100, 1},
-        {ActKind::Game, [unix](App& a) { a.steam_snap.playing = SteamPlaying{"Portal", unix - 3725, nullptr, 400}; },
+        {ActKind::Watch, [](App& a) { a.timers.stopwatch.accumulated = 3599.95; }, "59:59,9", 120, 0.6f},
+        {ActKind::Watch, [](App& a) { a.timers.stopwatch.accumulated = 3600; }, "1:00:00,0", 120, 0.6f},
+        {ActKind::Watch, [](App& a) { a.timers.stopwatch.running = true, a.timers.stopwatch.start = a.now - 61.25; }, "1:01,2", 120, 1},
+        {ActKind::Timer, [](App& a) { a.timers.countdown.running = true, a.timers.countdown.end = a.now + 0.2; }, "0:01", 100, 1},
+        {ActKind::Timer, [](App& a) { a.timers.countdown.running = true, a.timers.countdown.end = a.now - 5; }, "0:00", 100, 1},
+        {ActKind::Timer, [](App& a) { a.timers.countdown.remaining = 59.01; }, "1:00", 100, 0.6f},
+        {ActKind::Pomo, [](App& a) { a.timers.pomo.running = true, a.timers.pomo.end = a.now + 1500; }, "25:00", 100, 1},
+        {ActKind::Game, [unix](App& a) { a.steam.snap.playing = SteamPlaying{"Portal", unix - 3725, nullptr, 400}; },
          "1:02:05", 84, 1},
-        {ActKind::Game, [unix](App& a) { a.steam_snap.playing = SteamPlaying{"Portal", unix + 50, nullptr, 400}; }, "0:00",
+        {ActKind::Game, [unix](App& a) { a.steam.snap.playing = SteamPlaying{"Portal", unix + 50, nullptr, 400}; }, "0:00",
          84, 1},
     };
     for (const Case& c : cases) {
-        app->stopwatch = Stopwatch{};
-        app->countdown = Countdown{};
-        app->pomo = Pomodoro{};
+        app->timers.stopwatch = Stopwatch{};
+        app->timers.countdown = Countdown{};
+        app->timers.pomo = Pomodoro{};
         c.set(*app);
         draw(IslandMode::act(c.kind));
         const DrawCall* t = text(c.text);
@@ -106,7 +106,7 @@ TEST_F(IslandContentTest, SteamActivityNeverTurnsABadRatioIntoAPercentage) {
     for (const Case& c : cases) {
         SteamActiveDownload d;
         d.done = c.done, d.total = c.total, d.state = c.state, d.paused = c.paused, d.rate = 1.5e6;
-        app->steam_download = d;
+        app->steam.download = d;
         draw(IslandMode::act(ActKind::Steam));
         const DrawCall* pct = text(c.percent);
         ASSERT_NE(pct, nullptr) << c.percent;
@@ -156,8 +156,8 @@ TEST_F(IslandContentTest, VolumeGlyphFollowsTheLevelAndMute) {
         {HudKind::Brightness, 0.5f, true, 0xE706, 104, "50"},  // brightness has no mute
     };
     for (const Case& c : cases) {
-        app->hud_level.value = c.level;
-        app->muted = c.muted;
+        app->notices.level.value = c.level;
+        app->audio.muted = c.muted;
         draw(IslandMode::hud(c.kind));
         const DrawCall* g = glyph(c.glyph);
         ASSERT_NE(g, nullptr) << c.level;
@@ -175,13 +175,13 @@ TEST_F(IslandContentTest, VolumeGlyphFollowsTheLevelAndMute) {
 }
 
 TEST_F(IslandContentTest, TrackNoticeNamesAnUntitledTrack) {
-    app->media_snap.has = true;
-    app->media_snap.artist = "Sezen Aksu";
+    app->media.snap.has = true;
+    app->media.snap.artist = "Sezen Aksu";
     draw(IslandMode::hud(HudKind::Track));
     EXPECT_NE(text("Bilinmeyen parça"), nullptr);
     EXPECT_NE(text("Sezen Aksu"), nullptr);
 
-    app->media_snap.title = "Gülümse";
+    app->media.snap.title = "Gülümse";
     draw(IslandMode::hud(HudKind::Track));
     EXPECT_NE(text("Gülümse"), nullptr);
     EXPECT_EQ(text("Bilinmeyen parça"), nullptr);
@@ -191,37 +191,37 @@ TEST_F(IslandContentTest, SnoozeButtonIsClickableOnlyWhileRecordingAndFollowsZoo
     const IslandMode done = IslandMode::hud(HudKind::TimerDone);
     draw(done, false);
     EXPECT_NE(text("+1 dk"), nullptr);
-    EXPECT_TRUE(app->hits.empty());
+    EXPECT_TRUE(app->drawing.hits.empty());
 
     draw(done, true);
-    ASSERT_EQ(app->hits.size(), 1u);
-    EXPECT_EQ(app->hits[0].action.kind, ActionKind::Snooze);
-    expect_rect(app->hits[0].rect, 556, 30, 78, 36);
+    ASSERT_EQ(app->drawing.hits.size(), 1u);
+    EXPECT_EQ(app->drawing.hits[0].action.kind, ActionKind::Snooze);
+    expect_rect(app->drawing.hits[0].rect, 556, 30, 78, 36);
 
     // A pill at 80 % of its width, sliding 10 to the right.
-    app->hits.clear();
-    app->width.value = 0.8f * 404;
+    app->drawing.hits.clear();
+    app->anim.width.value = 0.8f * 404;
     ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
     draw_island(*app, static_cast<uint8_t>(ModeTag::Hud), static_cast<uint8_t>(HudKind::TimerDone), 1, 10, true, true);
-    ASSERT_EQ(app->hits.size(), 1u);
-    expect_rect(app->hits[0].rect, hit_rect({556, 30, 78, 36}, 0.8f, 10).x, 8 + 22 * 0.8f, 78 * 0.8f, 36 * 0.8f);
-    EXPECT_FALSE(app->record_hits) << "recording ends with the mode";
-    EXPECT_FLOAT_EQ(app->zoom, 0.8f);
-    EXPECT_FLOAT_EQ(app->shift, 10);
+    ASSERT_EQ(app->drawing.hits.size(), 1u);
+    expect_rect(app->drawing.hits[0].rect, hit_rect({556, 30, 78, 36}, 0.8f, 10).x, 8 + 22 * 0.8f, 78 * 0.8f, 36 * 0.8f);
+    EXPECT_FALSE(app->drawing.record_hits) << "recording ends with the mode";
+    EXPECT_FLOAT_EQ(app->pointer.zoom, 0.8f);
+    EXPECT_FLOAT_EQ(app->pointer.shift, 10);
     EXPECT_FLOAT_EQ(rec->calls.front().transform.m11, 0.8f);
 
     // A nearly hidden pill does not shrink the content below 55 %.
-    app->width.value = 12;
+    app->anim.width.value = 12;
     ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
     draw_island(*app, static_cast<uint8_t>(ModeTag::Hud), static_cast<uint8_t>(HudKind::TimerDone), 1, 0, false, true);
     EXPECT_FLOAT_EQ(rec->calls.front().transform.m11, 0.55f);
 }
 
 TEST_F(IslandContentTest, NoticePictureCacheHoldsOnlyTheShownPicture) {
-    app->hud_title = "Görsel panoya kopyalandı";
-    app->hud_body = "2 × 2";
-    app->hud_picture = small_picture(10);
-    app->hud_serial = 1;
+    app->notices.title = "Görsel panoya kopyalandı";
+    app->notices.body = "2 × 2";
+    app->notices.picture = small_picture(10);
+    app->notices.serial = 1;
     draw(IslandMode::hud(HudKind::Image));
     const uint64_t first = image_id(kImageOwnerNotice, 1);
     ASSERT_EQ(ops(DrawOp::Image).size(), 1u);
@@ -229,22 +229,22 @@ TEST_F(IslandContentTest, NoticePictureCacheHoldsOnlyTheShownPicture) {
     EXPECT_EQ(rec->cache_counts().images, 1u);
 
     // A new picture replaces the old one in the cache.
-    app->hud_picture = small_picture(20);
-    app->hud_serial = 2;
+    app->notices.picture = small_picture(20);
+    app->notices.serial = 2;
     draw(IslandMode::hud(HudKind::Download));
     EXPECT_EQ(ops(DrawOp::Image)[0]->image, image_id(kImageOwnerNotice, 2));
     EXPECT_EQ(rec->cache_counts().images, 1u);
 
     // While the old notice fades out beside the new one, its picture stays.
-    app->prev_mode = IslandMode::hud(HudKind::Download);
+    app->island.prev_mode = IslandMode::hud(HudKind::Download);
     draw(IslandMode::hud(HudKind::Volume));
     EXPECT_EQ(rec->cache_counts().images, 1u);
 
     // Once no notice shows it, it is gone.
-    app->prev_mode = IslandMode::none();
+    app->island.prev_mode = IslandMode::none();
     draw(IslandMode::hud(HudKind::Volume));
     EXPECT_EQ(rec->cache_counts().images, 0u);
-    EXPECT_EQ(app->notice_image_id, 0u);
+    EXPECT_EQ(app->drawing.notice_image_id, 0u);
 }
 
 TEST_F(IslandContentTest, NoticeWidthFollowsItsLongestText) {
@@ -259,8 +259,8 @@ TEST_F(IslandContentTest, NoticeWidthFollowsItsLongestText) {
         {100, 200, 600},  // very long texts: the ceiling
     };
     for (const Case& c : cases) {
-        app->hud_title = std::string(c.title_chars, 'a');
-        app->hud_body = std::string(c.body_chars, 'b');
+        app->notices.title = std::string(c.title_chars, 'a');
+        app->notices.body = std::string(c.body_chars, 'b');
         IslandShape s = shape(IslandMode::hud(HudKind::Notice));
         EXPECT_FLOAT_EQ(s.width, c.width) << c.title_chars << "/" << c.body_chars;
         EXPECT_FLOAT_EQ(s.height, 76);
@@ -268,31 +268,31 @@ TEST_F(IslandContentTest, NoticeWidthFollowsItsLongestText) {
 }
 
 TEST_F(IslandContentTest, EveryModeDrawsInsideItsPill) {
-    app->has_battery = true;
-    app->battery = 64;
-    app->keep_awake = true;
-    app->weather_snap.ok = true;
-    app->weather_snap.temp = 18;
-    app->hud_title = "Kamera kullanımda";
-    app->hud_body = "Teams";
-    app->hud_level.value = 0.5f;
-    app->layout_code = "TR";
-    app->media_snap.has = true;
-    app->media_snap.title = "Parça";
-    app->steam_download = SteamActiveDownload{"Dota 2", 10, 100, 5e5, nullptr, 570, 2, false};
-    app->steam_snap.playing = SteamPlaying{"Portal", *app->wall_clock.unix_seconds - 10, nullptr, 400};
-    app->stopwatch.accumulated = 12;
-    app->toast = AppNotification{"Discord", "com.squirrel.Discord", "Ayşe", "Akşam geliyor musun?", "21:04", nullptr, 3};
-    app->hud_picture = small_picture(90);
-    app->voice_question = "Yarın hava nasıl?";
-    app->voice_answer = "Yarın İstanbul'da parçalı bulutlu ve 18 derece.";
+    app->island.has_battery = true;
+    app->island.battery = 64;
+    app->island.keep_awake = true;
+    app->weather.snap.ok = true;
+    app->weather.snap.temp = 18;
+    app->notices.title = "Kamera kullanımda";
+    app->notices.body = "Teams";
+    app->notices.level.value = 0.5f;
+    app->notices.layout_code = "TR";
+    app->media.snap.has = true;
+    app->media.snap.title = "Parça";
+    app->steam.download = SteamActiveDownload{"Dota 2", 10, 100, 5e5, nullptr, 570, 2, false};
+    app->steam.snap.playing = SteamPlaying{"Portal", *app->wall_clock.unix_seconds - 10, nullptr, 400};
+    app->timers.stopwatch.accumulated = 12;
+    app->notifs.toast = AppNotification{"Discord", "com.squirrel.Discord", "Ayşe", "Akşam geliyor musun?", "21:04", nullptr, 3};
+    app->notices.picture = small_picture(90);
+    app->voice.question = "Yarın hava nasıl?";
+    app->voice.answer = "Yarın İstanbul'da parçalı bulutlu ve 18 derece.";
 
     std::vector<IslandMode> modes = {IslandMode::idle(), IslandMode::peek()};
     for (int k = 0; k <= static_cast<int>(ActKind::Watch); ++k) modes.push_back(IslandMode::act(static_cast<ActKind>(k)));
     for (int k = 0; k < kHudCount; ++k) modes.push_back(IslandMode::hud(static_cast<HudKind>(k)));
     for (const IslandMode& m : modes) {
         for (VoiceState v : {VoiceState::Listening, VoiceState::Thinking, VoiceState::Answer}) {
-            app->voice_state = v;
+            app->voice.state = v;
             draw(m);
             EXPECT_FALSE(rec->calls.empty()) << mode_debug(m);
             expect_inside(rec->calls, shape(m), mode_debug(m));
@@ -304,7 +304,7 @@ TEST_F(IslandContentTest, EveryModeDrawsInsideItsPill) {
 TEST_F(IslandContentTest, IdleShowsOnlyTheLens) {
     draw(IslandMode::idle());
     EXPECT_TRUE(rec->texts().empty());
-    EXPECT_TRUE(app->hits.empty());
+    EXPECT_TRUE(app->drawing.hits.empty());
     auto discs = ops(DrawOp::FillCircle);
     ASSERT_EQ(discs.size(), 4u);
     EXPECT_FLOAT_EQ(discs[0]->radius, 6.3f);
@@ -320,12 +320,12 @@ TEST_F(IslandContentTest, PeekShowsClockWeatherAndStatus) {
     expect_rect(clock->rect, 318, 8, 90, 36);
     EXPECT_EQ(text("18°"), nullptr) << "no weather yet";
 
-    app->weather_snap.ok = true;
-    app->weather_snap.temp = 21.6f;
-    app->weather_snap.code = 0;
-    app->keep_awake = true;
-    app->has_battery = true;
-    app->battery = 80;
+    app->weather.snap.ok = true;
+    app->weather.snap.temp = 21.6f;
+    app->weather.snap.code = 0;
+    app->island.keep_awake = true;
+    app->island.has_battery = true;
+    app->island.battery = 80;
     draw(IslandMode::peek());
     const DrawCall* temp = text("22°");
     ASSERT_NE(temp, nullptr);
@@ -337,29 +337,29 @@ TEST_F(IslandContentTest, PeekShowsClockWeatherAndStatus) {
 }
 
 TEST_F(IslandContentTest, VoiceLinesFollowTheTeachingAndTheAnswer) {
-    app->voice_state = VoiceState::Listening;
+    app->voice.state = VoiceState::Listening;
     draw(IslandMode::hud(HudKind::Voice));
     EXPECT_NE(text("Dinliyorum…"), nullptr);
 
-    app->teaching.takes.emplace();
-    app->teaching.take = 1;
+    app->voice.teaching.takes.emplace();
+    app->voice.teaching.take = 1;
     draw(IslandMode::hud(HudKind::Voice));
     EXPECT_NE(text("“Hey Google” de · 2/3"), nullptr);
-    app->teaching.take = 0;
-    app->teaching.retries = 1;
+    app->voice.teaching.take = 0;
+    app->voice.teaching.retries = 1;
     draw(IslandMode::hud(HudKind::Voice));
     EXPECT_NE(text("(Duyamadım, tekrar: “Hey Google” · 1/3"), nullptr);
-    app->teaching = WakeTeaching{};
+    app->voice.teaching = WakeTeaching{};
 
-    app->voice_state = VoiceState::Thinking;
+    app->voice.state = VoiceState::Thinking;
     draw(IslandMode::hud(HudKind::Voice));
     EXPECT_NE(text("Düşünüyorum"), nullptr);
-    app->voice_question = "Saat kaç?";
+    app->voice.question = "Saat kaç?";
     draw(IslandMode::hud(HudKind::Voice));
     EXPECT_NE(text("Saat kaç?"), nullptr);
 
-    app->voice_state = VoiceState::Answer;
-    app->voice_answer = "Saat on.";
+    app->voice.state = VoiceState::Answer;
+    app->voice.answer = "Saat on.";
     draw(IslandMode::hud(HudKind::Voice));
     const DrawCall* q = text("“Saat kaç?”");
     ASSERT_NE(q, nullptr);

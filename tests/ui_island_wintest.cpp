@@ -126,17 +126,17 @@ constexpr int kSettleFrames = 90;
 void keep_only(App& a, std::optional<ActKind> keep) {
     auto off = [&](ActKind k) { return keep != k; };
     if (off(ActKind::Music)) {
-        a.media_snap.playing = false;
-        a.media_changed = -1000;
-        a.equaliser.value = 0;
+        a.media.snap.playing = false;
+        a.media.changed = -1000;
+        a.anim.equaliser.value = 0;
     }
-    if (off(ActKind::Steam)) a.steam_download.reset();
-    if (off(ActKind::Game)) a.steam_snap.playing.reset();
-    if (off(ActKind::Timer)) a.countdown.running = false;
-    if (off(ActKind::Pomo)) a.pomo.running = false;
+    if (off(ActKind::Steam)) a.steam.download.reset();
+    if (off(ActKind::Game)) a.steam.snap.playing.reset();
+    if (off(ActKind::Timer)) a.timers.countdown.running = false;
+    if (off(ActKind::Pomo)) a.timers.pomo.running = false;
     if (off(ActKind::Watch)) {
-        a.stopwatch.running = false;
-        a.stopwatch.accumulated = 0;
+        a.timers.stopwatch.running = false;
+        a.timers.stopwatch.accumulated = 0;
     }
 }
 
@@ -173,52 +173,52 @@ struct IslandShots : ::testing::Test {
         app->wall_clock.unix_seconds = unix_now() + ((9 - t.hour) * 60 + (5 - t.minute)) * 60 - t.second;
         fill_state(*app);
     }
-    void renew_app() { fresh_app(std::move(app->renderer)); }
+    void renew_app() { fresh_app(std::move(app->drawing.renderer)); }
 
     static void fill_state(App& a) {
-        a.has_battery = true;
-        a.battery = 64;
-        a.keep_awake = true;
-        a.weather_snap.ok = true;
-        a.weather_snap.temp = 18.4f;
-        a.weather_snap.code = 2;
-        a.weather_snap.city = "İstanbul";
-        a.weather_snap.days.push_back(WeatherDay{3, 2, 21, 12, 10});
-        a.media_snap.has = true;
-        a.media_snap.playing = true;
-        a.media_snap.title = "Gülümse";
-        a.media_snap.artist = "Sezen Aksu";
-        a.media_snap.app = "Spotify";
-        a.media_snap.position = 75;
-        a.media_snap.duration = 220;
-        a.media_changed = a.now;
-        a.media_snap.art = gradient(96, 96, 60);
-        a.media_snap.art_small = gradient(32, 32, 60);
-        a.media_snap.art_version = 1;
-        a.media_snap.accent[0] = 0.9f, a.media_snap.accent[1] = 0.35f, a.media_snap.accent[2] = 0.4f;
-        a.sysmon_snap.cpu = 0.37f;
-        a.sysmon_snap.mem_used = 9.1e9;
-        a.sysmon_snap.mem_total = 16e9;
-        a.sysmon_snap.down_rate = 2.4e6;
-        a.sysmon_snap.up_rate = 180e3;
-        a.sysmon_snap.online = true;
-        a.sysmon_snap.wireless = true;
-        a.sysmon_snap.net_checked = true;
-        a.steam_download = SteamActiveDownload{"Dota 2", 6.2e9, 9.8e9, 3.1e7, gradient(92, 43, 200), 570, 2, false};
-        a.steam_snap.playing = SteamPlaying{"Portal 2", *a.wall_clock.unix_seconds - 3725, gradient(92, 43, 120), 620};
-        a.countdown.running = true;
-        a.countdown.end = a.now + 754.2;
-        a.pomo.running = true;
-        a.pomo.end = a.now + 1100;
-        a.stopwatch.running = true;
-        a.stopwatch.start = a.now;
-        a.stopwatch.accumulated = 83.47;
-        a.hud_level.value = a.hud_level.target = 0.62f;
-        a.caps_state = 1;
-        a.layout_code = "TR";
-        a.unread_badge = 12;
-        a.toggles[16].value = 1;
-        a.toggles[18].value = 1;
+        a.island.has_battery = true;
+        a.island.battery = 64;
+        a.island.keep_awake = true;
+        a.weather.snap.ok = true;
+        a.weather.snap.temp = 18.4f;
+        a.weather.snap.code = 2;
+        a.weather.snap.city = "İstanbul";
+        a.weather.snap.days.push_back(WeatherDay{3, 2, 21, 12, 10});
+        a.media.snap.has = true;
+        a.media.snap.playing = true;
+        a.media.snap.title = "Gülümse";
+        a.media.snap.artist = "Sezen Aksu";
+        a.media.snap.app = "Spotify";
+        a.media.snap.position = 75;
+        a.media.snap.duration = 220;
+        a.media.changed = a.now;
+        a.media.snap.art = gradient(96, 96, 60);
+        a.media.snap.art_small = gradient(32, 32, 60);
+        a.media.snap.art_version = 1;
+        a.media.snap.accent[0] = 0.9f, a.media.snap.accent[1] = 0.35f, a.media.snap.accent[2] = 0.4f;
+        a.sysmon.snap.cpu = 0.37f;
+        a.sysmon.snap.mem_used = 9.1e9;
+        a.sysmon.snap.mem_total = 16e9;
+        a.sysmon.snap.down_rate = 2.4e6;
+        a.sysmon.snap.up_rate = 180e3;
+        a.sysmon.snap.online = true;
+        a.sysmon.snap.wireless = true;
+        a.sysmon.snap.net_checked = true;
+        a.steam.download = SteamActiveDownload{"Dota 2", 6.2e9, 9.8e9, 3.1e7, gradient(92, 43, 200), 570, 2, false};
+        a.steam.snap.playing = SteamPlaying{"Portal 2", *a.wall_clock.unix_seconds - 3725, gradient(92, 43, 120), 620};
+        a.timers.countdown.running = true;
+        a.timers.countdown.end = a.now + 754.2;
+        a.timers.pomo.running = true;
+        a.timers.pomo.end = a.now + 1100;
+        a.timers.stopwatch.running = true;
+        a.timers.stopwatch.start = a.now;
+        a.timers.stopwatch.accumulated = 83.47;
+        a.notices.level.value = a.notices.level.target = 0.62f;
+        a.notices.caps_state = 1;
+        a.notices.layout_code = "TR";
+        a.notifs.unread_badge = 12;
+        a.anim.toggles[16].value = 1;
+        a.anim.toggles[18].value = 1;
     }
 
     // Lets the state settle, then draws one whole frame through App::render and
@@ -226,8 +226,8 @@ struct IslandShots : ::testing::Test {
     void shoot(const std::string& name, const RectF& must_ink) {
         SCOPED_TRACE(name);
         island_user::settle(*app, kSettleFrames);
-        app->full_present = true;
-        app->redraw = true;
+        app->drawing.full_present = true;
+        app->drawing.redraw = true;
         app->tick(island_user::kFrame);
         GdiFlush();
 
@@ -265,16 +265,16 @@ struct IslandShots : ::testing::Test {
 TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
     auto text = [](const char* t, const char* b) {
         return [t, b](App& a) {
-            a.hud_title = t;
-            a.hud_body = b;
+            a.notices.title = t;
+            a.notices.body = b;
         };
     };
     auto picture = [](const char* t, const char* b, ImageRef img, uint64_t serial) {
         return [t, b, img, serial](App& a) {
-            a.hud_title = t;
-            a.hud_body = b;
-            a.hud_picture = img;
-            a.hud_serial = serial;
+            a.notices.title = t;
+            a.notices.body = b;
+            a.notices.picture = img;
+            a.notices.serial = serial;
         };
     };
     auto only = [](std::optional<ActKind> k) { return [k](App& a) { keep_only(a, k); }; };
@@ -294,25 +294,25 @@ TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
         {"act_watch", only(ActKind::Watch), {116, 0, 104, 36}},
         {"hud_volume", notice(HudKind::Volume), {50, 0, 208, 44}},
         {"hud_brightness", notice(HudKind::Brightness), {50, 0, 208, 44}},
-        {"hud_battery", notice(HudKind::Battery, [](App& a) { a.on_ac = true; }), {42, 0, 120, 44}},
-        {"hud_low_battery", notice(HudKind::LowBattery, [](App& a) { a.on_ac = false, a.battery = 12; }),
+        {"hud_battery", notice(HudKind::Battery, [](App& a) { a.island.on_ac = true; }), {42, 0, 120, 44}},
+        {"hud_low_battery", notice(HudKind::LowBattery, [](App& a) { a.island.on_ac = false, a.island.battery = 12; }),
          {46, 0, 100, 44}},
         {"hud_clipboard", notice(HudKind::Clipboard, text("", "“Yarın 10:00 toplantı”")), {46, 0, 90, 44}},
         {"hud_image", notice(HudKind::Image, picture("Görsel panoya kopyalandı", "1920 × 1080", gradient(120, 68, 90), 1)),
          {12, 12, 70, 52}},
         {"hud_track", notice(HudKind::Track), {72, 10, 200, 50}},
         // The countdown runs out on the clock.
-        {"hud_timer_done", [](App& a) { a.countdown.end = a.now + 0.05; }, {80, 18, 150, 42}},
+        {"hud_timer_done", [](App& a) { a.timers.countdown.end = a.now + 0.05; }, {80, 18, 150, 42}},
         {"hud_pomo", notice(HudKind::Pomo, text("Mola zamanı!", "Kısa mola · 5 dk")), {80, 18, 200, 42}},
         {"hud_caps", notice(HudKind::Caps), {46, 0, 130, 44}},
         {"hud_layout", notice(HudKind::Layout), {48, 0, 100, 44}},
-        {"hud_mic", notice(HudKind::Mic, [](App& a) { a.mic_muted = true; }), {48, 0, 130, 44}},
+        {"hud_mic", notice(HudKind::Mic, [](App& a) { a.audio.mic_muted = true; }), {48, 0, 130, 44}},
         {"hud_net", notice(HudKind::Net, text("Bağlandı", "Ev-5G")), {48, 0, 100, 44}},
         {"hud_download", notice(HudKind::Download,
                                 [](App& a) {
-                                    a.hud_title = "İndirme tamamlandı";
-                                    a.hud_body = "rapor-2026.pdf";
-                                    a.hud_picture.reset();
+                                    a.notices.title = "İndirme tamamlandı";
+                                    a.notices.body = "rapor-2026.pdf";
+                                    a.notices.picture.reset();
                                 }),
          {74, 14, 200, 48}},
         {"hud_privacy", notice(HudKind::Privacy, text("Kamera kullanımda", "Teams")), {44, 0, 140, 44}},
@@ -320,7 +320,7 @@ TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
         {"hud_notice", [](App& a) { a.notify("Hatırlatma", "Çamaşırları as"); }, {76, 16, 150, 44}},
         {"hud_toast",
          [](App& a) {
-             a.pomo.running = false;  // toasts wait out a focus run
+             a.timers.pomo.running = false;  // toasts wait out a focus run
              a.push_toast(AppNotification{"Discord", "", "Ayşe", "Akşam geliyor musun?", "21:04", nullptr, 3});
          },
          {74, 8, 200, 64}},
@@ -328,20 +328,20 @@ TEST_F(IslandShots, EveryDisplayModeDrawsInsideItsPill) {
          {12, 14, 102, 48}},
         {"hud_mail", notice(HudKind::Mail, text("Mehmet Yılmaz", "Yarınki sunum hakkında")), {72, 7, 200, 60}},
         {"hud_event", notice(HudKind::Event, text("Ekip toplantısı", "15 dk sonra")), {72, 16, 200, 44}},
-        {"hud_voice_listening", notice(HudKind::Voice, [](App& a) { a.voice_state = VoiceState::Listening; }),
+        {"hud_voice_listening", notice(HudKind::Voice, [](App& a) { a.voice.state = VoiceState::Listening; }),
          {62, 0, 90, 64}},
         {"hud_voice_thinking", notice(HudKind::Voice,
                                       [](App& a) {
-                                          a.voice_state = VoiceState::Thinking;
-                                          a.voice_question = "Yarın hava nasıl?";
+                                          a.voice.state = VoiceState::Thinking;
+                                          a.voice.question = "Yarın hava nasıl?";
                                       }),
          {62, 0, 150, 64}},
         {"hud_voice_answer",
          notice(HudKind::Voice,
                 [](App& a) {
-                    a.voice_state = VoiceState::Answer;
-                    a.voice_question = "Yarın hava nasıl?";
-                    a.voice_answer = "Yarın İstanbul'da parçalı bulutlu, en yüksek 21, en düşük 12 derece bekleniyor. "
+                    a.voice.state = VoiceState::Answer;
+                    a.voice.question = "Yarın hava nasıl?";
+                    a.voice.answer = "Yarın İstanbul'da parçalı bulutlu, en yüksek 21, en düşük 12 derece bekleniyor. "
                                      "Öğleden sonra hafif rüzgâr var.";
                 }),
          {64, 38, 400, 40}},
@@ -361,22 +361,22 @@ TEST_F(IslandShots, OpenHomePage) {
     EXPECT_GT(ink(*g, pixel_box(*g, fg.x + 60, 8 + fg.h - 44, fg.w - 120, 36), 8), 2000) << "the dock";
 
     // Nothing playing, no weather yet.
-    app->media_snap = MediaSnapshot{};
-    app->weather_snap = WeatherSnapshot{};
-    app->weather_snap.loading = true;
+    app->media.snap = MediaSnapshot{};
+    app->weather.snap = WeatherSnapshot{};
+    app->weather.snap.loading = true;
     shoot("open_home_empty", {26, 12, 120, 32});
     EXPECT_GT(ink(*g, pixel_box(*g, c.x + 230, c.y + 80, 220, 20)), 20) << "Müzik çalmıyor";
 }
 
 TEST_F(IslandShots, OpenPagesDrawTheirContent) {
     App& a = *app;
-    a.notes.push_back(NoteItem{"Süt al", a.next_id++, 0, false});
-    a.notes.push_back(NoteItem{"Faturayı öde", a.next_id++, 1, true});
-    a.reminders.push_back(ReminderItem{"Toplantı", *a.wall_clock.unix_seconds + 1800, a.next_id++});
-    a.clips.insert(a.clips.begin(), ClipEntry{"09:02", ClipEntry::Text{"Kopyalanan metin örneği"}, a.next_id++, false});
-    a.clips.insert(a.clips.begin(), ClipEntry{"09:04", ClipEntry::Files{{"C:\\Belgeler\\rapor.pdf"}}, a.next_id++, true});
-    a.shelf.push_back(ShelfItem{"C:\\Belgeler\\rapor.pdf", "rapor.pdf", "PDF · 1,5 MB", nullptr, a.next_id++});
-    a.shelf.push_back(ShelfItem{"C:\\Resimler", "Resimler", "Klasör", nullptr, a.next_id++});
+    a.lists.notes.push_back(NoteItem{"Süt al", a.lists.next_id++, 0, false});
+    a.lists.notes.push_back(NoteItem{"Faturayı öde", a.lists.next_id++, 1, true});
+    a.lists.reminders.push_back(ReminderItem{"Toplantı", *a.wall_clock.unix_seconds + 1800, a.lists.next_id++});
+    a.lists.clips.insert(a.lists.clips.begin(), ClipEntry{"09:02", ClipEntry::Text{"Kopyalanan metin örneği"}, a.lists.next_id++, false});
+    a.lists.clips.insert(a.lists.clips.begin(), ClipEntry{"09:04", ClipEntry::Files{{"C:\\Belgeler\\rapor.pdf"}}, a.lists.next_id++, true});
+    a.lists.shelf.push_back(ShelfItem{"C:\\Belgeler\\rapor.pdf", "rapor.pdf", "PDF · 1,5 MB", nullptr, a.lists.next_id++});
+    a.lists.shelf.push_back(ShelfItem{"C:\\Resimler", "Resimler", "Klasör", nullptr, a.lists.next_id++});
     const Page pages[] = {Page::Time, Page::Control, Page::Shelf, Page::Clip, Page::Notes};
     for (Page p : pages) {
         // The header's title and the body below it carry ink.

@@ -24,18 +24,18 @@ struct WidgetTest : ::testing::Test {
         auto r = std::make_unique<RecordingRenderer>();
         rec = r.get();
         app = make_test_app(true, std::move(r));
-        app->record_hits = true;
+        app->drawing.record_hits = true;
         ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
     }
 
     void hover(Action a, float progress) {
-        app->hovered = a;
-        app->hover.value = progress;
+        app->pointer.hovered = a;
+        app->anim.hover.value = progress;
     }
 
     // The pointer handlers take the last region under the point.
     Action hit_at(float x, float y) const {
-        for (auto it = app->hits.rbegin(); it != app->hits.rend(); ++it)
+        for (auto it = app->drawing.hits.rbegin(); it != app->drawing.hits.rend(); ++it)
             if (it->rect.contains(x, y)) return it->action;
         return Action::none();
     }
@@ -65,20 +65,20 @@ void expect_color(const Color& c, float r, float g, float b, float a) {
 }  // namespace
 
 TEST_F(WidgetTest, CardRegistersOnlyWhileRecordingThroughZoomAndShift) {
-    app->record_hits = false;
+    app->drawing.record_hits = false;
     app->card({450, 8, 100, 40}, Action::at(ActionKind::Note, 1));
     EXPECT_EQ(rec->count(DrawOp::FillRoundedRect), 1u);
-    EXPECT_TRUE(app->hits.empty());
+    EXPECT_TRUE(app->drawing.hits.empty());
 
-    app->record_hits = true;
-    app->zoom = 0.8f;
-    app->shift = 10;
+    app->drawing.record_hits = true;
+    app->pointer.zoom = 0.8f;
+    app->pointer.shift = 10;
     app->card({450, 8, 100, 40}, Action::at(ActionKind::Note, 1));
-    ASSERT_EQ(app->hits.size(), 1u);
-    expect_rect(app->hits[0].rect, 460, 8, 80, 32);
+    ASSERT_EQ(app->drawing.hits.size(), 1u);
+    expect_rect(app->drawing.hits[0].rect, 460, 8, 80, 32);
     // Away from the pivot the offset shrinks too.
     app->card({500, 58, 10, 10}, Action::at(ActionKind::Note, 2));
-    expect_rect(app->hits[1].rect, 500, 48, 8, 8);
+    expect_rect(app->drawing.hits[1].rect, 500, 48, 8, 8);
 }
 
 TEST_F(WidgetTest, HoverBrightensOnlyTheHoveredElement) {
@@ -97,12 +97,12 @@ TEST_F(WidgetTest, HoverBrightensOnlyTheHoveredElement) {
 
 TEST_F(WidgetTest, TextFieldScrollsLongTextAndTheButtonWinsTheHitTest) {
     // 40 characters at 14.5 are 290 wide; with no button the area is 244 − 54 = 190.
-    app->search_text = std::string(40, 'a');
-    app->focus = TextField::Search;
+    app->search_page.text = std::string(40, 'a');
+    app->island.focus = TextField::Search;
     app->now = 0.3;  // frac(0.54) < 0.6: the caret is lit
     app->text_field({100, 50, 244, 44}, TextField::Search, 0xE721, "Ara");
 
-    const DrawCall* text = rec->find_text(app->search_text);
+    const DrawCall* text = rec->find_text(app->search_page.text);
     ASSERT_NE(text, nullptr);
     const float scroll = 290 - 190 + 6;  // the last 184 units show
     EXPECT_NEAR(text->rect.x, 142 - scroll, 1e-3f);
@@ -118,12 +118,12 @@ TEST_F(WidgetTest, TextFieldScrollsLongTextAndTheButtonWinsTheHitTest) {
     EXPECT_EQ(ops(DrawOp::StrokeRoundedRect).size(), 1u);  // the focus outline
 
     // With a button: the field, then the button, so the button wins where they overlap.
-    app->hits.clear();
+    app->drawing.hits.clear();
     app->text_field({100, 120, 300, 44}, TextField::Search, 0xE721, "Ara", "Git");
-    ASSERT_EQ(app->hits.size(), 2u);
-    EXPECT_TRUE(action_eq(app->hits[0].action, Action::byte(ActionKind::Field, 0)));
+    ASSERT_EQ(app->drawing.hits.size(), 2u);
+    EXPECT_TRUE(action_eq(app->drawing.hits[0].action, Action::byte(ActionKind::Field, 0)));
     const float bw = 3 * 6.5f + 26;  // "Git" at 13 plus the padding
-    expect_rect(app->hits[1].rect, 100 + 300 - bw - 6, 126, bw, 32);
+    expect_rect(app->drawing.hits[1].rect, 100 + 300 - bw - 6, 126, bw, 32);
     EXPECT_TRUE(action_eq(hit_at(390, 140), Action::byte(ActionKind::FieldGo, 0)));
     EXPECT_TRUE(action_eq(hit_at(150, 140), Action::byte(ActionKind::Field, 0)));
 }
@@ -132,7 +132,7 @@ TEST_F(WidgetTest, TextFieldCaretBlinkAndEmptyLooks) {
     const struct { double now; bool lit; } blink[] = {{0.3, true}, {0.35, false}, {0.0, true}, {0.5, false}, {0.6, true}};
     for (const auto& b : blink) EXPECT_EQ(caret_lit(b.now), b.lit) << b.now;
 
-    app->focus = TextField::Note;
+    app->island.focus = TextField::Note;
     app->now = 0.35;
     app->text_field({0, 0, 300, 44}, TextField::Note, 0xE70B, "Not ekle", "Ekle");
     EXPECT_TRUE(ops(DrawOp::Line).empty());  // off phase
@@ -148,7 +148,7 @@ TEST_F(WidgetTest, TextFieldCaretBlinkAndEmptyLooks) {
 
     // Typed text turns it blue, brightened toward white by hover.
     rec->calls.clear();
-    app->note_text = "süt";
+    app->lists.note_text = "süt";
     hover(Action::byte(ActionKind::FieldGo, 1), 1.0f);
     app->text_field({0, 0, 300, 44}, TextField::Note, 0xE70B, "Not ekle", "Ekle");
     fills = ops(DrawOp::FillRoundedRect);
@@ -168,17 +168,17 @@ TEST_F(WidgetTest, GreetingByHourAndPageTitles) {
 }
 
 TEST_F(WidgetTest, PageHeaderLaysStatusItemsRightToLeft) {
-    app->page = Page::Settings;
-    app->has_battery = true;
-    app->battery = 64;
-    app->on_ac = false;
-    app->sysmon_snap.net_checked = true;
-    app->sysmon_snap.online = true;
-    app->sysmon_snap.wireless = true;
-    app->layout_code = "TR";
-    app->keep_awake = true;
-    app->sysmon_snap.cam_users = {"camera app"};
-    app->sysmon_snap.mic_users = {"recorder"};
+    app->island.page = Page::Settings;
+    app->island.has_battery = true;
+    app->island.battery = 64;
+    app->island.on_ac = false;
+    app->sysmon.snap.net_checked = true;
+    app->sysmon.snap.online = true;
+    app->sysmon.snap.wireless = true;
+    app->notices.layout_code = "TR";
+    app->island.keep_awake = true;
+    app->sysmon.snap.cam_users = {"camera app"};
+    app->sysmon.snap.mic_users = {"recorder"};
     app->draw_page_header(100, 8, 700);
 
     ASSERT_NE(rec->find_text("Ayarlar"), nullptr);
@@ -204,7 +204,7 @@ TEST_F(WidgetTest, PageHeaderLaysStatusItemsRightToLeft) {
     expect_color(dots[0]->color, 50, 215, 75, 1);
     EXPECT_NEAR(dots[1]->rect.x + 4, r3 - 24 - 14 - 4, 1e-3f);  // microphone, orange
     expect_color(dots[1]->color, 255, 159, 10, 1);
-    EXPECT_TRUE(app->hits.empty());
+    EXPECT_TRUE(app->drawing.hits.empty());
 }
 
 TEST_F(WidgetTest, BatteryLevelColoursAndWidths) {
@@ -217,8 +217,8 @@ TEST_F(WidgetTest, BatteryLevelColoursAndWidths) {
     };
     for (const auto& c : cases) {
         rec->calls.clear();
-        app->battery = c.percent;
-        app->on_ac = c.charging;
+        app->island.battery = c.percent;
+        app->island.on_ac = c.charging;
         app->draw_battery(300, 40);
         auto fills = ops(DrawOp::FillRoundedRect);
         ASSERT_EQ(fills.size(), 2u);
@@ -242,17 +242,17 @@ TEST_F(WidgetTest, SliderRowFillAndContrast) {
     const DrawCall* pct = rec->find_text("%30");
     ASSERT_NE(pct, nullptr);
     expect_color(pct->color, 255, 255, 255, 0.62f);  // 90 ≤ 280
-    ASSERT_EQ(app->hits.size(), 1u);
-    EXPECT_TRUE(action_eq(app->hits[0].action, Action::byte(ActionKind::Slider, 2)));
+    ASSERT_EQ(app->drawing.hits.size(), 1u);
+    EXPECT_TRUE(action_eq(app->drawing.hits[0].action, Action::byte(ActionKind::Slider, 2)));
 
     // Nearly full: the percentage turns dark; disabled: dim, no region.
     rec->calls.clear();
     app->slider_row(0, {100, 200, 300, 44}, 0.95f, 0xE767, true, "Ses");
     expect_color(rec->find_text("%95")->color, 28, 28, 30, 0.8f);
     rec->calls.clear();
-    app->hits.clear();
+    app->drawing.hits.clear();
     app->slider_row(1, {100, 200, 300, 44}, 0.5f, 0xE706, false, "Parlaklık yok");
-    EXPECT_TRUE(app->hits.empty());
+    EXPECT_TRUE(app->drawing.hits.empty());
     EXPECT_TRUE(ops(DrawOp::PushClip).empty());
     expect_rect(rec->find_text("Parlaklık yok")->rect, 148, 200, 240, 44);
 }
@@ -269,14 +269,14 @@ TEST_F(WidgetTest, DockAtRestAndItsRegions) {
     EXPECT_LT(open.scale[0], 1.001f);
     EXPECT_FLOAT_EQ(open.start, 450 - open.total / 2);
 
-    app->page = Page::Time;
-    app->zoom = 0.5f;
+    app->island.page = Page::Time;
+    app->pointer.zoom = 0.5f;
     app->draw_tab_strip(300);
-    ASSERT_EQ(app->hits.size(), 15u);
+    ASSERT_EQ(app->drawing.hits.size(), 15u);
     for (int i = 0; i < 15; ++i) {
-        EXPECT_TRUE(action_eq(app->hits[i].action, Action::byte(ActionKind::Dock, static_cast<uint8_t>(i))));
+        EXPECT_TRUE(action_eq(app->drawing.hits[i].action, Action::byte(ActionKind::Dock, static_cast<uint8_t>(i))));
         // (165 + 38 i, 246, 38, 50) through zoom 0.5 about (450, 8).
-        expect_rect(app->hits[i].rect, (165 + 38.0f * i - 450) * 0.5f + 450, 127, 19, 25);
+        expect_rect(app->drawing.hits[i].rect, (165 + 38.0f * i - 450) * 0.5f + 450, 127, 19, 25);
     }
     // The current page is white with a dot beneath; the others half white.
     const DrawCall* time = rec->find_text("\xEE\xA4\x96");  // U+E916
@@ -291,10 +291,10 @@ TEST_F(WidgetTest, DockBadgesAndTooltip) {
     const struct { uint32_t count; const char* text; } badges[] = {{1, "1"}, {9, "9"}, {10, "9+"}, {250, "9+"}};
     for (const auto& b : badges) EXPECT_EQ(badge_text(b.count), b.text);
 
-    app->unread_badge = 12;
-    app->google_snap.unread = 3;
-    app->pointer_x = 184 + 38 * 7;  // over the notifications icon
-    app->tab_reveal.value = 0.6f;
+    app->notifs.unread_badge = 12;
+    app->google.snap.unread = 3;
+    app->pointer.x = 184 + 38 * 7;  // over the notifications icon
+    app->anim.tab_reveal.value = 0.6f;
     hover(Action::byte(ActionKind::Dock, 7), 1);
     app->draw_tab_strip(336);
     ASSERT_NE(rec->find_text("9+"), nullptr);
@@ -306,7 +306,7 @@ TEST_F(WidgetTest, DockBadgesAndTooltip) {
     EXPECT_EQ(rec->global_alpha, 1.0f);  // and the global alpha is put back
 
     rec->calls.clear();
-    app->tab_reveal.value = 0.3f;
+    app->anim.tab_reveal.value = 0.3f;
     app->draw_tab_strip(336);
     EXPECT_EQ(rec->find_text("Bildirimler"), nullptr);
 }
@@ -322,9 +322,9 @@ TEST_F(WidgetTest, AppIconPicksImageShellOrLetterTile) {
     rec->calls.clear();
     app->app_icon("Contoso.Mail", "mail", nullptr, {0, 0, 32, 32}, 8);
     app->app_icon("Contoso.Mail", "mail", nullptr, {0, 0, 32, 32}, 8);
-    EXPECT_EQ(app->app_icon_cache.size(), 1u);
-    EXPECT_EQ(app->app_icon_cache.count("Contoso.Mail"), 1u);
-    EXPECT_EQ(app->app_icon_cache["Contoso.Mail"], nullptr);
+    EXPECT_EQ(app->drawing.app_icon_cache.size(), 1u);
+    EXPECT_EQ(app->drawing.app_icon_cache.count("Contoso.Mail"), 1u);
+    EXPECT_EQ(app->drawing.app_icon_cache["Contoso.Mail"], nullptr);
     const DrawCall* letter = rec->find_text("M");
     ASSERT_NE(letter, nullptr);
     EXPECT_NEAR(letter->size, 0.45f * 32, 1e-4f);
@@ -333,14 +333,14 @@ TEST_F(WidgetTest, AppIconPicksImageShellOrLetterTile) {
     // An empty name is an empty green tile; an empty app id never asks the shell.
     rec->calls.clear();
     app->app_icon("", "", nullptr, {0, 0, 32, 32}, 8);
-    EXPECT_EQ(app->app_icon_cache.size(), 1u);
+    EXPECT_EQ(app->drawing.app_icon_cache.size(), 1u);
     ASSERT_EQ(rec->calls.size(), 1u);
     expect_color(rec->calls[0].color, 50, 215, 75, 1);
 }
 
 TEST_F(WidgetTest, ButtonsRegisterTheirUnpressedShape) {
     const Action play = Action::of(ActionKind::Play);
-    app->pressed = play;
+    app->pointer.pressed = play;
     app->pill_button({100, 100, 120, 40}, play, "Oynat", 1, rgb(255, 255, 255), rgb(28, 28, 30));
     auto pills = ops(DrawOp::FillRoundedRect);
     ASSERT_EQ(pills.size(), 1u);
@@ -352,33 +352,33 @@ TEST_F(WidgetTest, ButtonsRegisterTheirUnpressedShape) {
     EXPECT_NEAR(tri[0]->points[1].x, q + 6, 1e-3f);
     EXPECT_FLOAT_EQ(tri[0]->stroke, 1.68f);
     expect_rect(rec->find_text("Oynat")->rect, left + 22, 100, lw + 6, 40);
-    ASSERT_EQ(app->hits.size(), 1u);
-    expect_rect(app->hits[0].rect, 100, 100, 120, 40);
+    ASSERT_EQ(app->drawing.hits.size(), 1u);
+    expect_rect(app->drawing.hits[0].rect, 100, 100, 120, 40);
 
     const Action next = Action::of(ActionKind::Next);
-    app->pressed = next;
+    app->pointer.pressed = next;
     rec->calls.clear();
     app->circle_button(next, 300, 120, 20, rgb(255, 255, 255, 0.1f), rgb(255, 255, 255, 0.3f));
     EXPECT_FLOAT_EQ(ops(DrawOp::FillCircle)[0]->radius, 18);
-    expect_rect(app->hits[1].rect, 280, 100, 40, 40);
+    expect_rect(app->drawing.hits[1].rect, 280, 100, 40, 40);
 
     hover(Action::of(ActionKind::GSignIn), 1);
-    app->pressed = Action::none();
+    app->pointer.pressed = Action::none();
     rec->calls.clear();
     app->draw_primary_button({10, 10, 200, 40}, "Google ile giriş yap");
     expect_color(ops(DrawOp::FillRoundedRect)[0]->color, 10 + 245 * 0.15f, 132 + 123 * 0.15f, 255, 1);
-    EXPECT_TRUE(action_eq(app->hits[2].action, Action::of(ActionKind::GSignIn)));
+    EXPECT_TRUE(action_eq(app->drawing.hits[2].action, Action::of(ActionKind::GSignIn)));
 }
 
 TEST_F(WidgetTest, ArtworkAndThumbnailsFallBackToPlaceholders) {
-    app->media_snap.art_version = 42;
+    app->media.snap.art_version = 42;
     app->draw_artwork({0, 0, 100, 100}, 12, false);
     ASSERT_EQ(rec->count(DrawOp::Image), 0u);
     auto fills = ops(DrawOp::FillRoundedRect);
     ASSERT_EQ(fills.size(), 1u);
     EXPECT_NEAR(fills[0]->color.a, 0.22f, 1e-6f);
 
-    app->media_snap.art_small = std::make_shared<const Image>(Image{std::vector<uint8_t>(16, 255), 2, 2});
+    app->media.snap.art_small = std::make_shared<const Image>(Image{std::vector<uint8_t>(16, 255), 2, 2});
     app->draw_artwork({0, 0, 100, 100}, 12, true);
     ASSERT_EQ(rec->count(DrawOp::Image), 1u);
     EXPECT_EQ(ops(DrawOp::Image)[0]->image, (uint64_t{2} << 56) | 42);
@@ -389,8 +389,8 @@ TEST_F(WidgetTest, ArtworkAndThumbnailsFallBackToPlaceholders) {
 }
 
 TEST_F(WidgetTest, WidgetsWithoutARendererStillRegister) {
-    app->renderer.reset();
+    app->drawing.renderer.reset();
     app->card({0, 0, 10, 10}, Action::at(ActionKind::Note, 0));
     app->draw_tab_strip(300);
-    EXPECT_EQ(app->hits.size(), 16u);
+    EXPECT_EQ(app->drawing.hits.size(), 16u);
 }
