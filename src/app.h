@@ -619,6 +619,9 @@ struct App {
     void on_activate(bool active);
     // The search hot key: opens on the search page with its field focused.
     void open_search();
+    // The search hot key: closes the search page while its field has the keyboard, else
+    // opens it and asks for the keyboard focus.
+    std::optional<WindowEffect> on_search_hotkey();
     // The tray's close: ends a shelf drag-out, then closes.
     void close_from_host();
     // A left click on the tray icon: closes the open island, else opens it.
@@ -645,6 +648,8 @@ struct App {
     void set_wake_sensitivity(uint8_t level);
     // Signs in, or opens the Google page when signed in.
     void connect_google();
+    // Asks the update thread for a check now; check_for_update also says so.
+    void request_update();
     void check_for_update();
 
     // ---- Browser hide, settings hint, clipboard (app_lists.cpp, app_clipboard.cpp) ----

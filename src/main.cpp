@@ -76,36 +76,12 @@ std::string placement_log_line(const RectI& m, float scale, const WindowGeometry
                        g.height, g.x, g.y, tray, hotkey_label, dragdrop, clipboard);
 }
 
-void stop_ringing_alarm(App& app) {
-    if (app.notices.shown && app.notices.kind == HudKind::TimerDone) app.dismiss_timer_done();
-}
-
-void close_from_host(App& app) {
-    app.island.drag_out = false;
-    app.close_island();
-}
-
-void open_search(App& app) {
-    stop_ringing_alarm(app);
-    app.island.open = true;
-    app.notices.shown = false;
-    if (app.island.focus != TextField::None && app.island.focus != TextField::Search) app.island.focus = TextField::None;
-    if (app.search_page.text.empty()) app.update_search();
-    app.island.page = Page::Search;
-    app.pointer.close_deadline.reset();
-    app.drawing.redraw = true;
-    app.island.focus = TextField::Search;
-}
-
 void on_show_request() {
     with_app([](App& app) { app.open_page(app.page_to_open()); });
 }
 
 void on_tray_click() {
-    with_app([](App& app) {
-        if (app.island.open) close_from_host(app);
-        else app.open_page(app.page_to_open());
-    });
+    with_app([](App& app) { app.toggle_from_tray(); });
 }
 
 UiThreadState& ui_thread_state() {

@@ -53,12 +53,6 @@ std::string placement_log_line(const RectI& monitor, float scale, const WindowGe
                                const std::string& hotkey_label, bool dragdrop, bool clipboard);
 
 // ---- Openers shared by the tray, the hot key and the drop target ---------------------------
-// A finished countdown's alarm stops ringing when the island opens.
-void stop_ringing_alarm(App& app);
-// Closes the island as a tray click does.
-void close_from_host(App& app);
-// Opens the island on the search page with the Search field focused.
-void open_search(App& app);
 // A second start or the tray menu's "Adayı aç": opens on the page the island would choose.
 void on_show_request();
 // A left click on the tray icon: closes the open island, else opens it.

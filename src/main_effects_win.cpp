@@ -38,11 +38,7 @@ void place_window(HWND window, bool force) {
         if (!force && mp.rect == app.drawing.monitor && std::fabs(rs - g.scale) <= 0.001f) return;
         if (app.drawing.renderer && (std::fabs(rs - g.scale) > 0.001f || app.drawing.renderer->pixel_width() != g.width))
             (void)app.drawing.renderer->resize_dib(g.width, g.height, g.scale);
-        app.drawing.monitor = mp.rect;
-        app.drawing.window_x = g.x;
-        app.drawing.window_y = g.y;
-        app.drawing.redraw = true;
-        app.drawing.full_present = true;
+        app.place(mp.rect, g.x, g.y);
     });
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -62,10 +58,7 @@ struct EffectRunner {
         if (f && f != window) ui_thread_state().previous_foreground = f;
         SetForegroundWindow(window);
         SetFocus(window);
-        with_app([](App& app) {
-            if (app.island.open && app.island.page == Page::Search && app.island.focus == TextField::None) app.island.focus = TextField::Search;
-            app.drawing.redraw = true;
-        });
+        with_app([](App& app) { app.on_activate(true); });
     }
 
     void operator()(const effect::RestoreFocus&) const {
@@ -79,15 +72,7 @@ struct EffectRunner {
             if (e.index < app.lists.shelf.size()) path = app.lists.shelf[e.index].path;
         });
         if (path) drag_file_out(window, *path);
-        with_app([](App& app) {
-            app.island.drag_out = false;
-            size_t before = app.lists.shelf.size();
-            // A moved file leaves the shelf; a copied one stays.
-            std::erase_if(app.lists.shelf, [](const ShelfItem& s) { return !file_exists(s.path); });
-            if (app.lists.shelf.size() != before) app.save_state();
-            if (app.island.open && !app.pointer.inside) app.pointer.close_deadline = app.now + 0.5;
-            app.drawing.redraw = true;
-        });
+        with_app([](App& app) { app.on_drag_out_done(); });
     }
 
     void operator()(const effect::LockWorkstation&) const { LockWorkStation(); }

@@ -48,7 +48,7 @@ RemoteOutcome handle_remote_command(App& app, uint8_t kind, std::string_view tex
             return RemoteOutcome::Handled;
         }
         case RemoteKind::CheckUpdate:
-            (void)app.update.tx.send(UpdateRequest{});  // no update thread: nothing is sent
+            app.request_update();
             write_log("update check requested");
             return RemoteOutcome::Handled;
         case RemoteKind::Assistant:

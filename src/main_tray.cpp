@@ -14,7 +14,6 @@ namespace {
 
 constexpr std::array<const char*, 3> kSensitivityLabels = {"Düşük (yanlış uyanma az)", "Normal",
                                                           "Yüksek (uzaktan da duyar)"};
-constexpr std::array<const char*, 3> kSensitivityNames = {"Düşük", "Normal", "Yüksek"};
 
 TrayMenuItem item(uint32_t id, std::string label, bool checked = false, bool greyed = false) {
     TrayMenuItem i;
@@ -69,43 +68,7 @@ TrayMenu build_tray_menu(App* app, bool autostart) {
 
 // ---- Handlers ----------------------------------------------------------------------------------
 
-void toggle_do_not_disturb(App& app) {
-    app.settings.dnd = !app.settings.dnd;
-    app.save_state();
-    app.show_info(fmt::format("Rahatsız etme {}", app.settings.dnd ? "açık · bildirim balonları susturuldu" : "kapalı"), "");
-}
-
 void set_wake_sensitivity(App& app, uint32_t id) {
     if (id < MENU_SENSITIVITY_BASE || id > MENU_SENSITIVITY_BASE + 2) return;
-    uint8_t level = static_cast<uint8_t>(id - MENU_SENSITIVITY_BASE);
-    app.settings.wake_sens = level;
-    wake_sensitivity = sensitivity_for_level(level);
-    app.save_state();
-    app.show_info("“Hey Google” hassasiyeti", kSensitivityNames[level]);
-}
-
-void toggle_wake_word(App& app) {
-    app.settings.wake = !app.settings.wake;
-    wake_enabled = app.settings.wake;
-    app.save_state();
-    app.show_info(fmt::format("“Hey Google” {}", app.settings.wake ? "açık" : "kapalı"), "");
-}
-
-void toggle_hidden(App& app) {
-    app.island.hidden = !app.island.hidden;
-    app.drawing.redraw = true;
-}
-
-void google_connect(App& app) {
-    if (!app.google.snap.signed_in) {
-        app.start_google_sign_in();
-        return;
-    }
-    app.open_page(Page::Google);
-    app.island.focus = TextField::None;  // no text field belongs to the Google page
-}
-
-void request_update_check(App& app) {
-    (void)app.update.tx.send(UpdateRequest{});  // without an update thread nothing is sent
-    app.show_info("Güncellemeler denetleniyor", std::string("şu an v") + kVersion);
+    app.set_wake_sensitivity(static_cast<uint8_t>(id - MENU_SENSITIVITY_BASE));
 }

@@ -42,11 +42,5 @@ struct TrayMenu {
 TrayMenu build_tray_menu(App* app, bool autostart);
 
 // ---- Handlers of the menu's commands ---------------------------------------------------------
-void toggle_do_not_disturb(App& app);
-// id 13-15 -> level 0-2.
+// The others are App methods. id 13-15 -> level 0-2; other ids do nothing.
 void set_wake_sensitivity(App& app, uint32_t id);
-void toggle_wake_word(App& app);
-void toggle_hidden(App& app);
-// Signed in: opens the island on the Google page; otherwise starts sign-in.
-void google_connect(App& app);
-void request_update_check(App& app);

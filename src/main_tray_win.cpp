@@ -75,17 +75,17 @@ void dispatch(HWND window, UINT id, bool had_autostart, const std::vector<std::s
         case MENU_OPEN: on_show_request(); return;
         case MENU_AUTOSTART: set_autostart(!had_autostart); return;
         case MENU_SEARCH:
-            if (with_app([](App& app) { open_search(app); })) run_window_effect(window, effect::FocusIsland{});
+            if (with_app([](App& app) { app.open_search(); })) run_window_effect(window, effect::FocusIsland{});
             return;
-        case MENU_HIDE: with_app(toggle_hidden); return;
-        case MENU_CHECK_UPDATE: with_app(request_update_check); return;
+        case MENU_HIDE: with_app([](App& app) { app.toggle_hidden(); }); return;
+        case MENU_CHECK_UPDATE: with_app([](App& app) { app.check_for_update(); }); return;
         case MENU_ASSISTANT: with_app([](App& app) { app.start_voice(); }); return;
-        case MENU_GOOGLE: with_app(google_connect); return;
+        case MENU_GOOGLE: with_app([](App& app) { app.connect_google(); }); return;
         case MENU_TEACH_WAKE: with_app([](App& app) { app.start_wake_teaching(); }); return;
         case MENU_EXIT: DestroyWindow(window); return;
-        case MENU_WAKE_TOGGLE: with_app(toggle_wake_word); return;
+        case MENU_WAKE_TOGGLE: with_app([](App& app) { app.toggle_wake_word(); }); return;
         case MENU_WEBSITE: shell_open(kWebsite); return;
-        case MENU_DND: with_app(toggle_do_not_disturb); return;
+        case MENU_DND: with_app([](App& app) { app.toggle_do_not_disturb(); }); return;
         default: break;
     }
     if (id >= MENU_SENSITIVITY_BASE && id < MENU_SENSITIVITY_BASE + 3) {

@@ -84,39 +84,8 @@ namespace {
 
 std::optional<WindowEffect> toggle_search_hotkey() {
     std::optional<WindowEffect> out;
-    with_app([&](App& app) {
-        if (app.island.open && app.island.page == Page::Search && app.island.focus != TextField::None) {
-            close_from_host(app);
-            return;
-        }
-        open_search(app);
-        out = effect::FocusIsland{};
-    });
+    with_app([&](App& app) { out = app.on_search_hotkey(); });
     return out;
-}
-
-void begin_drag_hover(App& app) {
-    app.island.drag_hover = true;
-    if (!(app.island.open && app.island.page == Page::Shelf)) {
-        stop_ringing_alarm(app);
-        app.island.open = true;
-        app.notices.shown = false;
-        if (app.island.focus != TextField::None && app.island.page != Page::Shelf) app.island.focus = TextField::None;
-        app.island.page = Page::Shelf;
-        app.island.remembered_page = Page::Shelf;
-    }
-    app.pointer.close_deadline.reset();
-    app.drawing.redraw = true;
-}
-
-void add_dropped_files(App& app, std::vector<std::string> paths) {
-    if (!paths.empty()) {
-        app.add_to_shelf(std::move(paths), true);
-        return;
-    }
-    app.island.drag_hover = false;
-    if (!app.pointer.inside) app.pointer.close_deadline = app.now + 0.6;
-    app.drawing.redraw = true;
 }
 
 }  // namespace
@@ -259,27 +228,11 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         case WM_MOUSELEAVE:
-            with_app([](App& app) {
-                app.pointer.inside = false;
-                app.pointer.hovered = Action::none();
-                app.anim.squash.target = 1.0f;
-                bool dragging = app.pointer.slider_grab.has_value() || app.pointer.seek_drag.has_value() ||
-                                app.pointer.pressed.kind == ActionKind::Shelf || app.island.drag_out;
-                if (app.island.open && app.island.focus == TextField::None && !dragging) app.pointer.close_deadline = app.now + 0.45;
-                app.drawing.redraw = true;
-            });
+            with_app([](App& app) { app.on_pointer_leave(); });
             return 0;
         case WM_ACTIVATE: {
             bool active = LOWORD(wp) != WA_INACTIVE;
-            with_app([&](App& app) {
-                if (active) {
-                    if (app.island.open && app.island.page == Page::Search && app.island.focus == TextField::None) app.island.focus = TextField::Search;
-                } else {
-                    app.island.focus = TextField::None;
-                    if (app.island.open && !app.pointer.inside && !app.island.drag_out) app.pointer.close_deadline = app.now + 0.15;
-                }
-                app.drawing.redraw = true;
-            });
+            with_app([&](App& app) { app.on_activate(active); });
             return DefWindowProcW(window, msg, wp, lp);
         }
         case WM_SETCURSOR: {
@@ -488,30 +441,26 @@ int run_main() {
     init.renderer = std::move(renderer.value());
     init.apps = spawn_apps_thread();
     auto app = std::make_unique<App>(std::move(init));
-    app->drawing.monitor = mp.rect;
-    app->drawing.window_x = g.x;
-    app->drawing.window_y = g.y;
+    app->place(mp.rect, g.x, g.y);
     wake_sensitivity = sensitivity_for_level(app->settings.wake_sens);
     UpdateThreadConfig update_config;
     update_config.check = [after = choice.after_update] { return check_and_install(process_check_setup(after)); };
     update_config.notify = [window] { PostMessageW(window, WM_APP_UPDATE, 0, 0); };
     update_config.cleanup = cleanup_old_exe;
     UpdateWorker updater = spawn_update_thread(std::move(update_config));
-    app->update.shared = updater.state;
-    app->update.tx = updater.requests;
+    app->attach_update(updater.state, updater.requests);
     if (choice.after_update) {
-        app->notices.startup = StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5};
+        app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5});
         write_log("started after update");
     }
 
     wake_enabled = app->settings.wake;
-    app->settings.wake_model_present = wake_model_exists();
+    app->set_wake_model_present(wake_model_exists());
 
     ui.island_window = window;
     install_app_state(std::move(app));
     with_app([](App& a) {
-        a.drawing.redraw = true;
-        a.drawing.full_present = true;
+        a.redraw_all();
         a.watch_hud_sources();
         a.check_power_and_brief(false);
         (void)a.tick(0);
@@ -532,11 +481,11 @@ int run_main() {
             search_label = c.label;
             break;
         }
-    with_app([&](App& a) { a.hotkeys.search = search_label; });
+    with_app([&](App& a) { a.set_search_hotkey_label(search_label); });
     for (const auto& c : voice_keys)
         if (RegisterHotKey(window, HOTKEY_VOICE, c.modifiers | MOD_NOREPEAT, 'G')) {
             std::string label = c.label;
-            with_app([&](App& a) { a.hotkeys.voice = label; });
+            with_app([&](App& a) { a.set_voice_hotkey_label(label); });
             write_log("voice hotkey " + label);
             break;
         }
@@ -545,8 +494,8 @@ int run_main() {
     sink.with_app = [](const std::function<void(DropApp&)>& use) {
         return with_app([&](App& a) {
             DropApp d{a.island.drag_hover, a.island.drag_out, a.pointer.inside, a.now, a.pointer.close_deadline, a.drawing.redraw,
-                      [&a] { begin_drag_hover(a); },
-                      [&a](std::vector<std::string> paths) { add_dropped_files(a, std::move(paths)); }};
+                      [&a] { a.on_drag_enter(); },
+                      [&a](std::vector<std::string> paths) { a.on_drop(std::move(paths)); }};
             use(d);
         });
     };

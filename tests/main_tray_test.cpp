@@ -98,10 +98,10 @@ TEST_F(TrayMenuTest, MicrophoneSubmenuShowsTheDefaultAndAtMostThirty) {
 TEST_F(TrayMenuTest, HandlersFlipTheSettingsAndTheWakeSwitches) {
     App& app = make(true);
     app.settings.dnd = false;
-    toggle_do_not_disturb(app);
+    app.toggle_do_not_disturb();
     EXPECT_TRUE(app.settings.dnd);
     EXPECT_EQ(app.notices.title, "Rahatsız etme açık · bildirim balonları susturuldu");
-    toggle_do_not_disturb(app);
+    app.toggle_do_not_disturb();
     EXPECT_EQ(app.notices.title, "Rahatsız etme kapalı");
 
     struct Case { uint32_t id; uint8_t level; float factor; const char* body; };
@@ -113,28 +113,28 @@ TEST_F(TrayMenuTest, HandlersFlipTheSettingsAndTheWakeSwitches) {
     }
 
     app.settings.wake = true;
-    toggle_wake_word(app);
+    app.toggle_wake_word();
     EXPECT_FALSE(app.settings.wake);
     EXPECT_FALSE(wake_enabled.load());
     EXPECT_EQ(app.notices.title, "“Hey Google” kapalı");
-    toggle_wake_word(app);
+    app.toggle_wake_word();
     EXPECT_TRUE(wake_enabled.load());
     EXPECT_EQ(app.notices.title, "“Hey Google” açık");
 
-    request_update_check(app);  // no update thread: only the notice
+    app.check_for_update();  // no update thread: only the notice
     EXPECT_EQ(app.notices.title, "Güncellemeler denetleniyor");
     EXPECT_EQ(app.notices.body, "şu an v2.4.0");
 }
 
 TEST_F(TrayMenuTest, GoogleConnectOpensThePageWhenSignedInElseStartsSignIn) {
     App& app = make(true);
-    google_connect(app);
+    app.connect_google();
     EXPECT_EQ(app.notices.title, "Google girişi tarayıcıda açılıyor");
     EXPECT_FALSE(app.island.open);
 
     app.google.snap.signed_in = true;
     app.island.focus = TextField::Search;
-    google_connect(app);
+    app.connect_google();
     EXPECT_TRUE(app.island.open);
     EXPECT_EQ(app.island.page, Page::Google);
     EXPECT_EQ(app.island.remembered_page, Page::Google);
