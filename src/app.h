@@ -289,6 +289,29 @@ struct Settings {
     bool wake_model_present = false;  // wake.bin was taught (read at start-up)
 };
 
+// One row of the settings table (app_settings.cpp): how a setting is stored in
+// state.txt, which switch flips it and its label on the settings page.
+enum class SettingKind : uint8_t {
+    Flag,          // "0" or "1"
+    Level,         // 0..2, unreadable reads as 1
+    Text,          // trimmed, may be empty
+    NonEmptyText,  // trimmed; an empty value keeps the default
+};
+struct SettingRow {
+    const char* key;  // state.txt key; null when the setting is kept elsewhere
+    SettingKind kind;
+    bool Settings::*flag;
+    uint8_t Settings::*level;
+    std::string Settings::*text;
+    std::optional<SettingToggle> toggle;  // the switch that flips it
+    const char* label;                    // the switch's label on the settings page
+};
+// Adding a setting: its field in Settings and one row here.
+extern const std::array<SettingRow, 17> kSettingsTable;
+// The row of a switch or of a state.txt key; null when there is none.
+const SettingRow* setting_row(SettingToggle t);
+const SettingRow* setting_row(std::string_view key);
+
 // The search page
 struct SearchPage {
     std::string text;
@@ -402,6 +425,8 @@ struct App {
     std::string state_text() const;
     // Applies the contents of state.txt (every rule of the reader).
     void load_state_text(std::string_view text);
+    // One stored value of a table row, by the rules of its kind.
+    void read_setting(const SettingRow& row, std::string_view value);
 
     // ---- Shelf (app_lists.cpp) -------------------------------------------------------------
     void add_to_shelf(std::vector<std::string> paths, bool save);

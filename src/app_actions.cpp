@@ -398,22 +398,11 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
 // ---- Settings switches ------------------------------------------------------------------------
 
 void App::flip_setting(SettingToggle t) {
-    switch (t) {
-    case SettingToggle::HoverOpen: settings.hover_open = !settings.hover_open; break;
-    case SettingToggle::ClipHud: settings.clip_hud = !settings.clip_hud; break;
-    case SettingToggle::KeyHud: settings.key_hud = !settings.key_hud; break;
-    case SettingToggle::DlHud: settings.dl_hud = !settings.dl_hud; break;
-    case SettingToggle::AutoShelf: settings.auto_shelf = !settings.auto_shelf; break;
-    case SettingToggle::HideFs: settings.hide_fs = !settings.hide_fs; break;
-    case SettingToggle::HideChrome: settings.hide_chrome = !settings.hide_chrome; break;
-    case SettingToggle::Glow: settings.glow = !settings.glow; break;
-    case SettingToggle::AppNotif: settings.app_notif = !settings.app_notif; break;
-    case SettingToggle::Autostart:
-        settings.autostart = !settings.autostart;
-        if (!island.quiet) set_autostart(settings.autostart);
-        break;
-    default: return;  // no such switch
-    }
+    const SettingRow* row = setting_row(t);
+    if (!row || !row->flag) return;  // no such switch
+    bool& on = settings.*row->flag;
+    on = !on;
+    if (t == SettingToggle::Autostart && !island.quiet) set_autostart(on);
     save_state();
 }
 

@@ -48,17 +48,90 @@ std::optional<uint64_t> read_unsigned_plus(std::string_view v) {
 
 std::string state_path() { return data_file("state.txt"); }
 
+// ---- The settings table ----------------------------------------------------------------------
+// One row per setting: state.txt writes the stored rows in this order after
+// timer, page and pomo; the reader, the switches and their springs all go through it.
+
+namespace {
+
+template <bool Settings::*F>
+constexpr SettingRow flag_row(const char* key, std::optional<SettingToggle> toggle = std::nullopt,
+                              const char* label = nullptr) {
+    return SettingRow{key, SettingKind::Flag, F, nullptr, nullptr, toggle, label};
+}
+template <uint8_t Settings::*F>
+constexpr SettingRow level_row(const char* key) {
+    return SettingRow{key, SettingKind::Level, nullptr, F, nullptr, std::nullopt, nullptr};
+}
+template <std::string Settings::*F>
+constexpr SettingRow text_row(const char* key, SettingKind kind = SettingKind::Text) {
+    return SettingRow{key, kind, nullptr, nullptr, F, std::nullopt, nullptr};
+}
+
+}  // namespace
+
+const std::array<SettingRow, 17> kSettingsTable = {{
+    flag_row<&Settings::hover_open>("hover_open", SettingToggle::HoverOpen, "Üstüne gelince aç"),
+    flag_row<&Settings::clip_hud>("clip_hud", SettingToggle::ClipHud, "Pano bildirimleri"),
+    flag_row<&Settings::key_hud>("key_hud", SettingToggle::KeyHud, "Caps Lock / klavye dili"),
+    flag_row<&Settings::dl_hud>("dl_hud", SettingToggle::DlHud, "İndirme bildirimleri"),
+    flag_row<&Settings::auto_shelf>("auto_shelf", SettingToggle::AutoShelf, "İndirilenleri rafa ekle"),
+    flag_row<&Settings::hide_fs>("hide_fs", SettingToggle::HideFs, "Tam ekranda gizle"),
+    flag_row<&Settings::hide_chrome>("hide_chrome", SettingToggle::HideChrome, "Tarayıcı öndeyken gizle"),
+    flag_row<&Settings::glow>("glow", SettingToggle::Glow, "Renkli parıltı"),
+    flag_row<&Settings::app_notif>("app_notif", SettingToggle::AppNotif, "Uygulama bildirimleri"),
+    flag_row<&Settings::wake>("wake"),
+    text_row<&Settings::mic>("mic"),
+    flag_row<&Settings::dnd>("dnd"),
+    level_row<&Settings::wake_sens>("wake_sens"),
+    text_row<&Settings::brief>("brief"),
+    level_row<&Settings::size>("size"),
+    text_row<&Settings::city>("city", SettingKind::NonEmptyText),
+    // Kept in the Run key, not in state.txt.
+    flag_row<&Settings::autostart>(nullptr, SettingToggle::Autostart, "Windows ile başlat"),
+}};
+
+const SettingRow* setting_row(SettingToggle t) {
+    for (const auto& row : kSettingsTable)
+        if (row.toggle == t) return &row;
+    return nullptr;
+}
+
+const SettingRow* setting_row(std::string_view key) {
+    for (const auto& row : kSettingsTable)
+        if (row.key && key == row.key) return &row;
+    return nullptr;
+}
+
+// ---- Writing and reading state.txt -------------------------------------------------------------
+
 std::string App::state_text() const {
-    std::string out = fmt::format(
-        "timer={}\npage={}\npomo={}\nhover_open={}\nclip_hud={}\nkey_hud={}\ndl_hud={}\nauto_shelf={}\nhide_fs={}\n"
-        "hide_chrome={}\nglow={}\napp_notif={}\nwake={}\nmic={}\ndnd={}\nwake_sens={}\nbrief={}\nsize={}\ncity={}\n",
-        shortest_decimal(timers.countdown.length), page_key(island.remembered_page), timers.pomo.minutes, flag(settings.hover_open),
-        flag(settings.clip_hud), flag(settings.key_hud), flag(settings.dl_hud), flag(settings.auto_shelf), flag(settings.hide_fs), flag(settings.hide_chrome), flag(settings.glow),
-        flag(settings.app_notif), flag(settings.wake), settings.mic, flag(settings.dnd), settings.wake_sens, settings.brief, settings.size, settings.city);
+    std::string out = fmt::format("timer={}\npage={}\npomo={}\n", shortest_decimal(timers.countdown.length),
+                                  page_key(island.remembered_page), timers.pomo.minutes);
+    for (const auto& row : kSettingsTable) {
+        if (!row.key) continue;
+        switch (row.kind) {
+        case SettingKind::Flag: out += fmt::format("{}={}\n", row.key, flag(settings.*row.flag)); break;
+        case SettingKind::Level: out += fmt::format("{}={}\n", row.key, settings.*row.level); break;
+        case SettingKind::Text:
+        case SettingKind::NonEmptyText: out += fmt::format("{}={}\n", row.key, settings.*row.text); break;
+        }
+    }
     for (const auto& s : lists.shelf) out += fmt::format("shelf={}\n", s.path);
     for (const auto& n : lists.notes) out += fmt::format("note={}|{}\n", flag(n.done), one_line(n.text));
     for (const auto& r : lists.reminders) out += fmt::format("rem={}|{}\n", r.due, one_line(r.text));
     return out;
+}
+
+void App::read_setting(const SettingRow& row, std::string_view v) {
+    switch (row.kind) {
+    case SettingKind::Flag: settings.*row.flag = read_bool(v); break;
+    case SettingKind::Level: settings.*row.level = read_small(v); break;
+    case SettingKind::Text: settings.*row.text = std::string(v); break;
+    case SettingKind::NonEmptyText:
+        if (!v.empty()) settings.*row.text = std::string(v);
+        break;
+    }
 }
 
 void App::save_state() const {
@@ -86,7 +159,9 @@ void App::load_state_text(std::string_view raw) {
         if (key.size() < 3 || key.size() > 11) continue;
         std::string_view v = trim(raw_value);
 
-        if (key == "timer") {
+        if (const SettingRow* row = setting_row(key)) {
+            read_setting(*row, v);
+        } else if (key == "timer") {
             auto d = parse_double(v);
             if (d && std::isfinite(*d) && *d >= kTimerMin && *d <= kTimerMax) {
                 timers.countdown.length = *d;
@@ -100,38 +175,6 @@ void App::load_state_text(std::string_view raw) {
                 timers.pomo.minutes = static_cast<uint32_t>(*m);
                 timers.pomo.remaining = timers.pomo.minutes * 60.0;
             }
-        } else if (key == "hover_open") {
-            settings.hover_open = read_bool(v);
-        } else if (key == "clip_hud") {
-            settings.clip_hud = read_bool(v);
-        } else if (key == "key_hud") {
-            settings.key_hud = read_bool(v);
-        } else if (key == "dl_hud") {
-            settings.dl_hud = read_bool(v);
-        } else if (key == "auto_shelf") {
-            settings.auto_shelf = read_bool(v);
-        } else if (key == "hide_fs") {
-            settings.hide_fs = read_bool(v);
-        } else if (key == "hide_chrome") {
-            settings.hide_chrome = read_bool(v);
-        } else if (key == "glow") {
-            settings.glow = read_bool(v);
-        } else if (key == "app_notif") {
-            settings.app_notif = read_bool(v);
-        } else if (key == "wake") {
-            settings.wake = read_bool(v);
-        } else if (key == "mic") {
-            settings.mic = std::string(v);
-        } else if (key == "dnd") {
-            settings.dnd = read_bool(v);
-        } else if (key == "wake_sens") {
-            settings.wake_sens = read_small(v);
-        } else if (key == "brief") {
-            settings.brief = std::string(v);
-        } else if (key == "size") {
-            settings.size = read_small(v);
-        } else if (key == "city") {
-            if (!v.empty()) settings.city = std::string(v);
         } else if (key == "shelf") {
             shelf_paths.emplace_back(raw_value);
         } else if (key == "note") {

@@ -285,8 +285,9 @@ void set_targets(App& a, const App::Activities& acts, float dt) {
     a.anim.search_sel.target = static_cast<float>(a.search_page.sel);
 
     // Toggle switches: the settings, then the control-centre tiles.
-    const bool settings[kSettingToggleCount] = {a.settings.hover_open, a.settings.clip_hud, a.settings.key_hud, a.settings.dl_hud,    a.settings.auto_shelf,
-                                                a.settings.hide_fs,    a.settings.hide_chrome, a.settings.glow, a.settings.autostart, a.settings.app_notif};
+    bool settings[kSettingToggleCount] = {};
+    for (const auto& row : kSettingsTable)
+        if (row.toggle && row.flag) settings[static_cast<size_t>(*row.toggle)] = a.settings.*row.flag;
     const bool tiles[5] = {a.sysmon.snap.wifi == RadioState::On, a.sysmon.snap.bluetooth == RadioState::On, a.settings.dark_mode,
                            a.island.keep_awake, a.audio.mic_muted};
     for (size_t i = 0; i < a.anim.toggles.size(); ++i) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "app.h"
 #include "sys_desktop.h"
 #include "sys_log.h"
@@ -268,4 +270,39 @@ TEST(UiScale, ReadsOnlyTheFirstSizeLine) {
     for (const auto& c : cases) EXPECT_FLOAT_EQ(read_ui_scale_text(c.text), c.scale) << c.text;
     ScopedDataDir data;
     EXPECT_FLOAT_EQ(read_ui_scale(), 1.0f);
+}
+
+TEST(SettingsTable, EverySwitchHasOneRowThatFlipsSavesAndMovesItsSpring) {
+    for (int i = 0; i < kSettingToggleCount; ++i) {
+        const auto t = static_cast<SettingToggle>(i);
+        int rows = 0;
+        for (const auto& row : kSettingsTable) rows += row.toggle == t;
+        ASSERT_EQ(rows, 1) << setting_toggle_name(t);
+        const SettingRow* row = setting_row(t);
+        ASSERT_TRUE(row->flag && row->label) << setting_toggle_name(t);
+
+        ScopedDataDir data;
+        auto app = make_app(t == SettingToggle::Autostart);  // quiet: no Run key is written
+        const bool before = app->settings.*row->flag;
+        app->act(Action::byte(ActionKind::Set, static_cast<uint8_t>(i)));
+        EXPECT_EQ(app->settings.*row->flag, !before) << setting_toggle_name(t);
+        if (row->key) {
+            auto text = read_file(state_path());
+            ASSERT_TRUE(text) << setting_toggle_name(t);
+            EXPECT_NE(text->find(fmt::format("\n{}={}\n", row->key, before ? 0 : 1)), std::string::npos) << *text;
+        }
+        for (int f = 0; f < 120; ++f) (void)app->tick(1.0f / 60.0f);
+        EXPECT_NEAR(app->anim.toggles[i].value, before ? 0.0f : 1.0f, 0.01f) << setting_toggle_name(t);
+    }
+}
+
+TEST(SettingsTable, KeysAreUniqueAndEveryStoredRowIsWritten) {
+    ScopedDataDir data;
+    auto app = make_app();
+    const std::string text = app->state_text();
+    for (const auto& row : kSettingsTable) {
+        if (!row.key) continue;
+        EXPECT_EQ(setting_row(row.key), &row) << row.key;
+        EXPECT_NE(text.find(std::string("\n") + row.key + "="), std::string::npos) << row.key;
+    }
 }
