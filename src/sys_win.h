@@ -39,10 +39,11 @@ inline BITMAPINFO top_down_bitmap_info(LONG width, LONG height) {
 
 // ---- Owners: one type per kind of resource ----------------------------------------------
 //
-// Each owner takes what a call returned and releases it on every path; all are
-// move-only. Kinds released by one call with the handle share UniqueOf; the
-// others (kernel handles, hot keys, DCs from GetDC, selections, locks, scopes)
-// have their own small class. COM interfaces use Microsoft::WRL::ComPtr.
+// Each owner takes what a call returned and releases it on every path. None is
+// copied; the handle owners move. Kinds released by one call with the handle
+// share UniqueOf; the others (kernel handles, hot keys, DCs from GetDC,
+// selections, locks, scopes) have their own small class. COM interfaces use
+// Microsoft::WRL::ComPtr.
 
 // A handle released by one call (`Release`), empty when null.
 template <class T, class Release>
@@ -83,18 +84,18 @@ struct WinEventHook { void operator()(HWINEVENTHOOK h) const { UnhookWinEvent(h)
 }  // namespace release_call
 
 template <class T>
-using UniqueGdi = UniqueOf<T, release_call::GdiObject>;       // DeleteObject
-using UniqueDc = UniqueOf<HDC, release_call::Dc>;             // a created DC (DeleteDC)
-using UniqueIcon = UniqueOf<HICON, release_call::Icon>;       // DestroyIcon
-using UniqueMenu = UniqueOf<HMENU, release_call::Menu>;       // DestroyMenu (not once a parent holds it)
-using UniqueHkey = UniqueOf<HKEY, release_call::Hkey>;        // RegCloseKey
-using UniqueHglobal = UniqueOf<HGLOBAL, release_call::Hglobal>;  // GlobalFree, for blocks not yet handed to the system
-using UniqueLocal = UniqueOf<void*, release_call::Local>;     // LocalFree (buffers the system allocated)
+using UniqueGdi = UniqueOf<T, release_call::GdiObject>;  // DeleteObject
+using UniqueDc = UniqueOf<HDC, release_call::Dc>;  // a created DC (DeleteDC); GetDC's is a WindowDc
+using UniqueIcon = UniqueOf<HICON, release_call::Icon>;
+using UniqueMenu = UniqueOf<HMENU, release_call::Menu>;  // released once a parent menu holds it
+using UniqueHkey = UniqueOf<HKEY, release_call::Hkey>;
+using UniqueHglobal = UniqueOf<HGLOBAL, release_call::Hglobal>;  // a block not yet handed to the system
+using UniqueLocal = UniqueOf<void*, release_call::Local>;  // a buffer the system allocated (LocalFree)
 template <class T>
-using UniqueCoTaskMem = UniqueOf<T*, release_call::CoTaskMem>;  // CoTaskMemFree
+using UniqueCoTaskMem = UniqueOf<T*, release_call::CoTaskMem>;
 using UniqueHstring = UniqueOf<HSTRING, release_call::Hstring>;  // a runtime string returned to us
-using UniqueInternet = UniqueOf<HINTERNET, release_call::Internet>;  // WinHttpCloseHandle
-using UniqueWinEventHook = UniqueOf<HWINEVENTHOOK, release_call::WinEventHook>;  // UnhookWinEvent
+using UniqueInternet = UniqueOf<HINTERNET, release_call::Internet>;  // a WinHTTP handle
+using UniqueWinEventHook = UniqueOf<HWINEVENTHOOK, release_call::WinEventHook>;
 
 // One owner per kernel handle (CloseHandle; INVALID_HANDLE_VALUE and null are empty).
 class UniqueHandle {
