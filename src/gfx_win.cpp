@@ -82,23 +82,6 @@ D2D1_POINT_2F d2d_point(PointF p) { return D2D1::Point2F(p.x, p.y); }
 D2D1_COLOR_F d2d_color(const Color& c) { return D2D1::ColorF(c.r, c.g, c.b, c.a); }
 D2D1_MATRIX_3X2_F d2d_matrix(const Affine& t) { return D2D1::Matrix3x2F(t.m11, t.m12, t.m21, t.m22, t.dx, t.dy); }
 
-// A memory DC (DeleteDC).
-class UniqueDc {
-public:
-    UniqueDc() = default;
-    UniqueDc(const UniqueDc&) = delete;
-    UniqueDc& operator=(const UniqueDc&) = delete;
-    ~UniqueDc() { reset(); }
-    HDC get() const { return dc_; }
-    void reset(HDC dc = nullptr) {
-        if (dc_) DeleteDC(dc_);
-        dc_ = dc;
-    }
-
-private:
-    HDC dc_ = nullptr;
-};
-
 struct TargetSet {
     ComPtr<ID2D1DCRenderTarget> target;
     ComPtr<ID2D1SolidColorBrush> brush;
@@ -178,9 +161,10 @@ private:
     IconFont icon_font_ = IconFont::None;
     std::wstring icon_family_;
     PointF origin_;
+    // Destroyed bottom-up: the DIB leaves the DC, is deleted, then the DC goes.
     UniqueDc mem_dc_;
-    HBITMAP dib_ = nullptr;
-    HGDIOBJ old_bitmap_ = nullptr;
+    UniqueGdi<HBITMAP> dib_;
+    SelectedObject dib_selection_;
     uint8_t* pixels_ = nullptr;
     float scale_ = 1;
     int32_t width_ = 0, height_ = 0;
@@ -233,12 +217,8 @@ Result<TargetSet> D2dRenderer::create_target() {
 // Deletes the DIB and forgets its handle, pixels and size at once, so that a
 // failed resize leaves nothing dangling for the next resize, a frame or the destructor.
 void D2dRenderer::release_dib() {
-    if (dib_) {
-        if (old_bitmap_) SelectObject(mem_dc_.get(), old_bitmap_);
-        DeleteObject(dib_);
-    }
-    dib_ = nullptr;
-    old_bitmap_ = nullptr;
+    dib_selection_.reset();
+    dib_.reset();
     pixels_ = nullptr;
     width_ = 0;
     height_ = 0;
@@ -253,14 +233,10 @@ Status D2dRenderer::resize_dib(int32_t width, int32_t height, float scale) {
                           static_cast<int32_t>(E_INVALIDARG));
     BITMAPINFO bi = top_down_bitmap_info(width, height);
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(mem_dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib || !bits) {
-        Error e = last_error("CreateDIBSection");
-        if (dib) DeleteObject(dib);
-        return e;
-    }
-    old_bitmap_ = SelectObject(mem_dc_.get(), dib);
-    dib_ = dib;
+    UniqueGdi<HBITMAP> dib(CreateDIBSection(mem_dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) return last_error("CreateDIBSection");
+    dib_selection_ = SelectedObject(mem_dc_.get(), dib.get());
+    dib_ = std::move(dib);
     pixels_ = static_cast<uint8_t*>(bits);
     width_ = width;
     height_ = height;

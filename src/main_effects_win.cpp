@@ -99,8 +99,8 @@ struct EffectRunner {
             si.cb = sizeof si;
             PROCESS_INFORMATION pi{};
             if (CreateProcessW(path, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-                CloseHandle(pi.hThread);
-                CloseHandle(pi.hProcess);
+                // The new process runs on its own; its handles close here.
+                UniqueHandle process(pi.hProcess), thread(pi.hThread);
             }
         }
         DestroyWindow(window);

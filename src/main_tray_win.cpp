@@ -16,33 +16,10 @@ constexpr UINT kTrayIconId = 1;
 constexpr size_t kTipChars = 127;  // the tip field holds 128 UTF-16 units with the terminator
 
 // The icon the shell shows; kept until the icon is removed or added again.
-struct TrayIcon {
-    HICON handle = nullptr;
-    TrayIcon() = default;
-    TrayIcon(const TrayIcon&) = delete;
-    TrayIcon& operator=(const TrayIcon&) = delete;
-    ~TrayIcon() { reset(); }
-    void reset(HICON h = nullptr) {
-        if (handle) DestroyIcon(handle);
-        handle = h;
-    }
-};
-TrayIcon& tray_icon() {
-    static TrayIcon icon;
+UniqueIcon& tray_icon() {
+    static UniqueIcon icon;
     return icon;
 }
-
-class UniqueMenu {
-public:
-    explicit UniqueMenu(HMENU m) : m_(m) {}
-    UniqueMenu(const UniqueMenu&) = delete;
-    UniqueMenu& operator=(const UniqueMenu&) = delete;
-    ~UniqueMenu() { if (m_) DestroyMenu(m_); }
-    HMENU get() const { return m_; }
-    HMENU release() { HMENU m = m_; m_ = nullptr; return m; }
-private:
-    HMENU m_;
-};
 
 bool autostart_exists() {
     return RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"VemoIsland",
@@ -142,6 +119,6 @@ void show_tray_menu(HWND window) {
     SetForegroundWindow(window);
     UINT id = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_RETURNCMD, at.x, at.y,
                                                0, window, nullptr));
-    DestroyMenu(menu.release());
+    menu.reset();  // gone before the command runs
     dispatch(window, id, had_autostart, items.mics);
 }

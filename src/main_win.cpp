@@ -61,8 +61,8 @@ std::vector<std::string> process_args() {
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (!argv) return out;
+    UniqueLocal owner(argv);
     for (int i = 0; i < argc; ++i) out.push_back(narrow(argv[i]));
-    LocalFree(argv);
     return out;
 }
 
@@ -339,11 +339,12 @@ int run_local_mode(const LocalStart& mode, bool after_update) {
         case LocalMode::MakeIcon:
             (void)write_app_icon_file(mode.output);
             return 0;
-        case LocalMode::WakeTest:
+        case LocalMode::WakeTest: {
             // A failed runtime start leaves the synthesiser unavailable; the report says so.
-            (void)RoInitialize(RO_INIT_MULTITHREADED);
+            RuntimeInit runtime;
             run_wake_self_test(mode.output);
             return 0;
+        }
         case LocalMode::UpdateNow: {
             UpdateOutcome outcome = check_and_install(process_check_setup(after_update));
             write_log("update-now: " + update_now_text(outcome));
@@ -370,18 +371,21 @@ int run_main() {
     if (auto* remote = std::get_if<RemoteStart>(&choice.what))
         return send_remote_command(static_cast<uint8_t>(remote->kind), remote->payload);
 
-    // Single instance; after an update the old process gets about 15 s to end.
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Local\\VemoIsland.Single");
-    if (!mutex) {
+    // From here every paired resource has an owner, so each return releases what
+    // was taken, in reverse order.
+    // Single instance; after an update the old process gets about 15 s to end. No
+    // other call runs between a CreateMutexW and the GetLastError that reads it.
+    UniqueHandle mutex(CreateMutexW(nullptr, TRUE, L"Local\\VemoIsland.Single"));
+    if (!mutex.valid()) {
         startup_failure(last_error("CreateMutexW"));
         return 0;
     }
     if (choice.after_update) {
         for (int retry = 0; GetLastError() == ERROR_ALREADY_EXISTS && retry < 50; ++retry) {
-            CloseHandle(mutex);
+            mutex.reset();
             Sleep(300);
-            mutex = CreateMutexW(nullptr, TRUE, L"Local\\VemoIsland.Single");
-            if (!mutex) {
+            mutex.reset(CreateMutexW(nullptr, TRUE, L"Local\\VemoIsland.Single"));
+            if (!mutex.valid()) {
                 startup_failure(last_error("CreateMutexW"));
                 return 0;
             }
@@ -395,9 +399,9 @@ int run_main() {
     if (!choice.after_update) remove_file(data_file("log.txt"));
     write_log(std::string("Vemo Ada ") + kVersion + " starting");
 
-    HRESULT ole = OleInitialize(nullptr);
-    if (FAILED(ole)) {
-        startup_failure(win_error("OleInitialize", ole));
+    OleInit ole;
+    if (FAILED(ole.result())) {
+        startup_failure(win_error("OleInitialize", ole.result()));
         return 0;
     }
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -468,22 +472,25 @@ int run_main() {
     check_foreground_app();
     ShowWindow(window, SW_SHOWNOACTIVATE);
 
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
-                                         on_foreground_changed, 0, 0, WINEVENT_OUTOFCONTEXT);
+    UniqueWinEventHook hook(SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                            on_foreground_changed, 0, 0, WINEVENT_OUTOFCONTEXT));
     write_log(std::string("foreground hook ") + (hook ? "ok" : "FAILED"));
     bool tray = add_tray_icon(window, g.scale);
 
     const HotKeyCandidate search_keys[] = {{MOD_CONTROL | MOD_ALT, "Ctrl + Alt + Boşluk"}, {MOD_WIN | MOD_ALT, "Win + Alt + Boşluk"}};
     const HotKeyCandidate voice_keys[] = {{MOD_CONTROL | MOD_ALT, "Ctrl + Alt + G"}, {MOD_WIN | MOD_SHIFT, "Win + Shift + G"}};
     std::string search_label;
+    UniqueHotKey search_hotkey, voice_hotkey;
     for (const auto& c : search_keys)
         if (RegisterHotKey(window, HOTKEY_SEARCH, c.modifiers | MOD_NOREPEAT, VK_SPACE)) {
+            search_hotkey = UniqueHotKey(window, HOTKEY_SEARCH);
             search_label = c.label;
             break;
         }
     with_app([&](App& a) { a.set_search_hotkey_label(search_label); });
     for (const auto& c : voice_keys)
         if (RegisterHotKey(window, HOTKEY_VOICE, c.modifiers | MOD_NOREPEAT, 'G')) {
+            voice_hotkey = UniqueHotKey(window, HOTKEY_VOICE);
             std::string label = c.label;
             with_app([&](App& a) { a.set_voice_hotkey_label(label); });
             write_log("voice hotkey " + label);
@@ -506,13 +513,17 @@ int run_main() {
     SetTimer(window, TIMER_HUD_POLL, 150, nullptr);
     SetTimer(window, TIMER_SECOND, 1000, nullptr);
     SetTimer(window, TIMER_PLACE, 3000, nullptr);
-    timeBeginPeriod(1);
+    TimerPeriod timer_period(1);
 
     frame_loop(window);
 
-    timeEndPeriod(1);
-    if (hook) UnhookWinEvent(hook);
+    // The window is gone. What came after the App goes first, in reverse order;
+    // then the App and the drop target, while OLE still runs.
+    timer_period.reset();
     revoke_shelf_drop_target(window);
+    voice_hotkey.reset();
+    search_hotkey.reset();
+    hook.reset();
     take_app_state().reset();
     drop_target.Reset();
     return 0;

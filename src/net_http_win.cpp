@@ -13,19 +13,6 @@
 
 namespace {
 
-// Owner of one WinHTTP handle.
-class UniqueInternet {
-public:
-    explicit UniqueInternet(HINTERNET h) : h_(h) {}
-    UniqueInternet(const UniqueInternet&) = delete;
-    UniqueInternet& operator=(const UniqueInternet&) = delete;
-    ~UniqueInternet() { if (h_) WinHttpCloseHandle(h_); }
-    HINTERNET get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-private:
-    HINTERNET h_;
-};
-
 // Sizes WinHTTP takes as 32-bit counts; larger ones are a caller's bug.
 DWORD dword_size(size_t n) {
     if (n > std::numeric_limits<DWORD>::max()) {

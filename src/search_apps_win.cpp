@@ -15,22 +15,9 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// Owns a string the shell allocated with CoTaskMemAlloc.
-class CoTaskString {
-public:
-    CoTaskString() = default;
-    ~CoTaskString() { CoTaskMemFree(p_); }
-    CoTaskString(const CoTaskString&) = delete;
-    CoTaskString& operator=(const CoTaskString&) = delete;
-    LPWSTR* put() { return &p_; }
-    const wchar_t* get() const { return p_; }
-private:
-    LPWSTR p_ = nullptr;
-};
-
 // A display name in UTF-8; nothing when the shell cannot give it.
 bool item_name(IShellItem* item, SIGDN kind, std::string& out) {
-    CoTaskString name;
+    UniqueCoTaskMem<wchar_t> name;
     if (FAILED(item->GetDisplayName(kind, name.put())) || !name.get()) return false;
     out = narrow(name.get());
     return true;

@@ -1,7 +1,7 @@
 // Clipboard services over Win32, with the island's window as clipboard owner.
 //
 // Index
-//   Owners: the open clipboard, a locked global block
+//   Opening, global blocks: the clipboard open with retries, a prepared block
 //   Readers: exclusion formats, text, file list, bitmap
 //   Setters: text, file list, picture
 #include "sys_clipboard.h"
@@ -12,47 +12,16 @@
 
 #include <cstring>
 
-// ---- Owners -----------------------------------------------------------------------
+// ---- Opening, global blocks -------------------------------------------------------
 
 namespace {
 constexpr int kOpenAttempts = 5;
 constexpr DWORD kOpenRetryMs = 15;
 
-// Opens the clipboard (five attempts, 15 ms apart) and closes it on every path.
-class OpenClipboardScope {
-public:
-    explicit OpenClipboardScope(WindowHandle owner) {
-        for (int attempt = 0; attempt < kOpenAttempts && !open_; ++attempt) {
-            open_ = OpenClipboard(static_cast<HWND>(owner)) != 0;
-            if (!open_) Sleep(kOpenRetryMs);
-        }
-    }
-    OpenClipboardScope(const OpenClipboardScope&) = delete;
-    OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
-    ~OpenClipboardScope() {
-        if (open_) CloseClipboard();
-    }
-    bool open() const { return open_; }
-
-private:
-    bool open_ = false;
-};
-
-// GlobalLock for a scope; data() is null when the lock failed.
-class GlobalLockScope {
-public:
-    explicit GlobalLockScope(HGLOBAL h) : h_(h), p_(h ? GlobalLock(h) : nullptr) {}
-    GlobalLockScope(const GlobalLockScope&) = delete;
-    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
-    ~GlobalLockScope() {
-        if (p_) GlobalUnlock(h_);
-    }
-    void* data() const { return p_; }
-
-private:
-    HGLOBAL h_;
-    void* p_;
-};
+// Opens the clipboard (five attempts, 15 ms apart); closed on every path.
+OpenClipboardScope open_clipboard(WindowHandle owner) {
+    return OpenClipboardScope(static_cast<HWND>(owner), kOpenAttempts, kOpenRetryMs);
+}
 
 // A movable global block holding the bytes; empty owner when allocation or
 // locking fails.
@@ -64,14 +33,14 @@ UniqueHglobal global_copy(const void* bytes, size_t size, UINT flags) {
         if (!lock.data()) return {};
         std::memcpy(lock.data(), bytes, size);
     }
-    return UniqueHglobal(block.release());
+    return block;
 }
 
 // Hands a prepared block to the clipboard. Ownership passes only when
 // SetClipboardData succeeds; otherwise the owner frees it.
 void put_on_clipboard(WindowHandle owner, UINT format, UniqueHglobal block) {
     if (!block.get()) return;
-    OpenClipboardScope clip(owner);
+    OpenClipboardScope clip = open_clipboard(owner);
     if (!clip.open()) return;
     EmptyClipboard();
     if (SetClipboardData(format, block.get())) block.release();
@@ -95,7 +64,7 @@ bool clipboard_excluded() {
 }
 
 std::optional<std::string> get_clipboard_text(WindowHandle owner) {
-    OpenClipboardScope clip(owner);
+    OpenClipboardScope clip = open_clipboard(owner);
     if (!clip.open()) return std::nullopt;
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     if (!data) return std::nullopt;
@@ -116,7 +85,7 @@ std::string drop_file_at(HDROP drop, UINT index) {
 
 std::vector<std::string> get_clipboard_files(WindowHandle owner) {
     std::vector<std::string> out;
-    OpenClipboardScope clip(owner);
+    OpenClipboardScope clip = open_clipboard(owner);
     if (!clip.open()) return out;
     auto drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
     if (!drop) return out;
@@ -129,7 +98,7 @@ std::vector<std::string> get_clipboard_files(WindowHandle owner) {
 
 std::optional<uint32_t> clipboard_file_count(WindowHandle owner) {
     if (!IsClipboardFormatAvailable(CF_HDROP)) return std::nullopt;
-    OpenClipboardScope clip(owner);
+    OpenClipboardScope clip = open_clipboard(owner);
     if (!clip.open()) return std::nullopt;
     auto drop = static_cast<HDROP>(GetClipboardData(CF_HDROP));
     if (!drop) return std::nullopt;
@@ -138,7 +107,7 @@ std::optional<uint32_t> clipboard_file_count(WindowHandle owner) {
 
 std::optional<Image> get_clipboard_image(WindowHandle owner) {
     if (!IsClipboardFormatAvailable(CF_BITMAP)) return std::nullopt;
-    OpenClipboardScope clip(owner);
+    OpenClipboardScope clip = open_clipboard(owner);
     if (!clip.open()) return std::nullopt;
     // The bitmap stays the clipboard's.
     auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));

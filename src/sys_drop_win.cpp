@@ -182,10 +182,11 @@ std::vector<std::string> data_object_files(IDataObject* data) {
     std::vector<std::string> out;
     if (!data) return out;
     FORMATETC format = file_drop_format();
-    STGMEDIUM medium{};
-    if (FAILED(data->GetData(&format, &medium))) return out;
-    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal) {
-        auto drop = static_cast<HDROP>(medium.hGlobal);
+    STGMEDIUM raw{};
+    if (FAILED(data->GetData(&format, &raw))) return out;
+    UniqueStgMedium medium(raw);
+    if (medium.get().tymed == TYMED_HGLOBAL && medium.get().hGlobal) {
+        auto drop = static_cast<HDROP>(medium.get().hGlobal);
         UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
         out.reserve(count);
         for (UINT i = 0; i < count; ++i) {
@@ -196,7 +197,6 @@ std::vector<std::string> data_object_files(IDataObject* data) {
                                                             got < len ? got : len)));
         }
     }
-    ReleaseStgMedium(&medium);
     return out;
 }
 

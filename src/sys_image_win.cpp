@@ -172,43 +172,20 @@ ImageRef shell_thumbnail(const std::string& path, uint32_t width, uint32_t heigh
 
 namespace {
 
-// GetDC(nullptr) / ReleaseDC.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    ~ScreenDc() { if (dc_) ReleaseDC(nullptr, dc_); }
-    HDC get() const { return dc_; }
-private:
-    HDC dc_;
-};
-
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    ~MemoryDc() { if (dc_) DeleteDC(dc_); }
-    HDC get() const { return dc_; }
-private:
-    HDC dc_;
-};
-
 // The screen's pixels of the rectangle, opaque; nothing on failure.
 std::optional<Image> grab_screen(int32_t left, int32_t top, int32_t w, int32_t h) {
     uint64_t bytes = 0;
     if (!image_byte_size(static_cast<uint64_t>(w), static_cast<uint64_t>(h), bytes)) return std::nullopt;
-    ScreenDc screen;
+    WindowDc screen(nullptr);
     if (!screen.get()) return std::nullopt;
-    MemoryDc mem(screen.get());
-    if (!mem.get()) return std::nullopt;
+    UniqueDc mem(CreateCompatibleDC(screen.get()));
+    if (!mem) return std::nullopt;
     UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), w, h));
-    if (!bitmap.get()) return std::nullopt;
-    HGDIOBJ old = SelectObject(mem.get(), bitmap.get());
+    if (!bitmap) return std::nullopt;
+    SelectedObject selected(mem.get(), bitmap.get());
     BOOL blitted = BitBlt(mem.get(), 0, 0, w, h, screen.get(), left, top, SRCCOPY | CAPTUREBLT);
     // GetDIBits wants the bitmap out of every DC.
-    SelectObject(mem.get(), old);
+    selected.reset();
     if (!blitted) return std::nullopt;
 
     Image image;

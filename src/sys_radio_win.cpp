@@ -101,10 +101,9 @@ class RuntimeRadios final : public RadioBackend {
 public:
     RuntimeRadios() {
         static const wchar_t kClass[] = L"Windows.Devices.Radios.Radio";
-        HSTRING_HEADER header;
-        HSTRING name = nullptr;
-        if (FAILED(WindowsCreateStringReference(kClass, ARRAYSIZE(kClass) - 1, &header, &name))) return;
-        RoGetActivationFactory(name, radio_abi::kIidRadioStatics, reinterpret_cast<void**>(statics_.GetAddressOf()));
+        HstringRef name(kClass, ARRAYSIZE(kClass) - 1);
+        if (!name.get()) return;
+        RoGetActivationFactory(name.get(), radio_abi::kIidRadioStatics, reinterpret_cast<void**>(statics_.GetAddressOf()));
     }
 
     std::optional<int32_t> request_access() override {
@@ -152,8 +151,9 @@ private:
 }  // namespace
 
 std::string set_radio(bool wifi, bool on) {
-    // This thread's apartment; already initialised (another model) is fine.
-    RoInitialize(RO_INIT_MULTITHREADED);
+    // This thread's apartment, undone after the radios are gone; already
+    // initialised (another model) is fine.
+    RuntimeInit runtime;
     RuntimeRadios radios;
     return radio_result_text(switch_radios(radios, wifi, on), wifi);
 }

@@ -3,7 +3,7 @@
 //
 // Index
 //   ABI interfaces (declared here where MinGW's headers stop)
-//   Owners
+//   Class names
 //   Voice choice
 //   Synthesis
 //   Playing
@@ -146,48 +146,9 @@ struct IDataReaderFactory : IInspectable {
 };
 }  // namespace speech_abi
 
-// ---- Owners ---------------------------------------------------------------------------------
+// ---- Class names ----------------------------------------------------------------------------
 
 namespace {
-
-// A runtime string returned to us (WindowsDeleteString).
-class UniqueHstring {
-public:
-    UniqueHstring() = default;
-    UniqueHstring(const UniqueHstring&) = delete;
-    UniqueHstring& operator=(const UniqueHstring&) = delete;
-    ~UniqueHstring() { if (h_) WindowsDeleteString(h_); }
-    HSTRING* put() { return &h_; }
-    HSTRING get() const { return h_; }
-    std::string utf8() const {
-        UINT32 len = 0;
-        const wchar_t* raw = WindowsGetStringRawBuffer(h_, &len);
-        return raw ? narrow(std::wstring_view(raw, len)) : std::string();
-    }
-private:
-    HSTRING h_ = nullptr;
-};
-
-// RoInitialize for the calling thread's lifetime of this scope.
-class RuntimeInit {
-public:
-    RuntimeInit() : hr_(RoInitialize(RO_INIT_MULTITHREADED)) {}
-    ~RuntimeInit() { if (SUCCEEDED(hr_)) RoUninitialize(); }
-private:
-    HRESULT hr_;
-};
-
-// A reference to a constant class name, valid while this lives.
-class ClassName {
-public:
-    explicit ClassName(const wchar_t* name) {
-        if (FAILED(WindowsCreateStringReference(name, static_cast<UINT32>(wcslen(name)), &header_, &h_))) h_ = nullptr;
-    }
-    HSTRING get() const { return h_; }
-private:
-    HSTRING_HEADER header_{};
-    HSTRING h_ = nullptr;
-};
 
 const wchar_t kSynthesizerClass[] = L"Windows.Media.SpeechSynthesis.SpeechSynthesizer";
 const wchar_t kDataReaderClass[] = L"Windows.Storage.Streams.DataReader";
@@ -201,7 +162,7 @@ struct VoiceList {
 };
 
 std::optional<VoiceList> installed_voices() {
-    ClassName cls(kSynthesizerClass);
+    HstringRef cls(kSynthesizerClass);
     ComPtr<speech_abi::IInstalledVoicesStatic> statics;
     if (!cls.get() || FAILED(RoGetActivationFactory(cls.get(), speech_abi::kIidInstalledVoices,
                                                     reinterpret_cast<void**>(statics.GetAddressOf()))))
@@ -214,8 +175,8 @@ std::optional<VoiceList> installed_voices() {
         ComPtr<speech_abi::IVoiceInformation> voice;
         if (SUCCEEDED(out.list->GetAt(i, &voice)) && voice) {
             UniqueHstring name, lang;
-            if (SUCCEEDED(voice->get_DisplayName(name.put()))) info.display_name = name.utf8();
-            if (SUCCEEDED(voice->get_Language(lang.put()))) info.language = lang.utf8();
+            if (SUCCEEDED(voice->get_DisplayName(name.put()))) info.display_name = hstring_utf8(name.get());
+            if (SUCCEEDED(voice->get_Language(lang.put()))) info.language = hstring_utf8(lang.get());
         }
         out.infos.push_back(std::move(info));
     }
@@ -247,7 +208,7 @@ Result<std::string> read_whole_stream(IInspectable* stream) {
     ComPtr<IInspectable> input;
     if (FAILED(hr = stream->QueryInterface(speech_abi::kIidInputStream, reinterpret_cast<void**>(input.GetAddressOf()))))
         return win_error("IInputStream", hr);
-    ClassName cls(kDataReaderClass);
+    HstringRef cls(kDataReaderClass);
     ComPtr<speech_abi::IDataReaderFactory> factory;
     if (FAILED(hr = RoGetActivationFactory(cls.get(), speech_abi::kIidDataReaderFactory,
                                            reinterpret_cast<void**>(factory.GetAddressOf()))))
@@ -281,7 +242,7 @@ void set_speaking_rate(speech_abi::ISpeechSynthesizer* synthesizer, double rate)
 }  // namespace
 
 Result<std::string> synthesize_speech(std::string_view text, double rate) {
-    ClassName cls(kSynthesizerClass);
+    HstringRef cls(kSynthesizerClass);
     ComPtr<IInspectable> instance;
     HRESULT hr = RoActivateInstance(cls.get(), &instance);
     if (FAILED(hr)) return win_error("RoActivateInstance(SpeechSynthesizer)", hr);
@@ -299,12 +260,10 @@ Result<std::string> synthesize_speech(std::string_view text, double rate) {
     }
 
     std::wstring wide = widen(text);
-    HSTRING_HEADER header;
-    HSTRING htext = nullptr;
-    if (FAILED(hr = WindowsCreateStringReference(wide.c_str(), static_cast<UINT32>(wide.size()), &header, &htext)))
-        return win_error("WindowsCreateStringReference", hr);
+    HstringRef htext(wide.c_str(), static_cast<UINT32>(wide.size()));
+    if (FAILED(hr = htext.result())) return win_error("WindowsCreateStringReference", hr);
     ComPtr<speech_abi::IAsyncStream> op;
-    if (FAILED(hr = synthesizer->SynthesizeTextToStreamAsync(htext, &op))) return win_error("SynthesizeTextToStreamAsync", hr);
+    if (FAILED(hr = synthesizer->SynthesizeTextToStreamAsync(htext.get(), &op))) return win_error("SynthesizeTextToStreamAsync", hr);
     if (!wait_async_completed(op.Get())) return make_error("speech: synthesis failed");
     ComPtr<IInspectable> stream;
     if (FAILED(hr = op->GetResults(&stream)) || !stream) return win_error("SynthesizeTextToStreamAsync", FAILED(hr) ? hr : E_POINTER);

@@ -327,14 +327,13 @@ TEST(AppIconWin, HandleAndFile) {
     ComInit com;
     auto icon = create_app_hicon(32);
     ASSERT_TRUE(icon) << icon.error().message;
+    UniqueIcon handle(static_cast<HICON>(icon.value()));
     ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(static_cast<HICON>(icon.value()), &info));
+    ASSERT_TRUE(GetIconInfo(handle.get(), &info));
+    UniqueGdi<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
     BITMAP bm{};
-    GetObjectW(info.hbmColor, sizeof bm, &bm);
+    GetObjectW(color.get(), sizeof bm, &bm);
     EXPECT_EQ(bm.bmWidth, 32);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    DestroyIcon(static_cast<HICON>(icon.value()));
     EXPECT_FALSE(create_app_hicon(0));
 
     std::string dir = test_temp_dir();

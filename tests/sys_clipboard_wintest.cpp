@@ -30,14 +30,17 @@ protected:
 
     // Puts one raw block on the clipboard, as another program would.
     void put_raw(UINT format, const void* bytes, size_t size) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-        ASSERT_NE(block, nullptr);
-        std::memcpy(GlobalLock(block), bytes, size);
-        GlobalUnlock(block);
-        ASSERT_TRUE(OpenClipboard(window_));
+        UniqueHglobal block(GlobalAlloc(GMEM_MOVEABLE, size));
+        ASSERT_TRUE(block);
+        {
+            GlobalLockScope lock(block.get());
+            ASSERT_NE(lock.data(), nullptr);
+            std::memcpy(lock.data(), bytes, size);
+        }
+        OpenClipboardScope clip(window_, 1, 0);
+        ASSERT_TRUE(clip.open());
         EmptyClipboard();
-        if (!SetClipboardData(format, block)) GlobalFree(block);
-        CloseClipboard();
+        if (SetClipboardData(format, block.get())) block.release();
     }
 
     ComInit com_;
@@ -122,17 +125,18 @@ TEST_F(ClipboardOwner, ExclusionFormatsAreSeenWithoutOpening) {
 
 TEST_F(ClipboardOwner, ClipboardHeldElsewhereReadsAsNothingAndSettersGiveUp) {
     set_clipboard_text(owner(), "önce");
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    UniqueHandle opened(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread holder([&] {
         HWND other = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        bool ok = OpenClipboard(other);
-        SetEvent(opened);
-        WaitForSingleObject(release, 10000);
-        if (ok) CloseClipboard();
+        {
+            OpenClipboardScope held(other, 1, 0);
+            SetEvent(opened.get());
+            WaitForSingleObject(release.get(), 10000);
+        }
         DestroyWindow(other);
     });
-    WaitForSingleObject(opened, 10000);
+    WaitForSingleObject(opened.get(), 10000);
 
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(get_clipboard_text(owner()).has_value());
@@ -141,10 +145,8 @@ TEST_F(ClipboardOwner, ClipboardHeldElsewhereReadsAsNothingAndSettersGiveUp) {
     auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(3 * 5 * 15 - 10)) << "five attempts, 15 ms apart, per call";
 
-    SetEvent(release);
+    SetEvent(release.get());
     holder.join();
-    CloseHandle(opened);
-    CloseHandle(release);
     EXPECT_EQ(get_clipboard_text(owner()), "önce") << "the setter changed nothing while the clipboard was held";
 }
 

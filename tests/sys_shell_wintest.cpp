@@ -34,10 +34,9 @@ std::optional<DWORD> read_theme_value(const wchar_t* name) {
 }
 
 void ensure_key(const wchar_t* path) {
-    HKEY k = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+    UniqueHkey k;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
               ERROR_SUCCESS);
-    RegCloseKey(k);
 }
 
 TEST(ShellOnWindows, AutostartWritesTheQuotedExecutableAndRemovesIt) {
