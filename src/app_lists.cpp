@@ -16,7 +16,6 @@ namespace {
 
 constexpr size_t kShelfMax = 30;
 constexpr float kShelfRow = 98, kShelfView = 668;
-constexpr uint8_t kShelfImageOwner = 3;
 
 }  // namespace
 
@@ -48,7 +47,7 @@ void App::add_to_shelf(std::vector<std::string> paths, bool save) {
         shelf.push_back(std::move(item));
     }
     while (shelf.size() > kShelfMax) {
-        if (renderer) renderer->forget_image(image_id(kShelfImageOwner, shelf.front().id));
+        if (renderer) renderer->forget_image(image_id(kImageOwnerShelf, shelf.front().id));
         shelf.erase(shelf.begin());
     }
     shelf_scroll = std::max(kShelfRow * static_cast<float>(shelf.size()) - kShelfView, 0.0f);
