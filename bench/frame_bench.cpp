@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app.h"
+#include "app_geometry.h"
 #include "bench_support.h"
 #include "gfx_record.h"
-#include "ui_geometry.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app_format.h"
 #include "search.h"
 #include "search_calc.h"
+#include "sys_text.h"
 
 namespace {
 

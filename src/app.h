@@ -2,7 +2,6 @@
 //
 // Index
 //   Records of the core's lists (notes, shelf, clipboard history)
-//   Clocks of the time page (countdown, stopwatch, pomodoro)
 //   Voice and teaching records
 //   App: the twenty field groups, in release order
 //   App operations, grouped by the file that implements them
@@ -19,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "app_clocks.h"
 #include "app_types.h"
 #include "gfx.h"
 #include "google.h"
@@ -67,30 +67,6 @@ struct ClipEntry {
     std::variant<Text, Files, Picture> kind;
     uint64_t id = 0;
     bool pinned = false;
-};
-
-// ---- Clocks of the time page ------------------------------------------------------
-
-struct Countdown {
-    double length = 300, remaining = 300, end = 0;
-    bool running = false;
-    bool ringing = false;  // finished: its alarm loops until TimerDone leaves the screen
-};
-
-struct Stopwatch {
-    std::vector<double> laps;
-    double start = 0, accumulated = 0;
-    bool running = false;
-};
-
-enum class PomoPhase : uint8_t { Focus = 0, ShortBreak = 1, LongBreak = 2 };
-
-struct Pomodoro {
-    double end = 0, remaining = 1500;
-    uint32_t completed = 0;
-    uint32_t minutes = 25;
-    PomoPhase phase = PomoPhase::Focus;
-    bool running = false;
 };
 
 // ---- Voice records ------------------------------------------------------------------
@@ -623,7 +599,7 @@ struct App {
     // One frame: dt is the seconds since the previous call.
     TickResult tick(float dt);
 
-    // ---- Geometry and frame (ui_geometry.cpp, ui_frame.cpp) ---------------------------------------
+    // ---- Geometry and frame (app_geometry.cpp, ui_frame.cpp) ---------------------------------------
     // The frame loop must keep drawing although no spring moves.
     bool is_animating() const;
     // Draws and presents one frame.

@@ -6,7 +6,6 @@
 #include <fmt/format.h>
 
 #include "app.h"
-#include "main.h"
 #include "sys_os.h"
 #include "wake.h"
 
@@ -162,5 +161,5 @@ void App::request_update() { (void)update.tx.send(UpdateRequest{}); }  // withou
 
 void App::check_for_update() {
     request_update();
-    show_info("Güncellemeler denetleniyor", std::string("şu an v") + kVersion);
+    show_info("Güncellemeler denetleniyor", std::string("şu an v") + VEMO_VERSION);
 }

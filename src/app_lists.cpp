@@ -16,7 +16,6 @@ namespace {
 
 constexpr size_t kShelfMax = 30;
 constexpr float kShelfRow = 98, kShelfView = 668;
-constexpr uint8_t kShelfImageOwner = 3;
 
 }  // namespace
 
@@ -48,7 +47,7 @@ void App::add_to_shelf(std::vector<std::string> paths, bool save) {
         lists.shelf.push_back(std::move(item));
     }
     while (lists.shelf.size() > kShelfMax) {
-        if (drawing.renderer) drawing.renderer->forget_image(image_id(kShelfImageOwner, lists.shelf.front().id));
+        if (drawing.renderer) drawing.renderer->forget_image(image_id(kImageOwnerShelf, lists.shelf.front().id));
         lists.shelf.erase(lists.shelf.begin());
     }
     lists.shelf_scroll = std::max(kShelfRow * static_cast<float>(lists.shelf.size()) - kShelfView, 0.0f);

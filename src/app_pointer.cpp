@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "app.h"
+#include "gfx_geom.h"
 #include "sys_audio.h"
 
 namespace {
@@ -36,7 +37,7 @@ bool is_slider(const Action& a, uint8_t s) { return action_eq(a, Action::byte(Ac
 
 }  // namespace
 
-float App::track_position(float x) const { return (x - 450.0f - pointer.shift) / std::max(pointer.zoom, 0.01f) + 450.0f; }
+float App::track_position(float x) const { return (x - kIslandCentreX - pointer.shift) / std::max(pointer.zoom, 0.01f) + kIslandCentreX; }
 
 Action App::hit_test(float x, float y) const {
     // What was drawn later lies on top.
@@ -49,7 +50,7 @@ bool App::hit_island(float x, float y) const {
     float s = (0.55f + 0.45f * clamp01f(anim.visibility.value)) * anim.squash.value;
     float w = std::max(anim.width.value, 12.0f) * s;
     float h = std::max(anim.height.value, 12.0f) * s;
-    float left = 450.0f - w / 2.0f;
+    float left = kIslandCentreX - w / 2.0f;
     if (x >= left - 2 && x < left + w + 2 && y >= 6 && y < h + 10) return true;
     float b = anim.bubble.value;
     if (b >= 0.01f) {

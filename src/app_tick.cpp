@@ -18,13 +18,14 @@
 #include <fmt/format.h>
 
 #include "app.h"
+#include "app_geometry.h"
 #include "app_time.h"
+#include "gfx_geom.h"
+#include "gfx_palette.h"
 #include "remind.h"
 #include "sys_audio.h"
 #include "sys_log.h"
 #include "sys_os.h"
-#include "ui_geometry.h"
-#include "ui_palette.h"
 
 // ---- Constants -------------------------------------------------------------------------
 
@@ -38,7 +39,6 @@ constexpr double kSettleWindow = 0.62;   // frames keep coming this long after a
 constexpr double kPomoNoticeSeconds = 5.0;
 constexpr float kSubStep = 1.0f / 480.0f;
 constexpr float kNoteFadeRate = 5, kNoteFadeMaxDt = 0.05f;
-constexpr uint8_t kTileToggleBase = 16;
 constexpr float kToggleStiffness = 438.65f, kToggleDamping = 37.70f, kToggleThreshold = 0.003f;
 
 // Open-page content heights: the tab strip shows below them.
@@ -278,8 +278,8 @@ void set_targets(App& a, const App::Activities& acts, float dt) {
                             ? (a.search_page.rows.empty() ? 170.0f : static_cast<float>(a.search_page.rows.size()) * 40 + 124)
                             : kContentHeights[p];
         float zoom = a.pointer.zoom;
-        float u = zoom != 0 ? (a.pointer.x - 450) / zoom + 450 : a.pointer.x;
-        reveal = a.pointer.y >= content * zoom + 8 && std::fabs(u - 450) <= 300;
+        float u = zoom != 0 ? (a.pointer.x - kIslandCentreX) / zoom + kIslandCentreX : a.pointer.x;
+        reveal = a.pointer.y >= content * zoom + kIslandTop && std::fabs(u - kIslandCentreX) <= 300;
     }
     a.anim.tab_reveal.target = reveal ? 1.0f : 0.0f;
     a.anim.search_sel.target = static_cast<float>(a.search_page.sel);
@@ -292,8 +292,8 @@ void set_targets(App& a, const App::Activities& acts, float dt) {
                            a.island.keep_awake, a.audio.mic_muted};
     for (size_t i = 0; i < a.anim.toggles.size(); ++i) {
         bool on = i < kSettingToggleCount ? settings[i]
-                  : i >= kTileToggleBase && i < kTileToggleBase + 5u ? tiles[i - kTileToggleBase]
-                                                                      : false;
+                  : i >= kTileToggleSpring && i < kTileToggleSpring + 5u ? tiles[i - kTileToggleSpring]
+                                                                          : false;
         Spring& t = a.anim.toggles[i];
         // A switch starts at rest in its state; afterwards it slides.
         if (t.stiffness == 0)

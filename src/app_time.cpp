@@ -9,6 +9,7 @@
 //   Time page actions
 #include <algorithm>
 
+#include "app.h"
 #include "app_time.h"
 #include "sys_audio.h"
 

@@ -1,11 +1,11 @@
 // The time page's three clocks as plain operations on their records
-// (Countdown, Stopwatch, Pomodoro in app.h); "now" is the App clock.
+// (Countdown, Stopwatch, Pomodoro in app_clocks.h); "now" is the App clock.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "app.h"
+#include "app_clocks.h"
 
 constexpr double kCountdownMin = 60, kCountdownMax = 21600, kCountdownStep = 60;
 constexpr size_t kLapLimit = 20;

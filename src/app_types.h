@@ -7,6 +7,8 @@
 #include <string>
 #include <variant>
 
+#include "gfx_types.h"
+
 // ---- Pages -----------------------------------------------------------------
 enum class Page : uint8_t {
     Home, Media, Control, Time, Steam, Shelf, Clip, Notifs, Notes, System, Calendar, Google, Gemini, Search, Settings
@@ -67,6 +69,9 @@ enum class SettingToggle : uint8_t {
 };
 constexpr int kSettingToggleCount = 10;
 const char* setting_toggle_name(SettingToggle t);
+// App::toggles holds the settings' switches from slot 0 and the control-centre
+// switch tiles 0-4 from this slot on.
+constexpr uint8_t kTileToggleSpring = 16;
 
 enum class VoiceState : uint8_t { Idle, Listening, Thinking, Answer };
 
@@ -103,29 +108,7 @@ struct Action {
 bool action_eq(const Action& a, const Action& b);
 std::string action_debug(const Action& a);  // "Dock(3)", "Field(Search)", "ClipAsk(3, 1)"
 
-// ---- Geometry and colour ----------------------------------------------------
-struct RectF {
-    float x = 0, y = 0, w = 0, h = 0;
-    bool contains(float px, float py) const { return px >= x && px < x + w && py >= y && py < y + h; }
-};
-
-struct Color {
-    float r = 0, g = 0, b = 0, a = 1;
-};
-// 8-bit channels and an alpha 0..1.
-constexpr Color rgb(int r, int g, int b, float a = 1.0f) {
-    return Color{r / 255.0f, g / 255.0f, b / 255.0f, a};
-}
-
-// A rectangle in whole pixels (monitors, dirty areas).
-struct RectI {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-    bool empty() const { return right <= left || bottom <= top; }
-    bool operator==(const RectI& o) const {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-};
-
+// ---- Hit regions ---------------------------------------------------------------
 // A clickable rectangle in window pixels with the Action it triggers.
 struct HitRegion {
     RectF rect;

@@ -1,7 +1,7 @@
 // The drawing surface of the island. The App owns one Renderer; the Direct2D
-// implementation lives in gfx_win.cpp, and a recording implementation with
-// fixed text metrics (gfx_record.h) lets the App, the tick and the pages run
-// natively.
+// implementation lives in gfx_win.cpp, a recording implementation with fixed
+// text metrics (gfx_record.h) lets the App, the tick and the pages run
+// natively, and a null one (gfx_null.h) stands in where nothing is drawn.
 //
 // Index
 //   Font families, alignment, points and transforms
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app_types.h"
+#include "gfx_types.h"
 #include "sys_image.h"
 #include "sys_result.h"
 

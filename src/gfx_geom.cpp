@@ -110,6 +110,19 @@ std::optional<size_t> pixel_bytes(uint32_t width, uint32_t height) {
     return static_cast<size_t>(n);
 }
 
+// ---- Fixed text metrics --------------------------------------------------------------------------
+
+float fixed_text_width(std::string_view text, float size, FontFamily family) {
+    float per = family == FontFamily::Icons ? 1.0f : kFixedCharWidth;
+    return static_cast<float>(char_count(text)) * size * per;
+}
+
+float fixed_wrapped_height(std::string_view text, float width, float size) {
+    float line = static_cast<float>(char_count(text)) * size * kFixedCharWidth;
+    float lines = std::max(1.0f, std::ceil(line / std::max(width, 10.0f)));
+    return lines * size * kFixedLineHeight;
+}
+
 // ---- Hashes and cache keys ----------------------------------------------------------------------
 
 namespace {

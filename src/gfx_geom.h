@@ -1,12 +1,14 @@
 // The renderer's portable arithmetic: the alpha and radius rules, shadow
-// layers, arcs as cubic Béziers, chart points, cover fit, the cache keys and
-// the bounded cache. Both renderers use it, so the recording renderer draws
-// exactly what the Direct2D one would.
+// layers, arcs as cubic Béziers, chart points, cover fit, the fixed text
+// metrics of the renderers without fonts, the cache keys and the bounded
+// cache. Both renderers use it, so the recording renderer draws exactly what
+// the Direct2D one would.
 //
 // Index
 //   Canvas size
 //   Shared rules of the primitives
 //   Shapes: shadow layers, arcs, chart points, cover fit, glyph box
+//   Fixed text metrics
 //   Hashes and cache keys
 //   BoundedCache
 #pragma once
@@ -23,6 +25,9 @@
 
 constexpr float kCanvasWidth = 900.0f;
 constexpr float kCanvasHeight = 470.0f;
+// The point about which the island scales: the top centre of the pill (450, 8).
+constexpr float kIslandCentreX = kCanvasWidth / 2;
+constexpr float kIslandTop = 8.0f;
 
 struct PixelSize {
     int32_t width = 0, height = 0;
@@ -83,6 +88,17 @@ inline RectF glyph_box(float cx, float cy, float size) { return {cx - size, cy -
 
 // Bytes of width × height × 4, or nothing when it does not fit.
 std::optional<size_t> pixel_bytes(uint32_t width, uint32_t height);
+
+// ---- Fixed text metrics --------------------------------------------------------------------------
+
+// The renderers without fonts (recording and null) measure alike: a character
+// is 0.5 × size wide (an icon glyph 1 × size), a wrapped line 1.25 × size high.
+constexpr float kFixedCharWidth = 0.5f;
+constexpr float kFixedLineHeight = 1.25f;
+// Width of one line.
+float fixed_text_width(std::string_view text, float size, FontFamily family);
+// Height of the text wrapped at max(width, 10): whole lines, at least one.
+float fixed_wrapped_height(std::string_view text, float width, float size);
 
 // ---- Hashes and cache keys ----------------------------------------------------------------------
 

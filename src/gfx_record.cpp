@@ -2,9 +2,6 @@
 #include "gfx_record.h"
 
 #include <algorithm>
-#include <cmath>
-
-#include "sys_text.h"
 
 const char* draw_op_name(DrawOp op) {
     static const char* const names[] = {"FillRoundedRect", "StrokeRoundedRect", "GradientRect", "FillCircle",
@@ -210,17 +207,14 @@ void RecordingRenderer::draw_wrapped_text(std::string_view text, const RectF& r,
 
 float RecordingRenderer::measure_text(std::string_view text, float size, FontFamily family, float weight) {
     label_formats_.insert(label_key(size, weight, family, TextAlign::Left));
-    float per = family == FontFamily::Icons ? 1.0f : kCharWidth;
-    return static_cast<float>(char_count(text)) * size * per;
+    return fixed_text_width(text, size, family);
 }
 
 float RecordingRenderer::measure_wrapped(std::string_view text, float width, float size, float weight) {
     WrapKey key = wrap_key(text, width, size, weight);
     if (const float* hit = wrapped_.find(key)) return *hit;
     text_formats_.insert(text_key(size, weight));
-    float line = static_cast<float>(char_count(text)) * size * kCharWidth;
-    float lines = std::max(1.0f, std::ceil(line / std::max(width, 10.0f)));
-    float height = lines * size * kLineHeight;
+    float height = fixed_wrapped_height(text, width, size);
     wrapped_.insert(key, height);
     return height;
 }

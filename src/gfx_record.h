@@ -42,10 +42,10 @@ struct DrawCall {
 
 class RecordingRenderer : public Renderer {
 public:
-    // Fixed metrics: a character is 0.5 × size wide (an icon glyph 1 × size),
-    // a wrapped line 1.25 × size high.
-    static constexpr float kCharWidth = 0.5f;
-    static constexpr float kLineHeight = 1.25f;
+    // Fixed metrics (gfx_geom.h): a character is 0.5 × size wide (an icon
+    // glyph 1 × size), a wrapped line 1.25 × size high.
+    static constexpr float kCharWidth = kFixedCharWidth;
+    static constexpr float kLineHeight = kFixedLineHeight;
 
     explicit RecordingRenderer(float scale = 1.0f);
 

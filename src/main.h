@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "app_types.h"
+#include "gfx_types.h"
 
 struct App;
 

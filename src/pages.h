@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app_types.h"
-#include "ui_palette.h"
+#include "gfx_palette.h"
 
 struct App;
 
@@ -27,8 +27,7 @@ constexpr Color kNeutralButton = rgb(58, 58, 60);
 }  // namespace page_color
 
 // ---- Control-centre switches shared with the home page -----------------------------------------
-// App::toggles index of control tile 0 (tiles 0-4 follow it).
-constexpr uint8_t kTileToggleSpring = 16;
+// Their springs sit in App::toggles from kTileToggleSpring (app_types.h) on.
 // The solid colour a switch tile (0-4) blends to when on.
 Color tile_on_color(uint8_t tile);
 

@@ -7,7 +7,6 @@
 
 #include <fmt/format.h>
 
-#include "app_format.h"
 #include "sys_num.h"
 #include "sys_text.h"
 

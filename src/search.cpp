@@ -15,7 +15,6 @@
 
 #include <fmt/format.h>
 
-#include "app_format.h"
 #include "search_calc.h"
 #include "sys_text.h"
 

@@ -1,4 +1,5 @@
-// UTF-8 / UTF-16 / code point conversion, case mapping, classes and trimming.
+// UTF-8 / UTF-16 / code point conversion, case mapping, classes, trimming,
+// and the Turkish folding and capitalisation.
 //
 // Index:
 //   1. Tables (generated) and lookups
@@ -7,6 +8,7 @@
 //   4. Counting and cutting
 //   5. Classes and case mapping
 //   6. Trimming
+//   7. Turkish search folding and capitalisation
 #include "sys_text.h"
 
 #include <algorithm>
@@ -313,4 +315,53 @@ bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+// ---- 7. Turkish search folding and capitalisation ----------------------------------
+
+void fold_search_char(char32_t c, std::string& out) {
+    switch (c) {
+        case U'\u00E2': out.push_back('a'); return;  // â
+        case U'\u00E7': out.push_back('c'); return;  // ç
+        case U'\u00EE':                              // î
+        case U'\u0131': out.push_back('i'); return;  // ı
+        case U'\u00F6': out.push_back('o'); return;  // ö
+        case U'\u00FC': out.push_back('u'); return;  // ü
+        case U'\u011F': out.push_back('g'); return;  // ğ
+        case U'\u015F': out.push_back('s'); return;  // ş
+        case U'\u0307':                              // combining dot left by "İ"
+        case U'\0': return;
+        default: append_utf8(out, c); return;
+    }
+}
+
+std::string fold_search_text(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::u32string lowered;
+    for (size_t i = 0; i < text.size();) {
+        lowered.clear();
+        append_lower(lowered, next_code_point(text, i));
+        for (char32_t c : lowered) fold_search_char(c, out);
+    }
+    return out;
+}
+
+std::string turkish_capitalize(std::string_view text) {
+    if (text.empty()) return {};
+    size_t i = 0;
+    const char32_t first = next_code_point(text, i);
+    std::string out;
+    out.reserve(text.size() + 2);
+    if (first == U'i') {
+        out += "İ";
+    } else if (first == U'\u0131') {
+        out += "I";
+    } else {
+        std::u32string upper;
+        append_upper(upper, first);
+        for (char32_t c : upper) append_utf8(out, c);
+    }
+    out += sanitize_utf8(text.substr(i));
+    return out;
 }

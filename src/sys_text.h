@@ -1,5 +1,6 @@
 // Unicode without ICU: UTF-8 <-> code points <-> UTF-16, case mapping,
-// white space and character classes from generated tables.
+// white space and character classes from generated tables, and the Turkish
+// folding and capitalisation built on them.
 // Inside the program text is UTF-8 std::string; UTF-16 only at Win32 calls.
 #pragma once
 #include <cstddef>
@@ -52,3 +53,11 @@ std::string join_words(std::string_view s);
 std::string_view trim(std::string_view s);
 std::string_view trim_start(std::string_view s);
 std::string_view trim_end(std::string_view s);
+
+// Turkish text for matching and display.
+// Appends the folded form of one already lower-cased character (zero or one character).
+void fold_search_char(char32_t c, std::string& out);
+// Unicode lower-casing, then Turkish letters made plain, U+0307 and U+0000 dropped.
+std::string fold_search_text(std::string_view text);
+// First letter upper-cased the Turkish way: i -> İ, ı -> I, others by Unicode.
+std::string turkish_capitalize(std::string_view text);

@@ -10,13 +10,14 @@
 #include <cmath>
 
 #include "app.h"
+#include "app_geometry.h"
 #include "gfx.h"
+#include "gfx_geom.h"
+#include "gfx_palette.h"
 #include "sys_num.h"
 #include "ui_frame.h"
-#include "ui_geometry.h"
 #include "ui_island.h"
 #include "ui_widgets.h"
-#include "ui_palette.h"
 
 // ---- Frame geometry ----------------------------------------------------------------------
 
@@ -26,7 +27,7 @@ FrameGeometry frame_geometry(const App& app) {
     float s = (0.55f + 0.45f * g.vis) * app.anim.squash.value;
     g.w = std::max(app.anim.width.value, 12.0f) * s;
     g.h = std::max(app.anim.height.value, 12.0f) * s;
-    g.x = 450.0f - g.w / 2;
+    g.x = kIslandCentreX - g.w / 2;
     g.r = std::max(std::min(app.anim.radius.value * s, g.h / 2), 4.0f);
     g.e = app.anim.bubble.value;
     g.bx = g.x + g.w - g.h / 2 + g.e * (7 + g.h);
@@ -276,14 +277,14 @@ void App::render() {
         draw_island(*this, static_cast<uint8_t>(island.mode.tag), island.mode.payload, g.vis * fade_in, offset, fade_in > 0.35f, !both_open);
         if (both_open) {
             IslandShape s = island_size(*this, static_cast<uint8_t>(island.mode.tag), island.mode.payload);
-            float z = std::clamp(g.w / s.width, 0.55f, 1.12f);
+            float z = std::clamp(g.w / s.width, kContentZoomMin, kContentZoomMax);
             r.global_alpha = g.vis;
-            r.set_transform(Affine::scale_about(z, 450, 8));
+            r.set_transform(Affine::scale_about(z, kIslandCentreX, kIslandTop));
             pointer.zoom = z;
             pointer.shift = 0;
             bool was = drawing.record_hits;
             drawing.record_hits = true;
-            draw_page_header(450 - s.width / 2, 8, s.width);
+            draw_page_header(kIslandCentreX - s.width / 2, kIslandTop, s.width);
             draw_tab_strip(s.height);
             drawing.record_hits = was;
             r.reset_transform();

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app_types.h"
+#include "gfx_types.h"
 
 struct App;
 

@@ -4,7 +4,7 @@
 //
 // Index
 //   Palette and helpers
-//   Clock texts, download progress, local time
+//   Clock texts, download progress
 //   Common frame: the mode's rectangle, zoom and slide
 //   Notice picture: drawing and forgetting
 //   Idle and Peek
@@ -26,12 +26,12 @@
 
 #include "app.h"
 #include "app_format.h"
+#include "app_geometry.h"
 #include "app_time.h"
 #include "gfx_geom.h"
+#include "gfx_palette.h"
 #include "sys_num.h"
-#include "ui_geometry.h"
 #include "ui_widgets.h"
-#include "ui_palette.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ float pulse(const App& app, double rate) { return static_cast<float>(0.5 + 0.5 *
 
 }  // namespace
 
-// ---- Clock texts, download progress, local time -------------------------------------------------------------
+// ---- Clock texts, download progress -------------------------------------------------------------------------
 
 std::string duration_clock_text(int64_t seconds) {
     const int64_t s = std::max<int64_t>(seconds, 0);
@@ -67,12 +67,6 @@ std::string stopwatch_text(double elapsed) {
 }
 
 int64_t shown_seconds_left(double remaining) { return sat_i64(std::ceil(std::max(remaining, 0.0))); }
-
-LocalTime island_local_time(const App& app) {
-    LocalTime t;
-    if (app.wall_clock.unix_seconds && local_time_of(*app.wall_clock.unix_seconds, t)) return t;
-    return local_time();
-}
 
 int64_t download_percent(double done, double total) {
     // done / 0 is NaN or infinite: the saturating conversion turns NaN into 0.
@@ -596,7 +590,8 @@ void draw_island(App& app, uint8_t tag, uint8_t payload, float alpha, float offs
     Renderer& g = *app.drawing.renderer;
 
     const IslandShape shape = island_size(app, tag, payload);
-    const float zoom = shape.width > 0 ? std::clamp(current_pill_width(app) / shape.width, 0.55f, 1.12f) : 1.0f;
+    const float zoom =
+        shape.width > 0 ? std::clamp(current_pill_width(app) / shape.width, kContentZoomMin, kContentZoomMax) : 1.0f;
     const float saved_alpha = g.global_alpha;
     g.global_alpha = alpha;
     g.set_transform(Affine::scale_about(zoom, kIslandCentreX, kIslandTop).then(Affine::translation(offset, 0)));

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "sys_os.h"
-
 struct App;
 
 // Draws the content of one display mode (tag and payload bytes of an IslandMode)
@@ -30,9 +28,6 @@ std::string duration_clock_text(int64_t seconds);
 std::string stopwatch_text(double elapsed);
 // Seconds a countdown shows: the remainder rounded up, never below 0.
 int64_t shown_seconds_left(double remaining);
-// The local time the island shows: the tick's pinned Unix time when a test pins
-// one, else the system clock.
-LocalTime island_local_time(const App& app);
 
 // ---- Download progress -----------------------------------------------------------------------
 // Whole percent done, 0..100; a total of 0 (or any non-finite ratio) is 0.

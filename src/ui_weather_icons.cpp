@@ -8,8 +8,8 @@
 #include <cmath>
 
 #include "app.h"
+#include "gfx_palette.h"
 #include "ui_island.h"
-#include "ui_palette.h"
 
 namespace {
 

@@ -20,12 +20,11 @@
 
 #include "app.h"
 #include "gfx_geom.h"
-#include "gfx_record.h"
+#include "gfx_null.h"
+#include "gfx_palette.h"
 #include "sys_num.h"
 #include "sys_os.h"
 #include "sys_text.h"
-#include "ui_island.h"
-#include "ui_palette.h"
 
 namespace {
 
@@ -36,12 +35,12 @@ constexpr Color kTooltip = rgb(44, 44, 46);
 
 Color white(float a) { return rgb(255, 255, 255, a); }
 
-// Widgets of an App without a renderer still register their regions.
+// Widgets of an App without a renderer still register their regions, measured
+// as the recording renderer measures.
 Renderer& surface(App& app) {
     if (app.drawing.renderer) return *app.drawing.renderer;
-    static RecordingRenderer sink;
-    sink.calls.clear();
-    return sink;
+    static NullRenderer none;
+    return none;
 }
 
 const std::string& text_of(const App& app, TextField f) {
@@ -72,6 +71,12 @@ std::string initial_of(std::string_view name) {
 RectF hit_rect(const RectF& r, float zoom, float shift) {
     return {(r.x - kIslandCentreX) * zoom + kIslandCentreX + shift, (r.y - kIslandTop) * zoom + kIslandTop, r.w * zoom,
             r.h * zoom};
+}
+
+LocalTime island_local_time(const App& app) {
+    LocalTime t;
+    if (app.wall_clock.unix_seconds && local_time_of(*app.wall_clock.unix_seconds, t)) return t;
+    return local_time();
 }
 
 const char* greeting_for_hour(int hour) {

@@ -1,6 +1,7 @@
 // The arithmetic and texts behind the shared widgets (App methods in app.h,
 // drawn in ui_widgets.cpp): the hit-region transform, page titles and dock
-// glyphs, the dock's magnification, the caret blink and small formatters.
+// glyphs, the dock's magnification, the caret blink, the island's local time
+// and small formatters.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -8,13 +9,20 @@
 #include <string_view>
 
 #include "app_types.h"
+#include "sys_os.h"
 
-// The point about which the island scales: the top centre of the pill.
-constexpr float kIslandCentreX = 450.0f;
-constexpr float kIslandTop = 8.0f;
+struct App;
 
-// A drawing rectangle in window units: scaled by zoom about (450, 8), moved by shift.
+// The island content's zoom, the pill's width over its target width, stays within these.
+constexpr float kContentZoomMin = 0.55f, kContentZoomMax = 1.12f;
+
+// A drawing rectangle in window units: scaled by zoom about (kIslandCentreX,
+// kIslandTop), moved by shift.
 RectF hit_rect(const RectF& r, float zoom, float shift);
+
+// The local time the island shows: the tick's pinned Unix time when a test pins
+// one, else the system clock.
+LocalTime island_local_time(const App& app);
 
 // "Günaydın" 5–11, "İyi günler" 12–17, "İyi akşamlar" 18–22, else "İyi geceler".
 const char* greeting_for_hour(int hour);
@@ -46,7 +54,7 @@ struct DockLayout {
     std::array<float, kSlots> scale{};  // s_i, 1 at rest
     std::array<float, kSlots> left{};   // L_i
     float total = 0;                     // Σ 38 s_i
-    float start = 0;                     // L = 450 − total / 2
+    float start = 0;                     // L = kIslandCentreX − total / 2
 };
 DockLayout dock_layout(float pointer_x, float reveal);
 

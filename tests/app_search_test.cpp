@@ -1,8 +1,8 @@
 // The launcher through the App: rows rebuilt from the query and the installed
 // apps, each row kind run, and reminders added from a phrase.
-#include "app_format.h"
 #include "app_input_support.h"
 #include "sys_clipboard.h"
+#include "sys_text.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 
 #include "app.h"
 #include "app_fixture.h"
+#include "app_geometry.h"
 #include "gfx_record.h"
 #include "sys_os.h"
 #include "sys_text.h"
 #include "test_support.h"
-#include "ui_geometry.h"
 #include "ui_island.h"
 
 // Days since 1970-01-01 of a civil date (proleptic Gregorian).

@@ -6,8 +6,8 @@
 #include <set>
 #include <thread>
 
-#include "app_format.h"
 #include "search.h"
+#include "sys_text.h"
 
 TEST(AppsThread, FillsTheIndexOnce) {
     SharedAppsIndex index = spawn_apps_thread();

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "app_format.h"
 #include "search.h"
+#include "sys_text.h"
 
 namespace {
 

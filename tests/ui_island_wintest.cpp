@@ -16,14 +16,14 @@
 #include <gtest/gtest.h>
 
 #include "app.h"
+#include "app_geometry.h"
 #include "gfx.h"
+#include "island_user_support.h"
 #include "sys_image.h"
 #include "sys_os.h"
 #include "sys_win.h"
 #include "test_support.h"
-#include "island_user_support.h"
 #include "ui_frame.h"
-#include "ui_geometry.h"
 #include "ui_island.h"
 
 namespace {

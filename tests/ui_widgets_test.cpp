@@ -394,3 +394,26 @@ TEST_F(WidgetTest, WidgetsWithoutARendererStillRegister) {
     app->draw_tab_strip(300);
     EXPECT_EQ(app->drawing.hits.size(), 16u);
 }
+
+// Without a renderer the widgets measure as the recording renderer does, so a
+// measured button (its width follows its label) lands in the same place.
+TEST_F(WidgetTest, WidgetsWithoutARendererMeasureAsWithTheRecordingOne) {
+    auto draw = [&] {
+        app->drawing.hits.clear();
+        app->search_page.text = "merhaba d\xC3\xBCnya";
+        app->text_field({100, 120, 300, 44}, TextField::Search, 0xE721, "Ara", "Git");
+        app->text_field({0, 0, 300, 44}, TextField::Note, 0xE70B, "Not ekle", "Ekle");
+        app->draw_page_header(100, 8, 700);
+        return app->drawing.hits;
+    };
+    const std::vector<HitRegion> drawn = draw();
+    app->drawing.renderer.reset();
+    const std::vector<HitRegion> bare = draw();
+    ASSERT_EQ(bare.size(), drawn.size());
+    ASSERT_FALSE(bare.empty());
+    for (size_t i = 0; i < bare.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(action_eq(bare[i].action, drawn[i].action));
+        expect_rect(bare[i].rect, drawn[i].rect.x, drawn[i].rect.y, drawn[i].rect.w, drawn[i].rect.h);
+    }
+}

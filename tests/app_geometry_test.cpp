@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app.h"
+#include "app_geometry.h"
 #include "gfx_record.h"
-#include "ui_geometry.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // Index
 //   Shapes
 //   Animation test
-#include "ui_geometry.h"
+#include "app_geometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The island's one palette: 8-bit colours with an alpha, primary text white,
 // secondary and tertiary white at lower alpha, the pill pure black.
 #pragma once
-#include "app_types.h"
+#include "gfx_types.h"
 
 namespace palette {
 constexpr Color kBlack{0, 0, 0, 1};
