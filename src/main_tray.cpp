@@ -8,6 +8,7 @@
 
 #include "app.h"
 #include "main.h"
+#include "sys_version.h"
 #include "wake.h"
 
 namespace {
@@ -107,5 +108,5 @@ void google_connect(App& app) {
 
 void request_update_check(App& app) {
     (void)app.update_tx.send(UpdateRequest{});  // without an update thread nothing is sent
-    app.show_info("Güncellemeler denetleniyor", std::string("şu an v") + kVersion);
+    app.show_info("Güncellemeler denetleniyor", std::string("şu an v") + kAppVersion);
 }

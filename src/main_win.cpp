@@ -31,6 +31,7 @@
 #include "sys_radio.h"
 #include "sys_shell.h"
 #include "sys_thread.h"
+#include "sys_version.h"
 #include "sys_win.h"
 #include "update.h"
 #include "wake.h"
@@ -440,7 +441,7 @@ int run_main() {
     }
 
     if (!choice.after_update) remove_file(data_file("log.txt"));
-    write_log(std::string("Vemo Ada ") + kVersion + " starting");
+    write_log(std::string("Vemo Ada ") + kAppVersion + " starting");
 
     HRESULT ole = OleInitialize(nullptr);
     if (FAILED(ole)) {
@@ -500,7 +501,7 @@ int run_main() {
     app->update_shared = updater.state;
     app->update_tx = updater.requests;
     if (choice.after_update) {
-        app->startup_notice = App::StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5};
+        app->startup_notice = App::StartupNotice{"Vemo Ada güncellendi", std::string("v") + kAppVersion + " çalışıyor", 1.5};
         write_log("started after update");
     }
 
