@@ -35,6 +35,8 @@ size_t count_lines_starting(std::string_view text, std::string_view start) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The reminder command writes to log.txt: keep it in a private folder.
+    // tools/fuzz gives each target a folder in the build tree; otherwise a fresh one.
+    if (getenv("VEMO_ISLAND_DATA")) return 0;
     static char dir[] = "/tmp/vemo-fuzz-remote-XXXXXX";
     if (!mkdtemp(dir)) std::abort();
     setenv("VEMO_ISLAND_DATA", dir, 1);

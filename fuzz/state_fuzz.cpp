@@ -21,6 +21,8 @@ std::unique_ptr<App> quiet_app() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // A quiet App stores nothing; a private data folder keeps any slip away from the user's.
+    // tools/fuzz gives each target a folder in the build tree; otherwise a fresh one.
+    if (getenv("VEMO_ISLAND_DATA")) return 0;
     static char dir[] = "/tmp/vemo-fuzz-state-XXXXXX";
     if (!mkdtemp(dir)) std::abort();
     setenv("VEMO_ISLAND_DATA", dir, 1);
