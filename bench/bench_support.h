@@ -20,13 +20,15 @@
 
 inline std::atomic<uint64_t> g_allocations{0};
 
-void* operator new(std::size_t size) {
+// Out of line, as the library's own are: inlined, GCC pairs the malloc inside
+// with the free inside and reports a mismatched new/delete.
+[[gnu::noinline]] void* operator new(std::size_t size) {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 inline uint64_t allocations() { return g_allocations.load(std::memory_order_relaxed); }
 

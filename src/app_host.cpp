@@ -7,6 +7,7 @@
 
 #include "app.h"
 #include "sys_os.h"
+#include "sys_version.h"
 #include "wake.h"
 
 // ---- Pointer and focus ----------------------------------------------------------------------
@@ -161,5 +162,5 @@ void App::request_update() { (void)update.tx.send(UpdateRequest{}); }  // withou
 
 void App::check_for_update() {
     request_update();
-    show_info("Güncellemeler denetleniyor", std::string("şu an v") + VEMO_VERSION);
+    show_info("Güncellemeler denetleniyor", std::string("şu an v") + kAppVersion);
 }

@@ -17,10 +17,12 @@ constexpr double kTimerMin = 60, kTimerMax = 21600;
 
 const char* flag(bool b) { return b ? "1" : "0"; }
 
-// Line feeds would split a stored line in two.
+// Line feeds would split a stored line in two, and the reader drops a
+// carriage return that ends a line: both are written as spaces.
 std::string one_line(std::string_view text) {
     std::string out(text);
     std::replace(out.begin(), out.end(), '\n', ' ');
+    std::replace(out.begin(), out.end(), '\r', ' ');
     return out;
 }
 

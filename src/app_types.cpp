@@ -169,13 +169,13 @@ std::string action_debug(const Action& a) {
             else if (a.kind == ActionKind::Set)
                 out += std::string("(") + setting_toggle_name(static_cast<SettingToggle>(a.arg)) + ")";
             else
-                out += "(" + std::to_string(a.arg) + ")";
+                out.append("(").append(std::to_string(a.arg)).append(")");
             break;
         case ActionPayload::Index:
-            out += "(" + std::to_string(a.index) + ")";
+            out.append("(").append(std::to_string(a.index)).append(")");
             break;
         case ActionPayload::Both:
-            out += "(" + std::to_string(a.index) + ", " + std::to_string(a.arg) + ")";
+            out.append("(").append(std::to_string(a.index)).append(", ").append(std::to_string(a.arg)).append(")");
             break;
     }
     return out;

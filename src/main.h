@@ -11,7 +11,6 @@
 
 struct App;
 
-constexpr const char* kVersion = "2.4.0";
 constexpr uint32_t REMOTE_TAG = 0x56454D00;
 
 // ---- Command line -----------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include "app.h"
 #include "main.h"
+#include "sys_version.h"
 #include "wake.h"
 
 namespace {

@@ -31,6 +31,7 @@
 #include "sys_radio.h"
 #include "sys_shell.h"
 #include "sys_thread.h"
+#include "sys_version.h"
 #include "sys_win.h"
 #include "update.h"
 #include "wake.h"
@@ -397,7 +398,7 @@ int run_main() {
     }
 
     if (!choice.after_update) remove_file(data_file("log.txt"));
-    write_log(std::string("Vemo Ada ") + kVersion + " starting");
+    write_log(std::string("Vemo Ada ") + kAppVersion + " starting");
 
     OleInit ole;
     if (FAILED(ole.result())) {
@@ -454,7 +455,7 @@ int run_main() {
     UpdateWorker updater = spawn_update_thread(std::move(update_config));
     app->attach_update(updater.state, updater.requests);
     if (choice.after_update) {
-        app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kVersion + " çalışıyor", 1.5});
+        app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kAppVersion + " çalışıyor", 1.5});
         write_log("started after update");
     }
 

@@ -64,7 +64,7 @@ bool version_newer(std::string_view remote, std::string_view current) {
 
 std::string running_version(bool after_update, const std::optional<std::string>& fake_version) {
     if (!after_update && fake_version) return *fake_version;
-    return kUpdateBuiltInVersion;
+    return kAppVersion;
 }
 
 // ---- Channel reads --------------------------------------------------------------------------

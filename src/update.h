@@ -23,6 +23,7 @@
 #include "net_http.h"
 #include "sys_result.h"
 #include "sys_shared.h"
+#include "sys_version.h"
 
 // ---- Deployment values of the release channel ---------------------------------------
 
@@ -38,8 +39,7 @@ inline constexpr const char* kUpdateBranch = "updates";
 // Any other value is ignored.
 inline constexpr const char* kUpdateTestBaseVariable = "VEMO_TEST_UPDATE_BASE";
 
-// The running program's version and the variable that pretends another one.
-inline constexpr const char* kUpdateBuiltInVersion = VEMO_VERSION;
+// The variable that pretends another running version.
 inline constexpr const char* kFakeVersionVariable = "VEMO_FAKE_VERSION";
 inline constexpr const char* kGithubTokenVariable = "VEMO_GITHUB_TOKEN";
 inline constexpr const char* kGithubTokenFile = "github.txt";
@@ -120,7 +120,7 @@ SwapFiles system_swap_files();
 struct UpdateCheckSetup {
     std::string api_base = kUpdateApiBase;
     std::optional<std::string> token;
-    std::string current_version = kUpdateBuiltInVersion;
+    std::string current_version = kAppVersion;
     HttpSendFn http;
     SwapFiles files;
 };

@@ -145,6 +145,19 @@ TEST(SettingsFile, LineFeedsInTextsAreWrittenAsSpaces) {
     EXPECT_NE(text.find("rem=1700000000|a b\n"), std::string::npos);
 }
 
+// A text that ends in a carriage return (the reader takes only one from the
+// end of a line) keeps its length through every later save and load.
+TEST(SettingsFile, CarriageReturnsInTextsAreWrittenAsSpaces) {
+    ScopedDataDir data;
+    auto first = make_app(true);
+    first->load_state_text("note=0|a\r\r\nrem=1700000000|b\r\r\nnote=1|c\rd\r\n");
+    const std::string text = first->state_text();
+    EXPECT_NE(text.find("note=0|a \nnote=1|c d\nrem=1700000000|b \n"), std::string::npos) << text;
+    auto second = make_app(true);
+    second->load_state_text(text);
+    EXPECT_EQ(second->state_text(), text);
+}
+
 TEST(SettingsFile, EverySettingAndListSurvivesARoundTrip) {
     ScopedDataDir data;
     std::string file_a = path_join(data.dir, "a b.txt");

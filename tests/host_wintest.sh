@@ -5,6 +5,7 @@
 # Run by CTest under the Wine prefix and Xvfb display that tools/test prepared.
 set -u
 exe="$1"
+version="${3:?usage: host_wintest.sh exe wintests version}"
 fail=0
 check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
 
@@ -23,7 +24,7 @@ done
 sleep 2
 
 first="$(head -n 1 "$log" 2>/dev/null)"
-check "log starts with the start line" '[[ "$first" == *"Vemo Ada 2.4.0 starting" ]]'
+check "log starts with the start line" '[[ "$first" == *"Vemo Ada $version starting" ]]'
 X=$(( (W - 900) / 2 ))
 check "placement line for ${W}x${H}" 'grep -q "monitor (0, 0, $W, $H) scale 1 window 900x470 at $X,0; " "$log"'
 

@@ -5,6 +5,7 @@
 
 #include "app_fixture.h"
 #include "main_tray.h"
+#include "sys_version.h"
 #include "wake.h"
 
 namespace {
@@ -123,7 +124,7 @@ TEST_F(TrayMenuTest, HandlersFlipTheSettingsAndTheWakeSwitches) {
 
     app.check_for_update();  // no update thread: only the notice
     EXPECT_EQ(app.notices.title, "Güncellemeler denetleniyor");
-    EXPECT_EQ(app.notices.body, "şu an v2.4.0");
+    EXPECT_EQ(app.notices.body, std::string("şu an v") + kAppVersion);
 }
 
 TEST_F(TrayMenuTest, GoogleConnectOpensThePageWhenSignedInElseStartsSignIn) {

@@ -45,10 +45,19 @@ TEST(UpdateVersion, OnlyANewerChannelVersionCounts) {
     for (const Case& c : cases) EXPECT_EQ(version_newer(c.remote, c.current), c.newer) << c.remote << " vs " << c.current;
 }
 
+// The channel compares three numbers: the built-in version is exactly that,
+// so no part of it is dropped or misread.
+TEST(UpdateVersion, TheBuiltInVersionIsThreeNumbers) {
+    const V parts = parse_version(kAppVersion);
+    ASSERT_EQ(parts.size(), 3u) << kAppVersion;
+    EXPECT_EQ(std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]), kAppVersion);
+    EXPECT_FALSE(version_newer(kAppVersion, kAppVersion));
+}
+
 TEST(UpdateVersion, FakeVersionIsUsedUntrimmedExceptAfterAnUpdate) {
-    EXPECT_EQ(running_version(false, std::nullopt), "2.4.0");
+    EXPECT_EQ(running_version(false, std::nullopt), kAppVersion);
     EXPECT_EQ(running_version(false, std::string(" 1.0")), " 1.0");
-    EXPECT_EQ(running_version(true, std::string("1.0")), "2.4.0");
+    EXPECT_EQ(running_version(true, std::string("1.0")), kAppVersion);
 }
 
 TEST(UpdateChannel, OnlyALoopbackBaseReplacesTheApiHost) {

@@ -5,6 +5,7 @@
 # Run by CTest under the Wine prefix and Xvfb display that tools/test prepared.
 set -u
 exe="$1"
+version="${3:?usage: update_wintest.sh exe wintests version}"
 here="$(cd "$(dirname "$0")" && pwd)"
 fail=0
 check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
@@ -41,7 +42,7 @@ channel() {  # version, sha256
 EOF
   mv "$routes.tmp" "$routes"
 }
-channel "2.4.0" "$digest"
+channel "$version" "$digest"
 
 record="$work/record.jsonl"
 python3 "$here/fake_server.py" --routes "$routes" --record "$record" --port-file "$work/port.txt" --lifetime 240 &
@@ -79,7 +80,7 @@ check "no token, no Authorization" '! printf "%s\n" "$h" | grep -qi "^Authorizat
 # 2. A newer channel (the running version pretended to be 1.0), with a token.
 rc="$(VEMO_FAKE_VERSION=1.0 VEMO_GITHUB_TOKEN=" gizli " update_now)"
 check "--update-now with a newer valid exe exits 0 (got $rc)" '[ "$rc" -eq 0 ]'
-check "it logs the installed version" 'grep -q "update-now: installed v2.4.0$" "$log"'
+check "it logs the installed version" 'grep -q "update-now: installed v$version$" "$log"'
 check "the old bytes are in VemoIsland.old.exe" 'cmp -s "$work/app/VemoIsland.old.exe" "$original"'
 check "the new bytes are under the running name" 'cmp -s "$app" "$newer"'
 check "no VemoIsland.new.exe is left" '[ ! -e "$work/app/VemoIsland.new.exe" ]'
@@ -89,7 +90,7 @@ check "the token travels as a bearer token" 'headers_of 2 | grep -qx "Authorizat
 # 3. A wrong digest leaves the exe as it was.
 cp "$original" "$app"
 rm -f "$work/app/VemoIsland.old.exe"
-channel "2.4.0" "$(sha256sum "$original" | cut -d' ' -f1)"
+channel "$version" "$(sha256sum "$original" | cut -d' ' -f1)"
 rc="$(VEMO_FAKE_VERSION=1.0 update_now)"
 check "--update-now with a wrong digest exits 1 (got $rc)" '[ "$rc" -eq 1 ]'
 check "it logs the error" 'grep -q "update-now: error SHA-256 doğrulaması başarısız$" "$log"'

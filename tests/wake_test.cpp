@@ -12,6 +12,7 @@
 
 #include "sys_log.h"
 #include "test_support.h"
+#include "voice.h"
 #include "wake.h"
 
 namespace {
@@ -364,6 +365,37 @@ TEST(WakeDetector, ResetKeepsTheNoiseEstimate) {
     EXPECT_FALSE(det.in_speech || det.mid_checked);
     EXPECT_EQ(det.silent, 0u);
     EXPECT_EQ(det.noise, 0.02f);
+}
+
+// ---- The synthesiser's WAV as 16 kHz mono ----
+
+TEST(WakeSpeechWav, ChunksRatesAndChannels) {
+    const std::vector<int16_t> pcm = {100, -200, 300, -400, 500, -600};
+    struct Case {
+        const char* what;
+        uint32_t rate;
+        uint16_t channels;
+        bool odd_chunk_first;
+        bool data_first;
+        std::optional<std::vector<int16_t>> want;
+    };
+    const Case cases[] = {
+        {"16 kHz mono", 16000, 1, false, false, pcm},
+        {"an odd chunk and its pad byte first", 16000, 1, true, false, pcm},
+        {"data before fmt has no rate", 16000, 1, false, true, std::nullopt},
+        {"stereo is the mean of each pair", 16000, 2, false, false, std::vector<int16_t>{-50, -50, -50}},
+        {"8 kHz doubles by interpolation", 8000, 1, false, false,
+         std::vector<int16_t>{100, -50, -200, 50, 300, -50, -400, 50, 500, -50, -600, -600}},
+        {"a zero rate", 0, 1, false, false, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pcm16k_from_wav(wav_file(c.rate, c.channels, pcm, c.odd_chunk_first, c.data_first)), c.want) << c.what;
+
+    const std::string whole = wav_file(16000, 1, pcm, false, false);
+    // A data chunk longer than the file is cut where the file ends (here: inside the fourth sample).
+    EXPECT_EQ(pcm16k_from_wav(whole.substr(0, whole.size() - 5)), (std::vector<int16_t>{100, -200, 300}));
+    EXPECT_EQ(pcm16k_from_wav("RIFX" + whole.substr(4)), std::nullopt);
+    EXPECT_EQ(pcm16k_from_wav(whole.substr(0, 19)), std::nullopt);
 }
 
 // ---- Self-test report ----
