@@ -149,7 +149,7 @@ struct GlyphPages : ::testing::Test {
         // The time page shows the stopwatch with its laps (small Display digits).
         app->timers.mode = 1;
         app->timers.stopwatch.accumulated = 83.47;
-        app->timers.stopwatch.laps = {21.3, 44.08, 61.9};
+        app->timers.stopwatch.laps = {61.9, 44.08, 21.3};
         settle(30);
     }
 
