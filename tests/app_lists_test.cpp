@@ -57,3 +57,66 @@ TEST(Shelf, AddingKeepsOneItemPerPathAndAtMostThirty) {
     app->add_to_shelf({"   ", path_join(data.dir, "yok.txt")}, false);
     EXPECT_EQ(app->lists.shelf.size(), 30u);
 }
+
+// Paths as the drop target, the downloads and state.txt hand them over:
+// trimmed, refused when missing, and kept once whatever their ASCII case.
+TEST(Shelf, PathsAreTrimmedCheckedAndComparedWithoutAsciiCase) {
+    ScopedDataDir data;
+    for (const char* name : {"C:\\A.txt", "c:\\a.TXT", "Ş.txt", "ş.txt", "rapor.pdf"})
+        ASSERT_TRUE(write_file_atomic(path_join(data.dir, name), "x").ok()) << name;
+    const auto in = [&](const char* name) { return path_join(data.dir, name); };
+    // White space around a path, as a drop or a line of state.txt may carry it.
+    const auto padded = [](const std::string& path) {
+        std::string out = "  ";
+        out += path;
+        out += " \n";
+        return out;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::string> paths;
+        std::vector<std::string> kept;  // the stored paths, oldest first
+    } cases[] = {
+        {"trimmed", {padded(in("rapor.pdf"))}, {in("rapor.pdf")}},
+        {"a missing path is refused", {in("yok.txt"), in("rapor.pdf")}, {in("rapor.pdf")}},
+        {"white space alone is refused", {" \t "}, {}},
+        {"ASCII case does not make another file", {in("C:\\A.txt"), in("c:\\a.TXT")}, {in("C:\\A.txt")}},
+        {"the second spelling of a shelved file", {in("c:\\a.TXT"), in("rapor.pdf"), in("C:\\A.txt")},
+         {in("c:\\a.TXT"), in("rapor.pdf")}},
+        {"non-ASCII letters keep their case", {in("Ş.txt"), in("ş.txt")}, {in("Ş.txt"), in("ş.txt")}},
+    };
+    for (const Case& c : cases) {
+        auto app = quiet_app();
+        app->add_to_shelf(c.paths, false);
+        std::vector<std::string> got;
+        for (const ShelfItem& s : app->lists.shelf) got.push_back(s.path);
+        EXPECT_EQ(got, c.kept) << c.name;
+    }
+    auto app = quiet_app();
+    app->add_to_shelf({padded(in("rapor.pdf"))}, false);
+    ASSERT_EQ(app->lists.shelf.size(), 1u);
+    EXPECT_EQ(app->lists.shelf[0].name, "rapor.pdf");
+    EXPECT_EQ(app->lists.shelf[0].detail.rfind("PDF · ", 0), 0u) << app->lists.shelf[0].detail;
+}
+
+TEST(Shelf, CapOfThirtyAndTheScrollTargetThatShowsTheNewestCards) {
+    ScopedDataDir data;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 32; ++i) {
+        paths.push_back(path_join(data.dir, "dosya" + std::to_string(i) + ".txt"));
+        ASSERT_TRUE(write_file_atomic(paths.back(), "x").ok());
+    }
+    struct Case {
+        size_t added, size;
+        float scroll;  // max(98 × count − 668, 0)
+    } cases[] = {{1, 1, 0}, {6, 6, 0}, {7, 7, 18}, {30, 30, 2272}, {31, 30, 2272}, {32, 30, 2272}};
+    for (const Case& c : cases) {
+        auto app = quiet_app();
+        // One at a time, as drops arrive.
+        for (size_t i = 0; i < c.added; ++i) app->add_to_shelf({paths[i]}, false);
+        ASSERT_EQ(app->lists.shelf.size(), c.size) << c.added;
+        EXPECT_FLOAT_EQ(app->lists.shelf_scroll, c.scroll) << c.added;
+        EXPECT_EQ(app->lists.shelf.back().path, paths[c.added - 1]) << "the newest is last";
+        EXPECT_EQ(app->lists.shelf.front().path, paths[c.added - c.size]) << "the oldest left first";
+    }
+}
