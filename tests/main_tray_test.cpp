@@ -151,3 +151,43 @@ TEST_F(TrayMenuTest, GoogleConnectOpensThePageWhenSignedInElseStartsSignIn) {
     EXPECT_EQ(app.notices.title, "Google zaten bağlı");
     EXPECT_EQ(app.notices.body, "a@b.c");
 }
+
+// The items that carry a check mark or can be greyed, in the states a user
+// meets: before any wake word is taught, with one taught, do-not-disturb on.
+TEST_F(TrayMenuTest, CheckAndGreyStatesByWakeWordAndDoNotDisturb) {
+    struct Case {
+        const char* name;
+        bool model, wake, dnd, autostart;
+        bool wake_checked, wake_greyed;
+        const char* teach;
+        bool dnd_checked;
+    } cases[] = {
+        // The switch may be stored on, but without a taught word it is grey and unchecked.
+        {"nothing taught", false, true, false, false, false, true, "“Hey Google”u öğret (3 kez söyle)", false},
+        {"taught, switched off", true, false, false, false, false, false, "“Hey Google”u yeniden öğret", false},
+        {"taught, switched on", true, true, false, true, true, false, "“Hey Google”u yeniden öğret", false},
+        {"do-not-disturb on", false, false, true, false, false, true, "“Hey Google”u öğret (3 kez söyle)", true},
+        {"taught and do-not-disturb", true, true, true, false, true, false, "“Hey Google”u yeniden öğret", true},
+    };
+    App& app = make(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        app.settings.wake_model_present = c.model;
+        app.settings.wake = c.wake;
+        app.settings.dnd = c.dnd;
+        const TrayMenu m = build_tray_menu(&app, c.autostart);
+        ASSERT_EQ(ids(m), (std::vector<uint32_t>{1, 3, 4, 6, 7, 10, 8, 0, 0, 12, 11, 2, 5, 999, 9}));
+        for (const TrayMenuItem& i : m.items) {
+            bool checked = false, greyed = false;
+            if (i.id == MENU_WAKE_TOGGLE) checked = c.wake_checked, greyed = c.wake_greyed;
+            if (i.id == MENU_DND) checked = c.dnd_checked;
+            if (i.id == MENU_AUTOSTART) checked = c.autostart;
+            EXPECT_EQ(i.checked, checked) << i.label;
+            EXPECT_EQ(i.greyed, greyed) << i.label;
+        }
+        EXPECT_EQ(m.items[6].label, c.teach);
+        const TrayMenuItem* dnd = find_item(m.items, "Rahatsız etme");
+        ASSERT_TRUE(dnd);
+        EXPECT_EQ(dnd->id, MENU_DND);
+    }
+}
