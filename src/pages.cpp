@@ -86,7 +86,7 @@ void draw_list_footer(App& app, const RectF& content, std::string_view count_tex
     constexpr float kLine = 24, kButtonW = 96;
     const float y = content.y + content.h - kLine;
     if (has_surface(app))
-        app.drawing.renderer->draw_text(count_text, {content.x, y, content.w - kButtonW - 12, kLine}, 11.5f, FontFamily::Text, 600,
+        app.drawing.renderer->draw_text(count_text, {content.x, y, content.w - kButtonW - 12, kLine}, 11.5f, FontFamily::Text, 400,
                                 page_color::kTertiary, TextAlign::Left);
     if (!has_items) return;
     const RectF b{content.x + content.w - kButtonW, y, kButtonW, kLine};

@@ -125,6 +125,9 @@ void shelf_footer(App& app, const RectF& c) {
 constexpr float kRowPitch = 46, kRowH = 42, kFooterSpace = 30;
 constexpr size_t kTitleChars = 160, kTitleFiles = 3;
 constexpr float kChipW = 58, kChipH = 22, kChipPitch = 62;
+// The chips' group ends this far left of the row's right edge; the texts start
+// right of the kind badge and keep clear of the pin (and of the chips, by a gap).
+constexpr float kChipsRight = 80, kTextLeft = 54, kPinRoom = 80, kTextGap = 6;
 
 struct ClipTexts {
     std::string title, subtitle;
@@ -178,11 +181,15 @@ void clip_row(App& app, const RectF& c, size_t i, float y) {
     }
 
     const float right = c.x + c.w;
-    const float text_w = std::max(0.0f, c.w - 58 - (hover > 0.01f && is_text ? 190 : 76));
+    const bool chips = is_text && hover > 0.01f;
+    // The texts end before the first chip while the chips show, else before the pin.
+    const float first_chip = right - kChipsRight - 2 * kChipPitch;
+    const float text_right = chips ? first_chip - kTextGap : right - kPinRoom;
+    const float text_w = std::max(0.0f, text_right - (c.x + kTextLeft));
     const ClipTexts t = clip_texts(e);
-    g.draw_text(t.title, {c.x + 54, y + 4, text_w, 18}, 13, FontFamily::Text, 600, page_color::kPrimary,
+    g.draw_text(t.title, {c.x + kTextLeft, y + 4, text_w, 18}, 13, FontFamily::Text, 600, page_color::kPrimary,
                 TextAlign::Left);
-    g.draw_text(t.subtitle, {c.x + 54, y + 22, text_w, 16}, 11, FontFamily::Text, 400, page_color::kTertiary,
+    g.draw_text(t.subtitle, {c.x + kTextLeft, y + 22, text_w, 16}, 11, FontFamily::Text, 400, page_color::kTertiary,
                 TextAlign::Left);
 
     // Pin: always lit when pinned, otherwise revealed with the row's hover.
@@ -191,10 +198,10 @@ void clip_row(App& app, const RectF& c, size_t i, float y) {
         app.push_hit({right - 70, y, 28, kRowH}, pin);
     }
 
-    if (is_text && hover > 0.01f) {
+    if (chips) {
         static constexpr const char* kChipLabels[2] = {"Çevir", "Özetle"};
         for (int k = 0; k < 2; ++k) {
-            const RectF chip{right - 80 - 2 * kChipPitch + k * kChipPitch, cy - kChipH / 2, kChipW, kChipH};
+            const RectF chip{first_chip + k * kChipPitch, cy - kChipH / 2, kChipW, kChipH};
             const float ch = app.hover_of(ask[k]);
             g.fill_rounded_rect(chip, kChipH / 2, with_alpha(toward_white(page_color::kPurple, ch), 0.22f + 0.2f * ch));
             g.draw_text(kChipLabels[k], chip, 11.5f, FontFamily::Text, 700, page_color::kPrimary, TextAlign::Center);

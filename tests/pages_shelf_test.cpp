@@ -225,3 +225,62 @@ TEST_F(ShelfPageTest, EmptyClipboardShowsHintAndCount) {
     EXPECT_EQ(text("Temizle"), nullptr);
     EXPECT_TRUE(app->drawing.hits.empty());
 }
+
+// A row's title and subtitle end before whatever sits to their right: the
+// "Çevir" chip while a text row is hovered, else the pin.
+TEST_F(ShelfPageTest, ClipRowTextsEndBeforeTheChipsAndThePin) {
+    const std::string long_text(200, 'm');
+    ClipEntry files;
+    files.kind = ClipEntry::Files{{"C:\\" + long_text + ".txt"}};
+    files.time = "10:00";
+    struct Case {
+        const char* name;
+        bool text_row, hovered;
+    } cases[] = {
+        {"hovered text row", true, true},
+        {"resting text row", true, false},
+        {"hovered file row", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        app->lists.clips = {c.text_row ? text_clip(long_text, true) : files};
+        app->lists.clips[0].pinned = true;  // the pin shows at rest too
+        if (c.hovered)
+            hover(Action::at(ActionKind::Clip, 0));
+        else
+            app->pointer.hovered = Action::none();
+        draw_page(Page::Clip);
+        const std::string title = c.text_row ? std::string(160, 'm') : long_text + ".txt";
+        const DrawCall* t = text(title);
+        ASSERT_NE(t, nullptr);
+        const DrawCall* sub = text(c.text_row ? "200 karakter · 09:05" : "1 dosya · 10:00");
+        ASSERT_NE(sub, nullptr);
+        float limit = 0;
+        if (c.text_row && c.hovered) {
+            const DrawCall* chip = text("Çevir");
+            ASSERT_NE(chip, nullptr);
+            limit = chip->rect.x;
+        } else {
+            EXPECT_EQ(text("Çevir"), nullptr);
+            const DrawCall* pin = glyph(0xE718);
+            ASSERT_NE(pin, nullptr);
+            limit = pin->rect.x;
+        }
+        EXPECT_LE(t->rect.x + t->rect.w, limit);
+        EXPECT_LE(sub->rect.x + sub->rect.w, limit);
+        EXPECT_GT(t->rect.w, 300) << "the title keeps most of the row";
+    }
+}
+
+TEST_F(ShelfPageTest, ClipboardFooterCountIsRegularWeight) {
+    for (size_t pinned : {0u, 1u}) {
+        app->lists.clips = {text_clip("bir", pinned > 0), text_clip("iki")};
+        draw_page(Page::Clip);
+        const DrawCall* count = text(pinned ? "2 öğe · 1 sabit" : "2 öğe");
+        ASSERT_NE(count, nullptr);
+        EXPECT_EQ(count->weight, 400);
+        EXPECT_EQ(count->size, 11.5f);
+        EXPECT_NEAR(count->rect.y, kY + kH - 24, 1e-3f);
+        expect_color(count->color, 255, 255, 255, 0.4f);
+    }
+}
