@@ -26,6 +26,9 @@ namespace {
 constexpr float kFieldH = 42, kListTop = 50, kListBottomSpace = 30;
 constexpr float kRowPitch = 40, kRowH = 36;
 constexpr float kSummaryW = 360, kClearW = 190;
+// Note texts start right of the check circle; the "Görevlere" chip starts this
+// far left of the row's right edge.
+constexpr float kTextLeft = 40, kChipInset = 110, kChipW = 68, kTextGap = 6;
 
 Color white(float a) { return rgb(255, 255, 255, a); }
 
@@ -63,10 +66,11 @@ void reminder_row(App& app, const RectF& body, size_t i, float t, int64_t now, c
 
 // ---- Note row ---------------------------------------------------------------------------------------------
 
+// The green disc grows with the ease; the tick, two round-capped strokes
+// meeting at its elbow, fades in with the done value.
 void check_mark(Renderer& g, float x, float c, float d, float e) {
     g.fill_circle(x + 20, c, 9.2f * e, page_color::kGreen);
     ScopedAlpha fade(g, d);
-    g.fill_polygon({{x + 16, c}, {x + 18.8f, c + 3}, {x + 24.5f, c - 3.5f}}, page_color::kPrimary, 0);
     g.draw_line(x + 16, c + 0.2f, x + 18.8f, c + 3, 1.8f, page_color::kPrimary);
     g.draw_line(x + 18.8f, c + 3, x + 24.5f, c - 3.2f, 1.8f, page_color::kPrimary);
 }
@@ -88,12 +92,14 @@ void note_row(App& app, const RectF& body, size_t j, float t) {
                     1.5f);
     if (d > 0.01f) check_mark(g, x, c, clamp01f(d), e);
 
-    const float text_w = std::max(0.0f, w - 90);
-    g.draw_text(note.text, {x + 40, t, text_w, kRowH}, 13.5f, FontFamily::Text, 500, white(1 - 0.6f * clamp01f(d)),
+    // While the "Görevlere" chip shows, the text ends before it instead of running under it.
+    const bool task_chip = r > 0.01f && app.google.snap.signed_in;
+    const float text_w = std::max(0.0f, task_chip ? w - kChipInset - kTextGap - kTextLeft : w - 90);
+    g.draw_text(note.text, {x + kTextLeft, t, text_w, kRowH}, 13.5f, FontFamily::Text, 500, white(1 - 0.6f * clamp01f(d)),
                 TextAlign::Left);
     if (d > 0.01f) {
         const float measured = g.measure_text(note.text, 13.5f, FontFamily::Text, 500);
-        g.draw_line(x + 40, c, x + 40 + e * std::min(measured, text_w), c, 1.4f, white(0.5f));
+        g.draw_line(x + kTextLeft, c, x + kTextLeft + e * std::min(measured, text_w), c, 1.4f, white(0.5f));
     }
     app.push_hit({x, t, w, kRowH}, toggle);
 
@@ -101,14 +107,14 @@ void note_row(App& app, const RectF& body, size_t j, float t) {
     // The shared delete button fades itself with the row's hover; its region is widened to the row's height.
     draw_row_delete(app, x + w - 20, c, r, del);
     app.push_hit({x + w - 34, t, 28, kRowH}, del);
-    if (!app.google.snap.signed_in) return;
+    if (!task_chip) return;
     ScopedAlpha fade(g, clamp01f(r));
     const float th = app.hover_of(task);
-    const RectF chip{x + w - 110, c - 11, 68, 22};
+    const RectF chip{x + w - kChipInset, c - 11, kChipW, 22};
     g.fill_rounded_rect(chip, 11, with_alpha(page_color::kBlue, 0.2f + 0.2f * th));
     g.draw_text("Görevlere", chip, 11, FontFamily::Text, 700, toward_white(page_color::kBlue, 0.35f + 0.4f * th),
                 TextAlign::Center);
-    app.push_hit({x + w - 110, t + 7, 68, 22}, task);
+    app.push_hit({x + w - kChipInset, t + 7, kChipW, 22}, task);
 }
 
 // ---- The page ----------------------------------------------------------------------------------------------

@@ -142,3 +142,73 @@ TEST_F(NotesPageTest, ScrolledRowsOutsideTheViewportDrawAndRegisterNothing) {
     EXPECT_EQ(a.kind, ActionKind::Note);
     EXPECT_EQ(a.index, 5);
 }
+
+// The note's text (and a done note's strike-through) ends before the
+// "Görevlere" chip while the chip shows, and keeps its width otherwise.
+TEST_F(NotesPageTest, NoteTextEndsBeforeTheTaskChip) {
+    const std::string long_text(120, 'n');
+    struct Case {
+        const char* name;
+        bool signed_in, hovered, done;
+    } cases[] = {
+        {"signed in, hovered", true, true, false},
+        {"signed in, hovered, done", true, true, true},
+        {"signed in, at rest", true, false, false},
+        {"signed out, hovered", false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        app->lists.notes.clear();
+        add_note(long_text, c.done);
+        app->google.snap.signed_in = c.signed_in;
+        if (c.hovered)
+            hover(Action::at(ActionKind::Note, 0));
+        else
+            app->pointer.hovered = Action::none();
+        draw_notes();
+        const DrawCall* t = text(long_text);
+        ASSERT_NE(t, nullptr);
+        const DrawCall* chip = text("Görevlere");
+        EXPECT_EQ(chip != nullptr, c.signed_in && c.hovered);
+        const float right = t->rect.x + t->rect.w;
+        if (chip) {
+            EXPECT_LE(right, chip->rect.x);
+        } else {
+            EXPECT_NEAR(t->rect.w, kW - 90, 1e-3f) << "no chip: the text keeps its full box";
+        }
+        if (c.done) {
+            bool strike = false;
+            for (const DrawCall& d : rec->calls)
+                if (d.op == DrawOp::Line && std::abs(d.stroke - 1.4f) < 1e-3f) {
+                    strike = true;
+                    EXPECT_LE(d.rect.x + d.rect.w, right + 1e-3f);
+                }
+            EXPECT_TRUE(strike);
+        }
+    }
+}
+
+// A done note's mark is a tick: two white strokes meeting at an elbow, down
+// then up, on the green disc, with nothing filled between them.
+TEST_F(NotesPageTest, DoneMarkIsATickOfTwoStrokes) {
+    add_note("bitti", true);
+    draw_notes();
+    const float c = kY + 50 + 18;
+    EXPECT_TRUE(ops(DrawOp::Polygon).empty()) << "no filled wedge";
+    std::vector<const DrawCall*> strokes;
+    for (const DrawCall* d : ops(DrawOp::Line))
+        if (std::abs(d->stroke - 1.8f) < 1e-3f) strokes.push_back(d);
+    ASSERT_EQ(strokes.size(), 2u);
+    const RectF down = strokes[0]->rect, up = strokes[1]->rect;  // (x0, y0, dx, dy)
+    expect_color(strokes[0]->color, 255, 255, 255, 1);
+    EXPECT_GT(down.w, 0);
+    EXPECT_GT(down.h, 0) << "the short stroke runs down to the elbow";
+    EXPECT_NEAR(down.x + down.w, up.x, 1e-3f);
+    EXPECT_NEAR(down.y + down.h, up.y, 1e-3f);
+    EXPECT_GT(up.w, down.w) << "the long stroke";
+    EXPECT_LT(up.h, 0) << "runs up from the elbow";
+    // The tick stays inside the green disc of radius 9.2.
+    for (float x : {down.x, up.x, up.x + up.w})
+        EXPECT_LT(std::abs(x - (kX + 20)), 9.2f);
+    EXPECT_LT(std::abs(up.y + up.h - c), 9.2f);
+}
