@@ -29,6 +29,8 @@ namespace {
 
 constexpr float kTabsWidth = 340, kTabsHeight = 32, kTabThird = 113.33f;
 constexpr float kRingInset = 66, kRingRadius = 58, kRingStroke = 8;
+// Clear space between the mode tabs and the ring's stroke.
+constexpr float kRingTabGap = 2;
 constexpr float kRoundRadius = 23;
 // The controls column to the right of the ring, below the tabs.
 constexpr float kColumnLeft = 150, kChipRowTop = 44, kButtonRowTop = 112;
@@ -65,6 +67,14 @@ std::string split_text(double seconds) {
 
 // The start button's label of a clock that counts down.
 const char* start_label(bool running, bool partway) { return running ? "Duraklat" : partway ? "Devam et" : "Başlat"; }
+
+// The ring's centre: mid-height of the content, but low enough that its
+// stroke clears the mode tabs above it (a 184-high body would otherwise put
+// the stroke 2 units into them).
+PointF ring_centre(const RectF& c) {
+    const float clear = kTabsHeight + kRingTabGap + kRingRadius + kRingStroke / 2;
+    return {c.x + kRingInset, c.y + std::max(c.h / 2, clear)};
+}
 
 // ---- Shared pieces: mode tabs, progress ring, chips, round buttons ----------------------------------
 
@@ -121,7 +131,7 @@ void timer_body(App& app, const RectF& c) {
     const Countdown& t = app.timers.countdown;
     const double left = countdown_left(t, app.now);
     const bool partway = !t.running && countdown_partway(t);
-    const float rx = c.x + kRingInset, ry = c.y + c.h / 2;
+    const auto [rx, ry] = ring_centre(c);
     const Color ring = with_alpha(page_color::kOrange, t.running ? 1.0f : 0.75f);
     progress_ring(app, rx, ry, static_cast<float>(left / std::max(t.length, 1.0)), ring,
                   clock_text(sat_i64(std::ceil(left))));
@@ -203,7 +213,7 @@ void pomodoro_body(App& app, const RectF& c) {
     const bool partway = !p.running && pomodoro_partway(p);
     const uint8_t phase = std::min<uint8_t>(static_cast<uint8_t>(p.phase), 2);
     const Color colour = p.phase == PomoPhase::Focus ? page_color::kRed : page_color::kGreen;
-    const float rx = c.x + kRingInset, ry = c.y + c.h / 2;
+    const auto [rx, ry] = ring_centre(c);
     const double length = pomodoro_phase_length(p);
     progress_ring(app, rx, ry, length > 0 ? static_cast<float>(left / length) : 0.0f, colour,
                   clock_text(sat_i64(std::ceil(left))));

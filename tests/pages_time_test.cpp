@@ -15,6 +15,9 @@ namespace {
 struct TimePageTest : IslandDrawTest {
     // The open time page's content rectangle: (114, 64, 672, 184).
     static constexpr float kX = 114, kY = 64, kH = 184;
+    // The ring's centre: 96 below the content's top, so that its stroke (radius
+    // 58, width 8) clears the 32-high mode tabs by 2.
+    static constexpr float kRingX = kX + 66, kRingY = kY + 96;
 
     void draw_time(uint8_t mode) {
         app->timers.mode = mode;
@@ -95,7 +98,7 @@ TEST_F(TimePageTest, CountdownTimeStatusAndButtonFollowItsState) {
         const DrawCall* time = text_sized(c.time, 25);
         ASSERT_NE(time, nullptr) << c.time;
         EXPECT_EQ(time->family, FontFamily::Display);
-        expect_rect(time->rect, kX + 66 - 54, kY + kH / 2 - 16, 108, 32);
+        expect_rect(time->rect, kRingX - 54, kRingY - 16, 108, 32);
         const DrawCall* status = text(c.status);
         ASSERT_NE(status, nullptr) << c.status;
         expect_color(status->color, 255, 255, 255, 0.4f);
@@ -104,7 +107,7 @@ TEST_F(TimePageTest, CountdownTimeStatusAndButtonFollowItsState) {
         // The ring's track, then an arc in orange that ends at 12 o'clock.
         auto rings = ops(DrawOp::Ring);
         ASSERT_FALSE(rings.empty());
-        expect_rect(rings.front()->rect, kX + 66 - 58, kY + kH / 2 - 58, 116, 116);
+        expect_rect(rings.front()->rect, kRingX - 58, kRingY - 58, 116, 116);
         const double left = countdown_left(app->timers.countdown, app->now);
         const float fraction = static_cast<float>(left / app->timers.countdown.length);
         for (const DrawCall& d : rec->calls)
@@ -285,5 +288,29 @@ TEST_F(TimePageTest, PomodoroDotsCountTheCurrentRound) {
         EXPECT_EQ(filled, c.filled) << c.completed;
         EXPECT_EQ(outlined, 4 - c.filled) << c.completed;
         EXPECT_NE(text("Toplam " + std::to_string(c.completed) + " odak"), nullptr);
+    }
+}
+
+// The ring's stroke keeps clear of the mode tabs above it and of the content's
+// bottom, in both modes that draw it, and the texts inside move with it.
+TEST_F(TimePageTest, ProgressRingClearsTheModeTabs) {
+    for (uint8_t mode : {0, 2}) {
+        SCOPED_TRACE(int(mode));
+        draw_time(mode);
+        const DrawCall* tabs = nullptr;
+        for (const DrawCall* f : ops(DrawOp::FillRoundedRect))
+            if (f->rect.x == kX && f->rect.y == kY && f->rect.w == 340) tabs = f;
+        ASSERT_NE(tabs, nullptr);
+        for (const DrawCall& d : rec->calls) {
+            if (d.op != DrawOp::Ring && d.op != DrawOp::Arc) continue;
+            // Ring and arc calls record the circle's bounding box; the stroke adds half its width.
+            const float top = d.rect.y - d.stroke / 2, bottom = d.rect.y + d.rect.h + d.stroke / 2;
+            EXPECT_GE(top, tabs->rect.y + tabs->rect.h) << draw_op_name(d.op);
+            EXPECT_LE(bottom, kY + kH);
+            EXPECT_NEAR(d.rect.y + d.rect.h / 2, kRingY, 1e-3f);
+        }
+        const DrawCall* time = text_sized(mode == 0 ? "5:00" : "25:00", 25);
+        ASSERT_NE(time, nullptr);
+        EXPECT_NEAR(time->rect.y + time->rect.h / 2, kRingY, 1e-3f);
     }
 }
