@@ -35,6 +35,8 @@ constexpr const char* kMonthNames[12] = {"Ocak",   "Şubat", "Mart",  "Nisan", "
 // Card geometry: three columns of 220, 220 and the rest, 10 apart.
 constexpr float kCardWidth = 220, kColumnPitch = 230, kSystemLeft = 460, kCardGap = 10;
 constexpr Color kWeatherCutOut = rgb(18, 18, 18);
+// The system card's rings and the percentage inside each.
+constexpr float kRingRadius = 20, kRingStroke = 5, kPercentSize = 12.5f;
 
 Color white(float a) { return rgb(255, 255, 255, a); }
 
@@ -170,6 +172,19 @@ void media_card(App& app, const RectF& c) {
 
 // ---- System card --------------------------------------------------------------------------------------------
 
+// The percentage's size: 12.5 unless the text would reach the ring's stroke
+// ("%100" does), then smaller in proportion, rounded down to a half unit. The
+// room is the chord of the ring's inner edge at the digits' half height, less
+// 2 units each side.
+float percent_size(Renderer& g, std::string_view text) {
+    const float inner = kRingRadius - kRingStroke / 2, half_height = 0.36f * kPercentSize;
+    const float room = 2 * std::sqrt(inner * inner - half_height * half_height) - 4;
+    const float width = g.measure_text(text, kPercentSize, FontFamily::Display, 700);
+    if (!(width > room)) return kPercentSize;
+    // Half-unit steps keep the renderer's text-format cache small.
+    return std::floor(2 * kPercentSize * room / width) / 2;
+}
+
 void system_card(App& app, const RectF& c, float height) {
     Renderer& g = *app.drawing.renderer;
     const float x = c.x + kSystemLeft, y = c.y, w = c.w - kSystemLeft;
@@ -187,10 +202,11 @@ void system_card(App& app, const RectF& c, float height) {
         const float rx = x + 34 + 62 * static_cast<float>(k);
         Color track = rings[k].color;
         track.a = 0.2f;
-        g.draw_arc(rx, ry, 20, 0, 1, 5, track);
-        g.draw_arc(rx, ry, 20, 0, rings[k].value, 5, rings[k].color);
-        g.draw_text(percent_text(sat_i64(std::round(rings[k].value * 100))), {rx - 20, ry - 10, 40, 20}, 12.5f,
-                    FontFamily::Display, 700, page_color::kPrimary, TextAlign::Center);
+        g.draw_arc(rx, ry, kRingRadius, 0, 1, kRingStroke, track);
+        g.draw_arc(rx, ry, kRingRadius, 0, rings[k].value, kRingStroke, rings[k].color);
+        const std::string percent = percent_text(sat_i64(std::round(rings[k].value * 100)));
+        g.draw_text(percent, {rx - 20, ry - 10, 40, 20}, percent_size(g, percent), FontFamily::Display, 700,
+                    page_color::kPrimary, TextAlign::Center);
         g.draw_text(rings[k].label, {rx - 24, ry + 24, 48, 14}, 10.5f, FontFamily::Text, 600, page_color::kTertiary,
                     TextAlign::Center);
     }

@@ -529,8 +529,9 @@ void hud_voice(const Box& b) {
                 b.text("“" + app.voice.question + "”", {b.x + 64, 26, b.w - 100, 18}, 12, 500, white(0.4f));
                 top = 46;
             }
-            b.g.draw_wrapped_text(app.voice.answer, {b.x + 64, top, 500, std::max(0.0f, b.y + b.h - 12 - top)}, 14,
-                                  500, kWhite);
+            // A long answer ends with "…" after its last whole line rather than cut through one.
+            const RectF box{b.x + 64, top, 500, std::max(0.0f, b.y + b.h - 12 - top)};
+            b.g.draw_wrapped_text(fit_wrapped(b.g, app.voice.answer, box.w, box.h, 14, 500), box, 14, 500, kWhite);
             break;
         }
     }

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -126,6 +128,41 @@ std::string percent_text(int64_t value) {
 }
 
 std::string badge_text(uint32_t count) { return count >= 10 ? std::string("9+") : std::to_string(count); }
+
+std::string fit_wrapped(Renderer& g, std::string_view text, float width, float height, float size, float weight) {
+    if (!(g.measure_wrapped(text, width, size, weight) > height)) return std::string(text);
+    const auto with_ellipsis = [&](size_t end) { return std::string(trim_end(text.substr(0, end))) + "…"; };
+    // The longest of the cut positions (ascending) whose start fits with "…";
+    // a longer start never wraps into fewer lines.
+    const auto longest = [&](const std::vector<size_t>& cuts) -> std::optional<std::string> {
+        size_t lo = 0, hi = cuts.size();
+        while (lo < hi) {
+            const size_t mid = (lo + hi) / 2;
+            if (g.measure_wrapped(with_ellipsis(cuts[mid]), width, size, weight) > height)
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        if (lo == 0) return std::nullopt;
+        return with_ellipsis(cuts[lo - 1]);
+    };
+    // After a whole word where one fits, else after any character.
+    std::vector<size_t> words, chars;
+    bool in_word = false;
+    for (size_t i = 0; i < text.size();) {
+        const size_t at = i;
+        const bool space = is_white_space(next_code_point(text, i));
+        if (space && in_word) words.push_back(at);
+        if (at > 0) chars.push_back(at);
+        in_word = !space;
+    }
+    if (std::optional<std::string> cut = longest(words)) return *cut;
+    return longest(chars).value_or("…");
+}
+
+float badge_width(Renderer& g, std::string_view label) {
+    return std::max(2 * kBadgeRadius, g.measure_text(label, kBadgeTextSize, FontFamily::Text, 700) + 2 * kBadgeMargin);
+}
 
 bool caret_lit(double now) {
     double t = now * 1.8;
@@ -445,9 +482,12 @@ void App::draw_tab_strip(float island_height) {
 
         uint32_t badge = p == Page::Notifs ? notifs.unread_badge : (p == Page::Google ? google.snap.unread : 0);
         if (badge > 0) {
-            float bx = ix + 9 * s, by = iy - 8 * s;
-            g.fill_circle(bx, by, 7.5f, kRed);
-            g.draw_text(badge_text(badge), {bx - 8, by - 8, 16, 16}, 9.5f, FontFamily::Text, 700, kWhite, TextAlign::Center);
+            const float bx = ix + 9 * s, by = iy - 8 * s;
+            const std::string label = badge_text(badge);
+            const float bw = badge_width(g, label);
+            g.fill_rounded_rect({bx - bw / 2, by - kBadgeRadius, bw, 2 * kBadgeRadius}, kBadgeRadius, kRed);
+            g.draw_text(label, {bx - std::max(bw, 16.0f) / 2, by - 8, std::max(bw, 16.0f), 16}, kBadgeTextSize,
+                        FontFamily::Text, 700, kWhite, TextAlign::Center);
         }
         push_hit({d.left[i], top - 6, 38 * s, 50}, act);
         if (action_eq(pointer.hovered, act)) {

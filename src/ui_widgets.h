@@ -12,6 +12,7 @@
 #include "sys_os.h"
 
 struct App;
+class Renderer;
 
 // The island content's zoom, the pill's width over its target width, stays within these.
 constexpr float kContentZoomMin = 0.55f, kContentZoomMax = 1.12f;
@@ -37,6 +38,15 @@ char32_t page_glyph(Page p);
 std::string percent_text(int64_t value);
 // A badge count: the number, "9+" from 10 on.
 std::string badge_text(uint32_t count);
+// `text` when its wrapped height at `width` is within `height`; otherwise its
+// longest start that fits with "…" appended, ended after a whole word (after
+// any character when not even the first word fits), so no line is cut
+// through. "…" alone when nothing fits.
+std::string fit_wrapped(Renderer& g, std::string_view text, float width, float height, float size, float weight);
+// The dock's count badge: a red disc of radius 7.5 that widens into a pill when
+// its label and a margin of 3 on each side need more room ("9+" does).
+constexpr float kBadgeRadius = 7.5f, kBadgeTextSize = 9.5f, kBadgeMargin = 3;
+float badge_width(Renderer& g, std::string_view label);
 
 // The caret shows 60 % of each of 1.8 blinks a second.
 bool caret_lit(double now);

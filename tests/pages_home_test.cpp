@@ -10,6 +10,7 @@
 #include "app_format.h"
 #include "island_draw_support.h"
 #include "pages.h"
+#include "wide_text_support.h"
 
 namespace {
 
@@ -219,4 +220,45 @@ TEST_F(HomePageTest, DockBadgesCapAtNinePlus) {
     EXPECT_NE(text("9+"), nullptr);
     EXPECT_NE(text("3"), nullptr);
     EXPECT_EQ(text("12"), nullptr);
+}
+
+// The percentage sits inside its ring: at the digits' half height the inner
+// edge of the stroke (radius 20 − 5/2) leaves a chord of 2·√(17.5² − 4.5²);
+// the text keeps at least 1 from it on each side, with fixed metrics and with
+// a face as wide as the real bold one, shrinking only when it must.
+TEST_F(HomePageTest, RingPercentagesStayInsideTheirStroke) {
+    const float room = 2 * std::sqrt(17.5f * 17.5f - 4.5f * 4.5f) - 2;
+    struct Case {
+        float cpu;
+        bool wide_face;
+        const char* text;
+        bool full_size;
+    } cases[] = {
+        {0.46f, false, "%46", true}, {1.0f, false, "%100", true},
+        {0.46f, true, "%46", true},  {1.0f, true, "%100", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + (c.wide_face ? " wide" : ""));
+        if (c.wide_face) {
+            auto r = std::make_unique<WideTextRenderer>();
+            rec = r.get();
+            app = make_test_app(true, std::move(r));
+            app->now = 100;
+            app->island.has_battery = false;
+            pin_local(2026, 12, 9, 9, 5);
+        }
+        app->sysmon.snap.cpu = c.cpu;
+        draw_home();
+        const DrawCall* t = text(c.text);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->size == 12.5f, c.full_size) << t->size;
+        EXPECT_LE(rec->measure_text(t->text, t->size, FontFamily::Display, 700), room);
+        // Centred on the CPU ring.
+        const DrawCall* ring = nullptr;
+        for (const DrawCall& d : rec->calls)
+            if (d.op == DrawOp::Ring && d.radius == 20 && !ring) ring = &d;
+        ASSERT_NE(ring, nullptr);
+        EXPECT_NEAR(t->rect.x + t->rect.w / 2, ring->rect.x + 20, 1e-3f);
+        EXPECT_NEAR(t->rect.y + t->rect.h / 2, ring->rect.y + 20, 1e-3f);
+    }
 }

@@ -438,3 +438,42 @@ TEST_F(IslandContentTest, WeatherIconShapes) {
     app->draw_weather_icon(kIconThunder, 100, 100, 18, rgb(0, 0, 0));
     EXPECT_NEAR(ops(DrawOp::Polygon)[0]->color.a, 0.85f, 1e-5f);
 }
+
+// A voice answer longer than the notice can hold ends after its last whole
+// line with "…", never cut through a line; a short one is shown as it is.
+TEST_F(IslandContentTest, LongVoiceAnswerEndsWithAnEllipsisAfterAWholeLine) {
+    std::string long_answer;
+    for (int i = 0; i < 60; ++i) long_answer += "kelime" + std::to_string(i) + " ";
+    struct Case {
+        const char* name;
+        std::string answer, question;
+        bool cut;
+    } cases[] = {
+        {"short", "Saat on.", "", false},
+        {"long", long_answer, "", true},
+        {"long under a question", long_answer, "Bugün ne var?", true},
+    };
+    app->voice.state = VoiceState::Answer;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        app->voice.answer = c.answer;
+        app->voice.question = c.question;
+        draw(IslandMode::hud(HudKind::Voice));
+        auto wrapped = ops(DrawOp::WrappedText);
+        ASSERT_EQ(wrapped.size(), 1u);
+        const DrawCall& w = *wrapped[0];
+        EXPECT_LE(rec->measure_wrapped(w.text, w.rect.w, 14, 500), w.rect.h) << "every line drawn whole";
+        if (!c.cut) {
+            EXPECT_EQ(w.text, c.answer);
+            continue;
+        }
+        const std::string ellipsis = "…";
+        ASSERT_GT(w.text.size(), ellipsis.size());
+        ASSERT_EQ(w.text.substr(w.text.size() - ellipsis.size()), ellipsis);
+        const std::string shown = w.text.substr(0, w.text.size() - ellipsis.size());
+        EXPECT_EQ(c.answer.rfind(shown + " ", 0), 0u) << "cut after a whole word: " << shown;
+        // One more word would not have fitted.
+        const size_t next = c.answer.find(' ', shown.size() + 1);
+        EXPECT_GT(rec->measure_wrapped(c.answer.substr(0, next) + ellipsis, w.rect.w, 14, 500), w.rect.h);
+    }
+}

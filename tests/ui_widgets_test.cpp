@@ -12,6 +12,7 @@
 #include "gfx_record.h"
 #include "test_support.h"
 #include "ui_widgets.h"
+#include "wide_text_support.h"
 
 namespace {
 
@@ -415,5 +416,72 @@ TEST_F(WidgetTest, WidgetsWithoutARendererMeasureAsWithTheRecordingOne) {
         SCOPED_TRACE(i);
         EXPECT_TRUE(action_eq(bare[i].action, drawn[i].action));
         expect_rect(bare[i].rect, drawn[i].rect.x, drawn[i].rect.y, drawn[i].rect.w, drawn[i].rect.h);
+    }
+}
+
+// The badge is a disc of radius 7.5 that widens into a pill of the same height
+// when its label needs more than the disc with 3 to spare on each side.
+TEST(DockBadge, FitsItsLabelWithRoomOnBothSides) {
+    struct Case {
+        uint32_t count;
+        bool wide_face;
+    } cases[] = {{3, false}, {12, false}, {3, true}, {12, true}, {250, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.count) + (c.wide_face ? " wide" : ""));
+        ScopedDataDir data;
+        auto owned = c.wide_face ? std::make_unique<WideTextRenderer>() : std::make_unique<RecordingRenderer>();
+        RecordingRenderer* rec = owned.get();
+        auto app = make_test_app(true, std::move(owned));
+        ASSERT_TRUE(rec->begin_frame(0, 0, 900, 470));
+        app->notifs.unread_badge = c.count;
+        app->draw_tab_strip(336);
+        const std::string label = badge_text(c.count);
+        const DrawCall* t = rec->find_text(label);
+        ASSERT_NE(t, nullptr);
+        const DrawCall* disc = nullptr;
+        for (const DrawCall& d : rec->calls)
+            if (d.op == DrawOp::FillRoundedRect && d.color.r == 1 && std::fabs(d.color.g * 255 - 69) < 0.01f) disc = &d;
+        ASSERT_NE(disc, nullptr) << "the red badge";
+        const float text_w = rec->measure_text(label, 9.5f, FontFamily::Text, 700);
+        EXPECT_GE(disc->rect.w, text_w + 6);
+        EXPECT_GE(disc->rect.w, 15);
+        EXPECT_FLOAT_EQ(disc->rect.h, 15);
+        EXPECT_FLOAT_EQ(disc->radius, 7.5f);
+        if (!(text_w + 6 > 15)) {
+            EXPECT_FLOAT_EQ(disc->rect.w, 15) << "a short label keeps the round disc";
+        }
+        // The label is centred on the badge in a box at least as wide as itself.
+        EXPECT_NEAR(t->rect.x + t->rect.w / 2, disc->rect.x + disc->rect.w / 2, 1e-3f);
+        EXPECT_NEAR(t->rect.y + t->rect.h / 2, disc->rect.y + disc->rect.h / 2, 1e-3f);
+        EXPECT_GE(t->rect.w, text_w);
+    }
+}
+
+// With the fixed metrics a character is 7 wide at 14 px and a line 17.5
+// high, so a 70-wide box takes ten characters a line.
+TEST(FitWrapped, CutsAfterTheLastWholeLineAndEndsWithAnEllipsis) {
+    RecordingRenderer g;
+    struct Case {
+        const char* name;
+        std::string text;
+        float height;
+        std::string want;
+    } cases[] = {
+        {"fits", "kısa", 17.5f, "kısa"},
+        {"fits exactly", "on harf ok", 17.5f, "on harf ok"},
+        {"cut after a word", "bir iki üç dört beş altı", 17.5f, "bir iki…"},
+        {"two lines", "bir iki üç dört beş altı", 35, "bir iki üç dört beş…"},
+        {"runs of spaces", "bir   iki   üç   dört", 17.5f, "bir   iki…"},
+        {"one long word cuts between characters", std::string(50, 'a'), 35, std::string(19, 'a') + "…"},
+        {"non-ASCII characters stay whole", "ğğğğğğğğğğğğğğğ", 17.5f, "ğğğğğğğğğ…"},
+        {"a first word too long for the box", "uzunnnnnnnnnnnnnnnn kelime", 17.5f, "uzunnnnnn…"},
+        {"nothing fits", "bir iki", 5, "…"},
+    };
+    for (const Case& c : cases) {
+        const std::string got = fit_wrapped(g, c.text, 70, c.height, 14, 500);
+        EXPECT_EQ(got, c.want) << c.name;
+        if (got != "…") {
+            EXPECT_LE(g.measure_wrapped(got, 70, 14, 500), c.height) << c.name;
+        }
     }
 }
