@@ -68,23 +68,29 @@ struct PageClicks : ::testing::Test {
     }
 
     // The window point at the centre of the drawn text `label`; with `row`,
-    // the one on the same row (or shelf card) as that text.
-    std::optional<PointF> where(const std::string& label, const std::string& row = "") const {
+    // the one on the same row (or shelf card) as that text. Of two texts alike
+    // (a label the machine's devices may also put on a slider row) the one
+    // whose region carries `want` is taken, else the first.
+    std::optional<PointF> where(const std::string& label, const std::string& row = "",
+                                std::optional<Action> want = std::nullopt) const {
         std::optional<PointF> row_at;
         if (!row.empty()) {
             const DrawCall* r = rec->find_text(row);
             if (!r) return std::nullopt;
             row_at = r->transform.apply({r->rect.x + r->rect.w / 2, r->rect.y + r->rect.h / 2});
         }
+        std::optional<PointF> first;
         for (const DrawCall& c : rec->calls) {
             if ((c.op != DrawOp::Text && c.op != DrawOp::WrappedText) || c.text != label) continue;
             const PointF p = c.transform.apply({c.rect.x + c.rect.w / 2, c.rect.y + c.rect.h / 2});
             // On the row (within half a row's height) or on the card (a shelf card's column).
-            if (row_at && std::fabs(p.y - row_at->y) > 18 && !(std::fabs(p.x - row_at->x) < 46 && std::fabs(p.y - row_at->y) < 80))
-                continue;
-            return p;
+            const bool on_row = !row_at || std::fabs(p.y - row_at->y) <= 18 ||
+                                (std::fabs(p.x - row_at->x) < 46 && std::fabs(p.y - row_at->y) < 80);
+            if (!on_row) continue;
+            if (!want || action_eq(app->hit_test(p.x, p.y), *want)) return p;
+            if (!first) first = p;
         }
-        return std::nullopt;
+        return first;
     }
 
     void point_at(PointF p) {
@@ -105,10 +111,10 @@ struct PageClicks : ::testing::Test {
             ASSERT_TRUE(r) << "row " << c.row << " not drawn";
             point_at(*r);
         }
-        std::optional<PointF> p = where(c.label, c.row);
+        std::optional<PointF> p = where(c.label, c.row, c.action);
         ASSERT_TRUE(p) << c.label << " not drawn";
         point_at(*p);
-        p = where(c.label, c.row);
+        p = where(c.label, c.row, c.action);
         ASSERT_TRUE(p) << c.label << " gone under the pointer";
         const Action under = app->hit_test(p->x, p->y);
         ASSERT_TRUE(action_eq(under, c.action))
