@@ -134,19 +134,23 @@ Result<SignedIn> sign_in_steps(GoogleWorkerContext& ctx, const OAuthClient& clie
     const GoogleNet& net = ctx.config.net;
     Result<Pkce> pkce = make_pkce();
     if (!pkce) return pkce.error();
-    Result<LoopbackListener> listener = LoopbackListener::open();
-    if (!listener) return listener.error();
-    std::string redirect_uri = fmt::format("http://127.0.0.1:{}", listener->port());
-    std::string url = authorization_url(net.urls, client.id, redirect_uri, pkce->challenge, pkce->state);
-    if (ctx.config.open_browser) ctx.config.open_browser(url);
-    else (void)shell_open(url);
-
+    std::string redirect_uri;
     RedirectOutcome outcome;
-    Result<std::string> request = listener->serve_one(monotonic_seconds() + kSignInWaitSeconds, [&](std::string_view text) {
-        outcome = judge_redirect(redirect_query(text), pkce->state);
-        return loopback_response(outcome.title, outcome.body);
-    });
-    if (!request) return request.error();
+    {
+        // Only the first browser answer counts: the listener closes right after it.
+        Result<LoopbackListener> listener = LoopbackListener::open();
+        if (!listener) return listener.error();
+        redirect_uri = fmt::format("http://127.0.0.1:{}", listener->port());
+        std::string url = authorization_url(net.urls, client.id, redirect_uri, pkce->challenge, pkce->state);
+        if (ctx.config.open_browser) ctx.config.open_browser(url);
+        else (void)shell_open(url);
+        Result<std::string> request =
+            listener->serve_one(monotonic_seconds() + kSignInWaitSeconds, [&](std::string_view text) {
+                outcome = judge_redirect(redirect_query(text), pkce->state);
+                return loopback_response(outcome.title, outcome.body);
+            });
+        if (!request) return request.error();
+    }
     if (!outcome.code) return make_error(outcome.error);
 
     Result<json> answer = post_token_form(net, code_exchange_form(*outcome.code, client, redirect_uri, pkce->verifier));

@@ -6,6 +6,13 @@
 
 #include <fmt/format.h>
 
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 #include "google_fake_net.h"
 #include "google_files.h"
 #include "google_signin.h"
@@ -283,6 +290,70 @@ TEST_F(GoogleWorkerTest, TheThreadAnswersCommandsAndEndsWithItsSenders) {
     EXPECT_EQ(s.status, "istemci dosyası yok");
     EXPECT_EQ(std::get<gupdate::Error>(s.outbox[0]).text, "Önce Google ile bağlan (Google sayfası)");
 }
+
+#ifndef _WIN32
+// A loopback client on plain sockets: connects, sends `request` (nothing when
+// empty) and returns what comes back before the server closes.
+std::string loopback_exchange(uint16_t port, const std::string& request, bool hold_silent = false) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    std::string out;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+        if (!request.empty()) {
+            (void)send(fd, request.data(), request.size(), 0);
+            char buf[4096];
+            ssize_t n;
+            while ((n = recv(fd, buf, sizeof buf, 0)) > 0) out.append(buf, static_cast<size_t>(n));
+        } else if (hold_silent) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        }
+    }
+    close(fd);
+    return out;
+}
+
+TEST_F(GoogleWorkerTest, WholeSignInOverTheLoopbackListener) {
+    store_client();
+    fake.clear("POST", kUrls.token + "/token");
+    fake.on("POST", kUrls.token + "/token", 200,
+            json{{"access_token", "at1"}, {"refresh_token", "rt1"}, {"scope", "auth/calendar.events auth/gmail.modify"}});
+    fake.on("GET", kUrls.userinfo + "/v1/userinfo", 200, json{{"email", "a@b.c"}, {"name", ""}});
+    std::string page;
+    std::thread browser;
+    ctx.config.open_browser = [&](const std::string& url) {
+        auto q = redirect_query("GET /?" + url.substr(url.find('?') + 1) + " HTTP/1.1");
+        std::string uri = q["redirect_uri"], state = q["state"];
+        auto port = static_cast<uint16_t>(std::stoi(uri.substr(uri.rfind(':') + 1)));
+        browser = std::thread([=, &page] {
+            std::thread held([=] { loopback_exchange(port, "", true); });  // a silent speculative connection
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            loopback_exchange(port, "");  // opens and closes without a word
+            page = loopback_exchange(port, "GET /?state=" + state + "&code=c1 HTTP/1.1\r\nHost: x\r\n\r\n");
+            held.join();
+        });
+    };
+    google_sign_in(ctx);
+    browser.join();
+    EXPECT_NE(page.find("<h2>Vemo Ada Google'a bağlandı ✓</h2>"), std::string::npos) << page;
+    ASSERT_TRUE(ctx.session);
+    EXPECT_EQ(ctx.session->refresh_token, "rt1");
+    EXPECT_DOUBLE_EQ(ctx.session->expiry, fake.now + 3540);
+    GoogleState s = state();
+    EXPECT_EQ(s.status, "bağlı");
+    EXPECT_TRUE(s.needs_consent) << "the granted scope lacks Tasks";
+    auto items = drain();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(std::get<gupdate::Connected>(items[0]).label, "a@b.c");
+    auto tokens = load_protected_json(kGoogleTokensFile);
+    ASSERT_TRUE(tokens);
+    EXPECT_EQ((*tokens)["refresh"], "rt1");
+    EXPECT_EQ(fake.requests.back().headers[0].value, "Bearer at1");
+    EXPECT_DOUBLE_EQ(ctx.gmail_clock, fake.now - 600);
+}
+#endif
 
 TEST(GoogleStatusLine, NamesTheClientAndTheTokens) {
     ScopedDataDir data;
