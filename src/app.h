@@ -631,6 +631,9 @@ struct App {
     // (none when the drag left without dropping).
     void on_drag_enter();
     void on_drop(std::vector<std::string> paths);
+    // Dropped files: a single client_secret*.json becomes the Google client; anything
+    // else goes to the shelf, and the island closes a moment later unless pointed at.
+    void on_files_dropped(std::vector<std::string> paths);
     // A shelf item's drag-out ended: files moved away leave the shelf.
     void on_drag_out_done();
     // The island's monitor (screen pixels) and window position; the next frame is whole.

@@ -6,7 +6,9 @@
 #include <fmt/format.h>
 
 #include "app.h"
+#include "google_signin.h"
 #include "sys_os.h"
+#include "sys_text.h"
 #include "sys_version.h"
 #include "wake.h"
 
@@ -72,12 +74,32 @@ void App::on_drag_enter() {
 
 void App::on_drop(std::vector<std::string> paths) {
     if (!paths.empty()) {
-        add_to_shelf(std::move(paths), true);
+        on_files_dropped(std::move(paths));
         return;
     }
     island.drag_hover = false;
     if (!pointer.inside) pointer.close_deadline = now + 0.6;
     drawing.redraw = true;
+}
+
+void App::on_files_dropped(std::vector<std::string> paths) {
+    island.drag_hover = false;
+    drawing.redraw = true;
+    // A single Google client file is taken as the OAuth client, never shelved.
+    if (paths.size() == 1) {
+        std::string name = to_lower(path_last_component(paths[0]));
+        if (name.size() > 12 && name.starts_with("client_secret") && name.ends_with(".json")) {
+            if (import_client_file(paths[0])) {
+                show_info("Google istemcisi eklendi", "Google sayfasından bağlanabilirsin");
+                google.snap.client_ready = true;
+            } else {
+                show_info("Bu dosya Google istemcisi değil", "");
+            }
+            return;
+        }
+    }
+    add_to_shelf(std::move(paths), true);
+    if (!pointer.inside) pointer.close_deadline = now + 1.6;
 }
 
 void App::on_drag_out_done() {

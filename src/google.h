@@ -82,3 +82,34 @@ struct GoogleState {
     uint32_t unread = 0;
     bool client_ready = false, signed_in = false, needs_consent = false, gemini_busy = false;
 };
+
+// ---- Worker-side records ------------------------------------------------------
+
+// The OAuth client of an installed application (google-client.bin).
+struct OAuthClient {
+    std::string id, secret, project;
+};
+
+// The signed-in user's credentials; lives only on the worker thread.
+struct GoogleSession {
+    std::string client_id, client_secret, project;
+    std::string access_token;   // empty until the first refresh
+    std::string refresh_token;
+    double expiry = 0;          // monotonic seconds; reached = refresh before the next call
+};
+
+// The roots every Google request is built on. The product keeps the defaults;
+// tests aim all of them at a fake server on 127.0.0.1.
+struct GoogleEndpoints {
+    std::string auth = "https://accounts.google.com";          // + /o/oauth2/v2/auth
+    std::string token = "https://oauth2.googleapis.com";       // + /token
+    std::string userinfo = "https://openidconnect.googleapis.com";  // + /v1/userinfo
+    std::string gmail = "https://gmail.googleapis.com/gmail/v1";
+    std::string calendar = "https://www.googleapis.com/calendar/v3";
+    std::string tasks = "https://tasks.googleapis.com/tasks/v1";
+    std::string gemini = "https://generativelanguage.googleapis.com/v1beta";
+};
+
+// Every endpoint at one base URL ("http://127.0.0.1:<port>"), each under its
+// own path prefix, for tests against one fake server.
+GoogleEndpoints google_endpoints_at(const std::string& base);

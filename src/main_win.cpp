@@ -20,6 +20,7 @@
 #include "app.h"
 #include "gfx.h"
 #include "gfx_icon.h"
+#include "google_worker.h"
 #include "main.h"
 #include "main_remote.h"
 #include "main_win.h"
@@ -454,6 +455,11 @@ int run_main() {
     update_config.cleanup = cleanup_old_exe;
     UpdateWorker updater = spawn_update_thread(std::move(update_config));
     app->attach_update(updater.state, updater.requests);
+    GoogleWorkerConfig google_config;
+    google_config.notify = [window] { PostMessageW(window, WM_APP_GOOGLE, 0, 0); };
+    GoogleWorker google = start_google_worker(std::move(google_config));
+    app->google.shared = google.state;
+    app->google.tx = google.commands;
     if (choice.after_update) {
         app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kAppVersion + " çalışıyor", 1.5});
         write_log("started after update");

@@ -2,6 +2,7 @@
 // leaves or the window loses focus, what a drag over the window opens, and the
 // search hot key's toggle.
 #include "app_input_support.h"
+#include "google_files.h"
 
 namespace {
 
@@ -127,6 +128,59 @@ TEST_F(HostTest, TrayClickTogglesAndEndsADragOut) {
     app->toggle_from_tray();
     EXPECT_FALSE(app->island.open);
     EXPECT_FALSE(app->island.drag_out);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HostTest, ASingleDroppedClientFileBecomesTheGoogleClientNeverAShelfItem) {
+    using json = nlohmann::json;
+    std::string dir = test_temp_dir("-drop");
+    std::string good = path_join(dir, "CLIENT_SECRET_123.apps.JSON");
+    std::string bare = path_join(dir, "client_secret.json");
+    std::string bad = path_join(dir, "client_secret_bozuk.json");
+    std::string other = path_join(dir, "resim.png");
+    json doc = {{"installed", {{"client_id", "cid"}, {"client_secret", "sec"}}}};
+    ASSERT_TRUE(write_file_atomic(good, doc.dump()).ok());
+    ASSERT_TRUE(write_file_atomic(bare, doc.dump()).ok());
+    ASSERT_TRUE(write_file_atomic(bad, "{\"web\":{}}").ok());
+    ASSERT_TRUE(write_file_atomic(other, "png").ok());
+
+    struct Case {
+        std::vector<std::string> paths;
+        const char* title;  // the notice, or nullptr when the files go to the shelf
+        size_t shelved;
+    } cases[] = {
+        {{good}, "Google istemcisi eklendi", 0},
+        {{bare}, "Google istemcisi eklendi", 0},
+        {{bad}, "Bu dosya Google istemcisi değil", 0},
+        {{good, bare}, nullptr, 2},
+        {{other}, nullptr, 1},
+    };
+    for (const auto& c : cases) {
+        app->lists.shelf.clear();
+        app->notices.title.clear();
+        app->google.snap.client_ready = false;
+        app->island.drag_hover = true;
+        app->pointer.inside = false;
+        app->pointer.close_deadline.reset();
+        app->now = 5;
+        app->on_files_dropped(c.paths);
+        EXPECT_FALSE(app->island.drag_hover);
+        EXPECT_EQ(app->lists.shelf.size(), c.shelved) << c.paths[0];
+        if (c.title) {
+            EXPECT_EQ(app->notices.title, c.title) << c.paths[0];
+            EXPECT_EQ(app->google.snap.client_ready, std::string(c.title) == "Google istemcisi eklendi");
+            EXPECT_FALSE(app->pointer.close_deadline.has_value());
+        } else {
+            ASSERT_TRUE(app->pointer.close_deadline.has_value());
+            EXPECT_DOUBLE_EQ(*app->pointer.close_deadline, 6.6);
+        }
+    }
+    auto stored = load_protected_json(kGoogleClientFile);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ((*stored)["id"], "cid");
 }
 
 }  // namespace
