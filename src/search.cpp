@@ -10,6 +10,7 @@
 #include "search.h"
 
 #include <algorithm>
+#include <limits>
 #include <unordered_set>
 #include <utility>
 
@@ -139,11 +140,16 @@ bool starts_word_at(std::string_view s, size_t at) {
     return !is_alphanumeric_byte_seq(s, prev);
 }
 
-std::optional<int32_t> score_prepared(const PreparedQuery& q, const AppEntry& app) {
-    std::string_view key = app.key;
+// Nothing when the key scores below `at_least` (a score the caller could not
+// use): each kind of match is looked for only while its best score, which
+// falls with the key's length, can still reach that floor.
+std::optional<int32_t> score_prepared(const PreparedQuery& q, std::string_view key,
+                                      int32_t at_least = std::numeric_limits<int32_t>::min()) {
     const int32_t len = static_cast<int32_t>(std::min<size_t>(key.size(), 1u << 20));
     if (key == q.text) return 1000;
+    if (800 - len < at_least) return std::nullopt;
     if (key.starts_with(q.text)) return 800 - len;
+    if (600 - len < at_least) return std::nullopt;
     size_t first = key.find(q.text);
     if (first != std::string_view::npos) {
         if (q.all_alphanumeric) {
@@ -152,7 +158,7 @@ std::optional<int32_t> score_prepared(const PreparedQuery& q, const AppEntry& ap
         }
         return 400 - len;
     }
-    if (q.char_count < 2) return std::nullopt;
+    if (q.char_count < 2 || 100 - len < at_least) return std::nullopt;
     // Whole UTF-8 sequences found in valid UTF-8 always sit on character boundaries.
     size_t pos = 0;
     for (std::string_view ch : q.chars) {
@@ -219,7 +225,18 @@ std::vector<AppEntry> build_app_index(const std::vector<RawAppItem>& items) {
     return list;
 }
 
-void publish_apps(const SharedAppsIndex& index, std::vector<AppEntry> apps) {
+AppList::AppList(std::vector<AppEntry> apps) : entries_(std::move(apps)) {
+    size_t total = 0;
+    for (const AppEntry& app : entries_) total += app.key.size();
+    keys_.reserve(total);
+    key_start_.reserve(entries_.size() + 1);
+    for (const AppEntry& app : entries_) {
+        keys_ += app.key;
+        key_start_.push_back(keys_.size());
+    }
+}
+
+void publish_apps(const SharedAppsIndex& index, AppList apps) {
     AppListRef next = std::make_shared<const AppList>(std::move(apps));
     AppListRef old;
     if (auto guard = index.lock()) {
@@ -239,12 +256,12 @@ AppListRef published_apps(const SharedAppsIndex& index) {
 // ---- App match scoring ------------------------------------------------------
 
 std::optional<int32_t> app_match_score(std::string_view folded_query, const AppEntry& app) {
-    return score_prepared(prepare_query(folded_query), app);
+    return score_prepared(prepare_query(folded_query), app.key);
 }
 
 // ---- Rows for a query -------------------------------------------------------
 
-std::vector<SearchRow> search_rows(const std::vector<AppEntry>& apps, std::string_view query, size_t max_rows) {
+std::vector<SearchRow> search_rows(const AppList& apps, std::string_view query, size_t max_rows) {
     std::vector<SearchRow> rows;
     const std::string_view q = trim(query);
     if (q.empty()) return rows;
@@ -274,7 +291,9 @@ std::vector<SearchRow> search_rows(const std::vector<AppEntry>& apps, std::strin
         const size_t slots = std::min(app_slots, kept.size());
         size_t n = 0;
         for (size_t i = 0; i < apps.size(); ++i) {
-            auto s = score_prepared(prepared, apps[i]);
+            // A full list is only entered by a score at least as high as its last one.
+            const int32_t floor = n == slots ? kept[n - 1].score : std::numeric_limits<int32_t>::min();
+            auto s = score_prepared(prepared, apps.key(i), floor);
             if (!s) continue;
             Scored c{*s, apps[i].name.size(), i};
             if (n == slots && !better(c, kept[n - 1])) continue;
@@ -325,7 +344,7 @@ std::string web_search_url(std::string_view query) {
 
 // ---- Rows of the search page and what running a row does --------------------
 
-std::vector<SearchRow> search_page_rows(const std::vector<AppEntry>& apps, std::string_view query, TimeOfDay now,
+std::vector<SearchRow> search_page_rows(const AppList& apps, std::string_view query, TimeOfDay now,
                                         bool signed_in) {
     std::vector<SearchRow> rows = search_rows(apps, query, kSearchMaxRows);
     auto keep_limit = [&] {

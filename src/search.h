@@ -34,9 +34,30 @@ struct AppEntry {
     std::string id;    // parsing name inside the Applications folder
 };
 
-// A published list is never changed in place: a new index replaces it whole,
-// so a search holds one without a lock and without copying it.
-using AppList = std::vector<AppEntry>;
+// The apps a search ranks. Every folded key is also kept back to back in one
+// block, so a keystroke reads the keys in one forward pass instead of chasing
+// a separate heap string per app. A published list is never changed in place:
+// a new index replaces it whole, so a search holds one without a lock and
+// without copying it.
+class AppList {
+public:
+    AppList() = default;
+    AppList(std::vector<AppEntry> apps);  // NOLINT: a plain list reads as one
+    size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    const AppEntry& operator[](size_t i) const { return entries_[i]; }
+    auto begin() const { return entries_.begin(); }
+    auto end() const { return entries_.end(); }
+    // entries_[i].key, read from the block.
+    std::string_view key(size_t i) const {
+        return std::string_view(keys_.data() + key_start_[i], key_start_[i + 1] - key_start_[i]);
+    }
+
+private:
+    std::vector<AppEntry> entries_;
+    std::string keys_;
+    std::vector<size_t> key_start_{0};  // one more than entries_: the block's end last
+};
 using AppListRef = std::shared_ptr<const AppList>;
 
 // Filled by the "apps" thread; `ready` turns true when the list is final.
@@ -48,7 +69,7 @@ using SharedAppsIndex = Shared<AppsIndex>;
 
 // Replaces the published list and marks the index ready; a poisoned lock
 // drops the new list. The old list lives on while a search still holds it.
-void publish_apps(const SharedAppsIndex& index, std::vector<AppEntry> apps);
+void publish_apps(const SharedAppsIndex& index, AppList apps);
 // The list published last (an empty one before any, or when the lock is
 // poisoned); the lock is held only to copy the pointer.
 AppListRef published_apps(const SharedAppsIndex& index);
@@ -89,7 +110,7 @@ constexpr size_t kSearchMaxRows = 6;
 std::optional<int32_t> app_match_score(std::string_view folded_query, const AppEntry& app);
 
 // Calculator, link, app, settings and web rows for a query; no rows for a blank query.
-std::vector<SearchRow> search_rows(const std::vector<AppEntry>& apps, std::string_view query, size_t max_rows);
+std::vector<SearchRow> search_rows(const AppList& apps, std::string_view query, size_t max_rows);
 
 // Google web search address for a query ("a b" -> ".../search?q=a+b").
 std::string web_search_url(std::string_view query);
@@ -99,7 +120,7 @@ std::string web_search_url(std::string_view query);
 // The search page's full row list: search_rows, then the reminder row at the
 // front, the assistant's ask row before the web row and its translate row at
 // the front (those two only when signed in), never more than kSearchMaxRows.
-std::vector<SearchRow> search_page_rows(const std::vector<AppEntry>& apps, std::string_view query,
+std::vector<SearchRow> search_page_rows(const AppList& apps, std::string_view query,
                                         TimeOfDay now, bool signed_in);
 
 // The address a row of kind App, Setting, Link or Web opens; nothing for the

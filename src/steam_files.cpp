@@ -10,37 +10,15 @@
 #include "steam_files.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "sys_num.h"
 #include "sys_os.h"
 #include "sys_text.h"
 
-namespace fs = std::filesystem;
-
 // ---- Paths and text files -----------------------------------------------------------------
 
 namespace {
-
-fs::path fs_path(const std::string& utf8) {
-    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
-std::string utf8_name(const fs::path& p) {
-    std::u8string u = p.filename().u8string();
-    return std::string(reinterpret_cast<const char*>(u.data()), u.size());
-}
-
-// The names in a folder in listing order; empty when it cannot be listed.
-std::vector<std::string> folder_names(const std::string& dir) {
-    std::vector<std::string> out;
-    std::error_code ec;
-    fs::directory_iterator it(fs_path(dir), ec), end;
-    for (; !ec && it != end; it.increment(ec)) out.push_back(utf8_name(it->path()));
-    return out;
-}
 
 // Text files that are not UTF-8 read as missing.
 std::optional<std::string> read_text(const std::string& path) {
@@ -257,11 +235,9 @@ std::optional<std::string> read_content_log(const std::string& path, SteamLogCur
     cursor.started = true;
     cursor.position = start;
     if (*length <= start) return std::nullopt;
-    std::ifstream in(fs_path(path), std::ios::binary);
-    if (!in || !in.seekg(static_cast<std::streamoff>(start))) return std::nullopt;
-    std::string text(static_cast<size_t>(*length - start), '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(in.gcount()));
+    std::optional<std::string> read = read_file_from(path, start);
+    if (!read) return std::nullopt;
+    std::string text = std::move(*read);
     cursor.position = start + text.size();
     if (text.empty()) return std::nullopt;
     return text;

@@ -40,6 +40,11 @@ std::string path_join(std::string_view dir, std::string_view name);
 bool create_dirs(const std::string& path);
 bool file_exists(const std::string& path);
 std::optional<std::string> read_file(const std::string& path);
+// The bytes from `offset` to the end (empty at or past the end).
+std::optional<std::string> read_file_from(const std::string& path, uint64_t offset);
+// The entry names of a folder in listing order, without "." and ".."; empty
+// when it cannot be listed.
+std::vector<std::string> folder_names(const std::string& dir);
 // Writes a temporary file beside the target and moves it over the target, so
 // the target holds either the old or the new contents. Each write creates its
 // own temporary name, so a leftover that cannot be replaced stops no later write.

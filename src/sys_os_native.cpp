@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <dirent.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -83,10 +84,16 @@ bool file_exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-std::optional<std::string> read_file(const std::string& path) {
+std::optional<std::string> read_file(const std::string& path) { return read_file_from(path, 0); }
+
+std::optional<std::string> read_file_from(const std::string& path, uint64_t offset) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     std::string out;
+    if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
@@ -99,6 +106,18 @@ std::optional<std::string> read_file(const std::string& path) {
         out.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);
+    return out;
+}
+
+std::vector<std::string> folder_names(const std::string& dir) {
+    std::vector<std::string> out;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return out;
+    while (const dirent* e = ::readdir(d)) {
+        std::string_view name = e->d_name;
+        if (name != "." && name != "..") out.emplace_back(name);
+    }
+    ::closedir(d);
     return out;
 }
 

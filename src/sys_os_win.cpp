@@ -141,13 +141,20 @@ bool file_exists(const std::string& path) {
     return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::optional<std::string> read_file(const std::string& path) {
+std::optional<std::string> read_file(const std::string& path) { return read_file_from(path, 0); }
+
+std::optional<std::string> read_file_from(const std::string& path, uint64_t offset) {
     UniqueHandle f(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f.valid()) return std::nullopt;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(f.get(), &size) || size.QuadPart < 0 || size.QuadPart > (1LL << 31)) return std::nullopt;
-    std::string out(static_cast<size_t>(size.QuadPart), '\0');
+    const uint64_t total = static_cast<uint64_t>(size.QuadPart);
+    if (offset >= total) return std::string();
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(f.get(), at, nullptr, FILE_BEGIN)) return std::nullopt;
+    std::string out(static_cast<size_t>(total - offset), '\0');
     size_t done = 0;
     while (done < out.size()) {
         DWORD got = 0;
@@ -157,6 +164,19 @@ std::optional<std::string> read_file(const std::string& path) {
         done += got;
     }
     out.resize(done);
+    return out;
+}
+
+std::vector<std::string> folder_names(const std::string& dir) {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAW data;
+    UniqueFind find(FindFirstFileW(widen(path_join(dir, "*")).c_str(), &data));
+    if (!find.valid()) return out;
+    do {
+        std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        out.push_back(narrow(name));
+    } while (FindNextFileW(find.get(), &data));
     return out;
 }
 

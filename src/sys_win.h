@@ -115,6 +115,19 @@ private:
     HANDLE h_ = nullptr;
 };
 
+// A folder listing opened by FindFirstFileW; FindClose.
+class UniqueFind {
+public:
+    explicit UniqueFind(HANDLE h) : h_(h) {}
+    UniqueFind(const UniqueFind&) = delete;
+    UniqueFind& operator=(const UniqueFind&) = delete;
+    ~UniqueFind() { if (valid()) FindClose(h_); }
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+private:
+    HANDLE h_;
+};
+
 // A hot key registered for a window (RegisterHotKey succeeded); UnregisterHotKey.
 class UniqueHotKey {
 public:

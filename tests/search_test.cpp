@@ -2,6 +2,7 @@
 // settings table, the installed-apps index, and what running a row uses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 #include <string>
@@ -127,6 +128,44 @@ TEST(SearchRows, AppsRankedAndLimited) {
     rows = search_rows(kProbeApps, "hesap", 4);
     EXPECT_EQ(titles(rows), (std::vector<std::string>{"Hesaplar", "Hesap Makinesi", "Hesap bilgileri",
                                                       "\u201Chesap\u201D için web'de ara"}));
+}
+
+// The keystroke loop skips apps whose best possible score cannot enter the
+// kept rows; its rows must equal a plain score-everything-then-stable-sort.
+TEST(SearchRows, RankingEqualsScoringEveryAppThenStableSorting) {
+    std::mt19937 rng(7);
+    const char* words[] = {"not", "Not", "notlar", "e", "Editör", "Editor", "ses", "Ses Kaydedici", "x", "ağ", "Ağ", "note"};
+    std::vector<AppEntry> apps;
+    for (int i = 0; i < 400; ++i) {
+        std::string name;
+        for (size_t w = 0, k = 1 + rng() % 3; w < k; ++w) name += std::string(w ? " " : "") + words[rng() % std::size(words)];
+        if (i % 7 == 0) name += std::string(rng() % 40, 'z');  // long keys the floor prunes
+        apps.push_back(AppEntry{name, fold_search_text(name), "id" + std::to_string(i)});
+    }
+    // Equal keys, the later one with the shorter name: it must still displace one kept.
+    for (const char* name : {"a Kayıtçı 1", "a Kayıtçı 2", "a Kayıtçı 3", "a Kayıtçı 4", "a Kayıtçı 5", "a Kayitci 3"})
+        apps.push_back(AppEntry{name, fold_search_text(name), name});
+    const AppList list(apps);
+    for (const char* q : {"kayitci", "kytc", "e", "not", "NOT", "ses", "ağ", "nt", "zz", "qzx", "not e", "edit", "editor"}) {
+        SCOPED_TRACE(q);
+        const std::string qf = fold_search_text(q);
+        std::vector<std::pair<int32_t, size_t>> scored;  // (score, index)
+        for (size_t i = 0; i < apps.size(); ++i)
+            if (auto s = app_match_score(qf, apps[i])) scored.emplace_back(*s, i);
+        std::stable_sort(scored.begin(), scored.end(), [&](const auto& a, const auto& b) {
+            if (a.first != b.first) return a.first > b.first;
+            return apps[a.second].name.size() < apps[b.second].name.size();
+        });
+        std::vector<std::string> want;
+        for (const auto& [score, i] : scored) {
+            if (want.size() == kSearchMaxRows - 1) break;  // the web row keeps the last slot
+            want.push_back(apps[i].id);
+        }
+        std::vector<std::string> got;
+        for (const SearchRow& r : search_rows(list, q, kSearchMaxRows))
+            if (r.kind == SearchRowKind::App) got.push_back(r.target);
+        EXPECT_EQ(got, want);
+    }
 }
 
 TEST(SearchRows, AppMatchScores) {
@@ -315,7 +354,7 @@ TEST(AppsIndex, ConcurrentRebuildLeavesAHeldListUnchanged) {
 
     for (int round = 0; round < 20; ++round) {
         AppListRef held = published_apps(index);
-        const std::vector<AppEntry> copy = *held;
+        const std::vector<AppEntry> copy(held->begin(), held->end());
         ASSERT_FALSE(copy.empty());
         const std::string gen = copy.front().name.substr(0, copy.front().name.find(' '));
         for (const AppEntry& e : copy) ASSERT_TRUE(e.name.starts_with(gen + " ")) << e.name;
@@ -329,6 +368,7 @@ TEST(AppsIndex, ConcurrentRebuildLeavesAHeldListUnchanged) {
         for (size_t i = 0; i < copy.size(); ++i) {
             ASSERT_EQ((*held)[i].name, copy[i].name);
             ASSERT_EQ((*held)[i].key, copy[i].key);
+            ASSERT_EQ(held->key(i), copy[i].key);
             ASSERT_EQ((*held)[i].id, copy[i].id);
         }
         EXPECT_EQ(titles(search_rows(*held, "uygulama 1", kSearchMaxRows)), titles(rows));
