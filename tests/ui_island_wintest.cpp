@@ -207,7 +207,7 @@ struct IslandShots : ::testing::Test {
         a.steam.download = SteamActiveDownload{"Dota 2", 6.2e9, 9.8e9, 3.1e7, gradient(92, 43, 200), 570, 2, false};
         a.steam.snap.playing = SteamPlaying{"Portal 2", *a.wall_clock.unix_seconds - 3725, gradient(92, 43, 120), 620};
         a.timers.countdown.running = true;
-        a.timers.countdown.length = 900;  // the 15-minute preset, 12:34 left
+        a.timers.countdown.length = a.timers.countdown.remaining = 900;  // the 15-minute preset, 12:34 left
         a.timers.countdown.end = a.now + 754.2;
         a.timers.pomo.running = true;
         a.timers.pomo.end = a.now + 1100;
