@@ -75,6 +75,12 @@ void dispatch(HWND window, UINT id, bool had_autostart, const std::vector<std::s
 
 }  // namespace
 
+UniqueMenu create_tray_menu(const TrayMenu& items) {
+    UniqueMenu menu(CreatePopupMenu());
+    if (menu.get()) append_items(menu.get(), items.items);
+    return menu;
+}
+
 bool add_tray_icon(HWND window, float scale) {
     float dpi_f = scale * 96.0f;
     UINT dpi = dpi_f >= 1.0f && dpi_f < 65536.0f ? static_cast<UINT>(dpi_f) : 96;
@@ -106,14 +112,13 @@ void remove_tray_icon(HWND window) {
 }
 
 void show_tray_menu(HWND window) {
-    UniqueMenu menu(CreatePopupMenu());
-    if (!menu.get()) return;
     bool had_autostart = autostart_exists();
     TrayMenu items;
     // The borrow ends before the menu's modal loop runs.
     if (!with_app([&](App& app) { items = build_tray_menu(&app, had_autostart); }))
         items = build_tray_menu(nullptr, had_autostart);
-    append_items(menu.get(), items.items);
+    UniqueMenu menu = create_tray_menu(items);
+    if (!menu.get()) return;
     POINT at{};
     GetCursorPos(&at);
     SetForegroundWindow(window);

@@ -22,7 +22,6 @@
 #include "gfx_icon.h"
 #include "google_worker.h"
 #include "main.h"
-#include "main_remote.h"
 #include "main_win.h"
 #include "search.h"
 #include "sys_audio.h"
@@ -142,15 +141,8 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
                 default: break;
             }
             return 0;
-        case WM_COPYDATA: {
-            const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-            if (!cds) return 0;
-            std::optional<RemoteMessage> m = accept_copy_data(cds->dwData, cds->lpData, cds->cbData);
-            if (!m) return kRemoteRejected;
-            RemoteOutcome outcome = RemoteOutcome::Unavailable;
-            with_app([&](App& app) { outcome = handle_remote_command(app, m->kind, m->text); });
-            return outcome == RemoteOutcome::Handled ? kRemoteHandled : kRemoteNotHandled;
-        }
+        case WM_COPYDATA:
+            return answer_copy_data(lp);
         case WM_RBUTTONUP:
             show_tray_menu(window);  // the island's right click shows the tray's menu
             return 0;

@@ -3,6 +3,7 @@
 #pragma once
 #include "app.h"
 #include "main.h"
+#include "main_tray.h"
 #include "sys_win.h"
 
 constexpr UINT WM_APP_MEDIA = WM_APP + 1, WM_APP_TRAY = WM_APP + 2, WM_APP_SHOW = WM_APP + 3,
@@ -25,6 +26,8 @@ void place_window(HWND window, bool force);
 void run_window_effect(HWND window, const WindowEffect& effect);
 
 // ---- Tray icon and menu -------------------------------------------------------------------
+// The popup menu of the items, submenus included (owned by it); empty when it cannot be made.
+UniqueMenu create_tray_menu(const TrayMenu& items);
 // Adds the notification-area icon at the monitor scale; whether the shell took it.
 bool add_tray_icon(HWND window, float scale);
 void remove_tray_icon(HWND window);
@@ -35,3 +38,6 @@ void show_tray_menu(HWND window);
 // Sends one command to the running island; the exit code 0 handled, 1 no island or
 // not accepted, 2 not handled.
 int send_remote_command(uint8_t kind, std::string_view payload);
+// The island's answer to a WM_COPYDATA message (its lParam): the command runs in
+// the borrowed App; 0 not accepted, 1 handled, 2 not handled or the App busy.
+LRESULT answer_copy_data(LPARAM lp);

@@ -207,6 +207,7 @@ struct IslandShots : ::testing::Test {
         a.steam.download = SteamActiveDownload{"Dota 2", 6.2e9, 9.8e9, 3.1e7, gradient(92, 43, 200), 570, 2, false};
         a.steam.snap.playing = SteamPlaying{"Portal 2", *a.wall_clock.unix_seconds - 3725, gradient(92, 43, 120), 620};
         a.timers.countdown.running = true;
+        a.timers.countdown.length = a.timers.countdown.remaining = 900;  // the 15-minute preset, 12:34 left
         a.timers.countdown.end = a.now + 754.2;
         a.timers.pomo.running = true;
         a.timers.pomo.end = a.now + 1100;
@@ -375,8 +376,15 @@ TEST_F(IslandShots, OpenPagesDrawTheirContent) {
     a.lists.reminders.push_back(ReminderItem{"Toplantı", *a.wall_clock.unix_seconds + 1800, a.lists.next_id++});
     a.lists.clips.insert(a.lists.clips.begin(), ClipEntry{"09:02", ClipEntry::Text{"Kopyalanan metin örneği"}, a.lists.next_id++, false});
     a.lists.clips.insert(a.lists.clips.begin(), ClipEntry{"09:04", ClipEntry::Files{{"C:\\Belgeler\\rapor.pdf"}}, a.lists.next_id++, true});
+    // Several lines, longer than a row shows: one line with single spaces, cut at the row's end.
+    std::string long_text = "Toplantı notları:\n\n  1. Bütçe taslağı cuma gününe kadar hazırlanacak,\n  2. Satış ekibi";
+    for (int i = 0; i < 6; ++i) long_text += " yeni müşteri listesini paylaşacak ve haftalık raporu güncelleyecek";
+    a.lists.clips.insert(a.lists.clips.begin(), ClipEntry{"09:05", ClipEntry::Text{long_text}, a.lists.next_id++, false});
     a.lists.shelf.push_back(ShelfItem{"C:\\Belgeler\\rapor.pdf", "rapor.pdf", "PDF · 1,5 MB", nullptr, a.lists.next_id++});
     a.lists.shelf.push_back(ShelfItem{"C:\\Resimler", "Resimler", "Klasör", nullptr, a.lists.next_id++});
+    a.lists.shelf.push_back(ShelfItem{"C:\\Resimler\\tatil-fotoğrafı.jpg", "tatil-fotoğrafı.jpg", "JPG · 3,2 MB",
+                                      gradient(54, 54, 150), a.lists.next_id++});
+    a.lists.shelf.push_back(ShelfItem{"C:\\Belgeler\\sunum.pptx", "sunum.pptx", "PPTX · 12 MB", nullptr, a.lists.next_id++});
     const Page pages[] = {Page::Time, Page::Control, Page::Shelf, Page::Clip, Page::Notes};
     for (Page p : pages) {
         // The header's title and the body below it carry ink.
