@@ -2,13 +2,15 @@
 // click on the island, a click on the Google dock icon) and drawn through
 // App::render: signed out, and signed in with mail, events, tasks and an
 // unread count. Written as PNG files into "island_shots" beside the test
-// program, and checked for ink where each column draws.
+// program, and checked for ink where each column draws. Also the assistant's
+// screen question, answered with a real screenshot.
 #include <windows.h>
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -182,8 +184,50 @@ TEST_F(GooglePageShots, SignedOutAndSignedIn) {
     EXPECT_GT(ink(*g, pixel_box(*g, bx + 470 + 24, by + 46 + 3, 120, 36)), 50) << "the first event";
     EXPECT_GT(ink(*g, pixel_box(*g, bx + 14, by + 250 - 74, 168, 62)), 50) << "the two chips";
 
+    // The pointer on the second mail: its read and archive buttons fade in.
+    const std::optional<RectF> row = island_user::region_of(*app, Action::at(ActionKind::GMail, 1));
+    ASSERT_TRUE(row);
+    app->on_pointer_move(row->x + 40, row->y + row->h / 2);
+    pill = shoot("open_google_mail_hover");
+    const float t1 = by + 44 + 48;
+    EXPECT_GT(ink(*g, pixel_box(*g, bx + 208 + 222 - 12, t1 + 10, 24, 24), 60), 60) << "the archive button";
+    EXPECT_GT(ink(*g, pixel_box(*g, bx + 208 + 192 - 12, t1 + 10, 24, 24), 60), 60) << "the read button";
+    app->on_pointer_move(row->x + row->w - 20, row->y + row->h / 2);  // onto the archive button
+    shoot("open_google_archive_hover");
+
+    // More consent needed: the orange button replaces the status pill.
+    publish([](GoogleState& s) { s.needs_consent = true; });
+    app->on_pointer_move(bx + 340, by + 236);  // below the rows, on nothing
+    shoot("open_google_consent");
+    EXPECT_GT(ink(*g, pixel_box(*g, bx + 14, by + 136, 168, 26)), 200) << "the consent button";
+
     // The tasks tab, as the user picks it.
     ASSERT_TRUE(island_user::click_action(*app, Action::byte(ActionKind::GTab, 1), 90));
     shoot("open_google_tasks");
     EXPECT_GT(ink(*g, pixel_box(*g, bx + 470 + 38, by + 46, 100, 34)), 50) << "the first task";
+}
+
+// The assistant's screen question takes a real screenshot of the island's monitor.
+TEST(GoogleScreenLook, SendsAPngOfTheIslandsMonitor) {
+    ComInit com;
+    ScopedDataDir data;
+    AppInit init;  // not quiet: the screen is read
+    App app(std::move(init));
+    auto [tx, rx] = channel<GoogleCommand>();
+    app.google.tx = tx;
+    app.drawing.monitor = RectI{0, 0, 640, 480};
+    app.voice.state = VoiceState::Thinking;
+    app.google.shared.with([](GoogleState& s) {
+        s.outbox.push_back(gupdate::Answer{std::nullopt, "", true, {ToolCall{"screen_look", nlohmann::json::object()}}});
+    });
+    app.on_google_update();
+    auto sent = rx.try_recv();
+    ASSERT_TRUE(sent) << app.notices.title;
+    const auto* ask = std::get_if<gcmd::AskScreen>(&*sent);
+    ASSERT_NE(ask, nullptr);
+    EXPECT_EQ(ask->question, "Ekranımda ne var?");
+    EXPECT_TRUE(ask->speak);
+    ASSERT_GT(ask->png.size(), 8u);
+    EXPECT_EQ(ask->png.substr(0, 4), std::string("\x89PNG", 4));
+    EXPECT_EQ(app.voice.state, VoiceState::Thinking);
 }
