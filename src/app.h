@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -221,6 +222,7 @@ struct UpdateLink {
 };
 
 // 15. Google and the assistant's page
+struct App;
 struct GoogleLink {
     Shared<GoogleState> shared;
     Sender<GoogleCommand> tx;
@@ -230,6 +232,8 @@ struct GoogleLink {
     float chat_scroll = 0, chat_scroll_max = 0;
     bool chat_follow = true;  // the Gemini chat scrolls to its newest line
     bool assistant_thinking = false;
+    // Stands in for the desktop tool executor in tests (see App::run_tool_call).
+    std::function<std::optional<std::string>(App&, const ToolCall&)> tool_hook;
 };
 
 // 16. Voice
@@ -572,6 +576,14 @@ struct App {
     void start_google_sign_in();
     // The sentences about the island that accompany every question.
     std::string island_context() const;
+
+    // ---- Google updates (app_google.cpp) ------------------------------------------------------
+    // WM_APP_GOOGLE: copies the worker's state and handles every item of its outbox.
+    void on_google_update();
+    // Carries out one of the assistant's tool calls (all but screen_look); its reply sentence.
+    std::optional<std::string> run_tool_call(const ToolCall& call);
+    // The renderer's cache id of a profile picture, by the picture's identity.
+    static uint64_t google_picture_id(const Image& picture);
 
     // ---- Voice (app_voice.cpp) ------------------------------------------------------------------
     // Starts or stops voice input for a question, or says why it cannot.

@@ -53,8 +53,3 @@ std::string format_rate(double x) {
     return fixed_comma(x, 0) + " B/s";
 }
 
-const char* weekday_short(int weekday) {
-    static const char* const kNames[] = {"Paz", "Pzt", "Sal", "Çar", "Per", "Cum", "Cmt"};
-    if (weekday < 0 || weekday > 6) return "";
-    return kNames[weekday];
-}

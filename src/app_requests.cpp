@@ -14,8 +14,8 @@
 #include "app.h"
 #include "app_format.h"
 #include "app_time.h"
+#include "google_text.h"
 #include "sys_audio.h"
-#include "sys_os.h"
 #include "sys_text.h"
 
 namespace {
@@ -23,29 +23,8 @@ namespace {
 constexpr size_t kContextReminders = 6;
 constexpr size_t kContextNotes = 8;
 constexpr size_t kContextDays = 3;
-constexpr int64_t kDaySeconds = 86400, kHalfDay = 43200;
 
 long long whole(double x) { return std::isfinite(x) ? std::llround(x) : 0; }
-
-int64_t floor_div(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-int64_t floor_mod(int64_t a, int64_t b) { return a - floor_div(a, b) * b; }
-
-// "Bugün 14:05", "Yarın 09:30", "Per 08:00": a reminder's local day and time
-// relative to now (Unix seconds), with the zone offset of the system's clock.
-std::string day_time_label(int64_t when, int64_t now_unix) {
-    LocalTime lt = local_time();
-    int64_t local_secs = lt.hour * 3600 + lt.minute * 60 + lt.second;
-    int64_t offset = floor_mod(local_secs - floor_mod(unix_now(), kDaySeconds) + kHalfDay, kDaySeconds) - kHalfDay;
-    int64_t day_when = floor_div(when + offset, kDaySeconds);
-    int64_t d = day_when - floor_div(now_unix + offset, kDaySeconds);
-    std::string label;
-    if (d == -1) label = "Dün";
-    else if (d == 0) label = "Bugün";
-    else if (d == 1) label = "Yarın";
-    else label = weekday_short(static_cast<int>(floor_mod(day_when + 4, 7)));
-    int64_t secs = floor_mod(when + offset, kDaySeconds);
-    return fmt::format("{} {:02}:{:02}", label, secs / 3600, secs % 3600 / 60);
-}
 
 bool is_question(const GoogleCommand& c) {
     return std::holds_alternative<gcmd::Ask>(c) || std::holds_alternative<gcmd::AskVoice>(c) ||
@@ -85,9 +64,10 @@ std::string App::island_context() const {
 
     if (!lists.reminders.empty()) {
         out += " Adadaki hatırlatıcılar:";
-        int64_t now_unix = wall_unix();
+        const int64_t now_unix = wall_unix(), offset = local_utc_offset(now_unix);
         for (size_t i = 0; i < std::min(lists.reminders.size(), kContextReminders); ++i)
-            out += fmt::format(" [{} · {}]", day_time_label(lists.reminders[i].due, now_unix), lists.reminders[i].text);
+            out += fmt::format(" [{} · {}]", day_time_text_at(lists.reminders[i].due, false, now_unix, offset),
+                               lists.reminders[i].text);
     }
     size_t open_notes = 0;
     for (const NoteItem& n : lists.notes) {

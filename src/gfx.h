@@ -61,6 +61,7 @@ constexpr uint8_t kImageOwnerClip = 5;
 constexpr uint8_t kImageOwnerNotice = 6;
 constexpr uint8_t kImageOwnerSteam = 7;
 constexpr uint8_t kImageOwnerAppIcon = 8;
+constexpr uint8_t kImageOwnerGoogle = 9;  // the account's profile picture
 
 // EndDraw's "the device is lost" (D2DERR_RECREATE_TARGET).
 constexpr int32_t kRecreateTargetError = static_cast<int32_t>(0x8899000Cu);

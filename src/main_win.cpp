@@ -149,8 +149,11 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLIPBOARDUPDATE:
             with_app([](App& app) { app.on_clipboard_update(); });
             return 0;
+        case WM_APP_GOOGLE:
+            with_app([](App& app) { app.on_google_update(); });
+            return 0;
         case WM_APP_MEDIA: case WM_APP_SYSMON: case WM_APP_WEATHER: case WM_APP_NOTIFS:
-        case WM_APP_STEAM: case WM_APP_UPDATE: case WM_APP_GOOGLE: case WM_APP_WAKE:
+        case WM_APP_STEAM: case WM_APP_UPDATE: case WM_APP_WAKE:
             return 0;
         case WM_HOTKEY:
             if (wp == HOTKEY_VOICE) with_app([](App& app) { app.start_voice(); });

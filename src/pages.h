@@ -4,6 +4,7 @@
 // (pages.cpp dispatches through App::draw_page; pages_*.cpp draw the bodies).
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "app_types.h"
@@ -56,3 +57,10 @@ inline bool list_item_visible(float top, float height, float clip_top, float cli
 // ---- Page bodies -----------------------------------------------------------------------------------
 // Each draws inside the content rectangle of the island rect it is given.
 void draw_home_page(App& app, const RectF& island);
+void draw_google_page(App& app, const RectF& island);
+
+// ---- Google page texts ------------------------------------------------------------------------------
+// "07.03" from a task's due text beginning "2025-03-07"; empty unless it begins with such a date.
+std::string task_due_label(std::string_view due);
+// The first character of the name, else of the e-mail address, upper-cased; "G" when both are empty.
+std::string avatar_letter(std::string_view name, std::string_view email);

@@ -8,7 +8,7 @@
 //   4. Counting and cutting
 //   5. Classes and case mapping
 //   6. Trimming
-//   7. Turkish search folding and capitalisation
+//   7. Turkish search folding, capitalisation and weekday names
 #include "sys_text.h"
 
 #include <algorithm>
@@ -317,7 +317,7 @@ bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
     return true;
 }
 
-// ---- 7. Turkish search folding and capitalisation ----------------------------------
+// ---- 7. Turkish search folding, capitalisation and weekday names ------------------
 
 void fold_search_char(char32_t c, std::string& out) {
     switch (c) {
@@ -364,4 +364,10 @@ std::string turkish_capitalize(std::string_view text) {
     }
     out += sanitize_utf8(text.substr(i));
     return out;
+}
+
+const char* weekday_short(int weekday) {
+    static const char* const kNames[] = {"Paz", "Pzt", "Sal", "Çar", "Per", "Cum", "Cmt"};
+    if (weekday < 0 || weekday > 6) return "";
+    return kNames[weekday];
 }

@@ -61,3 +61,5 @@ void fold_search_char(char32_t c, std::string& out);
 std::string fold_search_text(std::string_view text);
 // First letter upper-cased the Turkish way: i -> İ, ı -> I, others by Unicode.
 std::string turkish_capitalize(std::string_view text);
+// Weekday abbreviation, 0 = Sunday ("Paz" … "Cmt"); "" outside 0..6.
+const char* weekday_short(int weekday);
