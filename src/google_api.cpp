@@ -234,17 +234,6 @@ std::optional<int64_t> parse_rfc3339(std::string_view text, int64_t local_offset
     return t;
 }
 
-int64_t utc_offset_from(int64_t local_seconds_of_day, int64_t unix_seconds) {
-    int64_t utc_of_day = ((unix_seconds % 86400) + 86400) % 86400;
-    int64_t diff = local_seconds_of_day - utc_of_day + 43200;
-    return ((diff % 86400) + 86400) % 86400 - 43200;
-}
-
-int64_t local_utc_offset() {
-    LocalTime lt = local_time();
-    return utc_offset_from(lt.hour * 3600 + lt.minute * 60 + lt.second, unix_now());
-}
-
 std::string utc_stamp(int64_t t) {
     int64_t days = t >= 0 ? t / 86400 : -((-t + 86399) / 86400);
     int64_t secs = t - days * 86400;

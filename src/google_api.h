@@ -74,9 +74,6 @@ int64_t days_from_civil(int64_t year, unsigned month, unsigned day);
 // Unix seconds of "YYYY-MM-DD" (local midnight: minus the offset) or
 // "YYYY-MM-DDTHH:MM:SS" with an optional "+hh:mm"/"-hh:mm" zone; none otherwise.
 std::optional<int64_t> parse_rfc3339(std::string_view text, int64_t local_offset);
-// Local wall clock minus UTC as seconds of the day, in [-43200, 43200).
-int64_t utc_offset_from(int64_t local_seconds_of_day, int64_t unix_seconds);
-int64_t local_utc_offset();
 // "YYYY-MM-DDTHH:MM:SSZ" of a Unix time.
 std::string utc_stamp(int64_t unix_seconds);
 

@@ -17,11 +17,14 @@ int64_t floor_mod(int64_t a, int64_t b) { return a - floor_div(a, b) * b; }
 
 }  // namespace
 
+int64_t utc_offset_from(int64_t local_seconds_of_day, int64_t at) {
+    return floor_mod(local_seconds_of_day - floor_mod(at, kDay) + kHalfDay, kDay) - kHalfDay;
+}
+
 int64_t local_utc_offset(int64_t at) {
     LocalTime lt;
     if (!local_time_of(at, lt)) return 0;
-    const int64_t local_secs = lt.hour * 3600 + lt.minute * 60 + lt.second;
-    return floor_mod(local_secs - floor_mod(at, kDay) + kHalfDay, kDay) - kHalfDay;
+    return utc_offset_from(lt.hour * 3600 + lt.minute * 60 + lt.second, at);
 }
 
 std::string day_time_text_at(int64_t when, bool all_day, int64_t now, int64_t offset) {

@@ -7,6 +7,8 @@
 // The local zone's offset from UTC at the Unix time `at`, in seconds, brought
 // into [-43200, 43200): the local time of day minus the UTC time of day.
 int64_t local_utc_offset(int64_t at);
+// The same from a local time of day (seconds since local midnight) read at `at`.
+int64_t utc_offset_from(int64_t local_seconds_of_day, int64_t at);
 
 // The label of `when` seen from `now` (both Unix seconds) in a zone `offset`
 // seconds ahead of UTC: "Dün", "Bugün", "Yarın" or the weekday abbreviation of

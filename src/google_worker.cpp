@@ -17,6 +17,7 @@
 
 #include "google_files.h"
 #include "google_signin.h"
+#include "google_text.h"
 #include "sys_log.h"
 #include "sys_os.h"
 #include "sys_shell.h"
@@ -306,7 +307,7 @@ void google_periodic_step(GoogleWorkerContext& ctx) {
 
     if (now - ctx.calendar_clock >= kCalendarPollSeconds) {
         ctx.calendar_clock = now;
-        Result<std::vector<EventItem>> events = calendar_fetch(net, *ctx.session, wall_now(ctx), local_utc_offset());
+        Result<std::vector<EventItem>> events = calendar_fetch(net, *ctx.session, wall_now(ctx), local_utc_offset(wall_now(ctx)));
         if (events) {
             post(ctx, [&](GoogleState& s) { set_events(s, *events); });
         } else if (!session_lost(ctx, events.error())) {

@@ -4,6 +4,7 @@
 
 #include "google_api.h"
 #include "google_fake_net.h"
+#include "google_text.h"
 #include "net_encode.h"
 
 namespace {
