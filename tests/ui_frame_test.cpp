@@ -223,8 +223,8 @@ TEST(IdleIsland, DrawsOnlyWhenTheMinuteChanges) {
     EXPECT_TRUE(idle_for(200));
     EXPECT_EQ(f.rec->frames, before + 1) << "one frame for the new minute";
 
-    // A drawn value that changes is a frame as well: the output level.
-    fake_audio().output->level = 0.2f;
+    // A drawn value that changes is a frame as well: Caps Lock.
+    fake_desktop().caps_lock = true;
     idle_for(1);
     EXPECT_GT(f.rec->frames, before + 1);
     AppFixture::reset_fake_machine();
