@@ -145,6 +145,11 @@ struct FrameWait {
     static FrameWait animate() { return {Animate, 0}; }
     static FrameWait idle() { return {Idle, 0}; }
     static FrameWait wait_ms(uint32_t ms) { return {WaitMs, ms}; }
+    // Nothing is due within a second: the window's one-second timer (and the
+    // faster poll) wake the loop before this wait would end, so the loop may
+    // sleep until the next message instead of arming a wait of its own.
+    bool left_to_timers() const { return tag == WaitMs && ms >= kSecondTimerMs; }
+    static constexpr uint32_t kSecondTimerMs = 1000;
 };
 
 // ---- Spring ---------------------------------------------------------------------

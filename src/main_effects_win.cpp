@@ -40,7 +40,9 @@ void place_window(HWND window, bool force) {
             (void)app.drawing.renderer->resize_dib(g.width, g.height, g.scale);
         app.place(mp.rect, g.x, g.y);
     });
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+    // Back on top of the other topmost windows; one that is first already stays untouched.
+    if (GetWindow(window, GW_HWNDPREV) || !(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST))
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
 }
 
 

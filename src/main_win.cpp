@@ -25,6 +25,7 @@
 #include "main_win.h"
 #include "search.h"
 #include "sys_audio.h"
+#include "sys_desktop.h"
 #include "sys_drop.h"
 #include "sys_log.h"
 #include "sys_os.h"
@@ -108,8 +109,15 @@ float app_scale() {
     return s;
 }
 
-void check_foreground_app() {
-    ForegroundApp fg = foreground_exe_name(island_hwnd());
+// The front window, asked once for the browser, full-screen and keyboard-language checks.
+HWND note_front_window() {
+    HWND front = GetForegroundWindow();
+    note_foreground_window(front);
+    return front;
+}
+
+void check_foreground_app(HWND front) {
+    ForegroundApp fg = front_exe_name(front, island_hwnd());
     with_app([&](App& app) { app.update_browser_hide(fg.name, fg.is_self); });
 }
 
@@ -163,7 +171,8 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
             if (wp == TIMER_HUD_POLL) {
                 with_app([](App& app) { app.watch_hud_sources(); });
             } else if (wp == TIMER_SECOND) {
-                bool fs = is_foreground_fullscreen(window, app_monitor());
+                HWND front = note_front_window();
+                bool fs = front_is_fullscreen(front, window, app_monitor());
                 with_app([&](App& app) {
                     // The power status is read every second only while it is drawn; otherwise
                     // the system's power broadcast and a slow read keep it current.
@@ -172,7 +181,7 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
                     if (due) ui_power_read_at = t;
                     app.check_power_and_brief(fs, due);
                 });
-                check_foreground_app();
+                check_foreground_app(front);
             } else if (wp == TIMER_PLACE) {
                 place_window(window, false);
             }
@@ -278,9 +287,10 @@ LRESULT CALLBACK island_wnd_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 void CALLBACK on_foreground_changed(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
     try {
-        check_foreground_app();
+        HWND front = note_front_window();
+        check_foreground_app(front);
         HWND window = island_hwnd();
-        bool fs = is_foreground_fullscreen(window, app_monitor());
+        bool fs = front_is_fullscreen(front, window, app_monitor());
         with_app([&](App& app) {
             if (fs != app.island.fullscreen_front) app.check_power_and_brief(fs);
         });
@@ -298,13 +308,17 @@ namespace {
 
 void frame_loop(HWND window) {
     double last = monotonic_seconds();
+    bool took_message = false;  // GetMessageW handed one over; the queue was asked already
     for (;;) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) return;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+        if (!took_message) {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) return;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
         }
+        took_message = false;
         double t = monotonic_seconds();
         float dt = static_cast<float>(t - last);
         App::TickResult result;
@@ -322,6 +336,18 @@ void frame_loop(HWND window) {
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 40, QS_ALLINPUT);
                 break;
             case FrameWait::WaitMs:
+                if (result.wait.left_to_timers()) {
+                    // One request fewer per wake than a timed wait, as an idle
+                    // program's own message loop does it.
+                    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+                    if (got == 0) return;
+                    if (got > 0) {
+                        TranslateMessage(&msg);
+                        DispatchMessageW(&msg);
+                        took_message = true;
+                        break;
+                    }
+                }
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, result.wait.ms, QS_ALLINPUT);
                 break;
         }
@@ -471,7 +497,7 @@ int run_main() {
         a.check_power_and_brief(false);
         (void)a.tick(0);
     });
-    check_foreground_app();
+    check_foreground_app(note_front_window());
     ShowWindow(window, SW_SHOWNOACTIVATE);
 
     UniqueWinEventHook hook(SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
@@ -513,7 +539,7 @@ int run_main() {
     bool clipboard = AddClipboardFormatListener(window) != FALSE;
     write_log(placement_log_line(mp.rect, g.scale, g, tray, search_label, dragdrop, clipboard));
     SetTimer(window, TIMER_HUD_POLL, 150, nullptr);
-    SetTimer(window, TIMER_SECOND, 1000, nullptr);
+    SetTimer(window, TIMER_SECOND, FrameWait::kSecondTimerMs, nullptr);
     SetTimer(window, TIMER_PLACE, 3000, nullptr);
     TimerPeriod timer_period(1);
 

@@ -4,8 +4,12 @@
 
 #include "sys_audio.h"
 
-EndpointCacheStep endpoint_cache_step(double now, double refreshed_at, bool has_endpoint) {
+EndpointCacheStep endpoint_cache_step(double now, double refreshed_at, bool has_endpoint, EndpointWatch watch) {
     if (now < refreshed_at) return EndpointCacheStep::Unavailable;
+    // The system says when the devices change, so nothing is looked up before that.
+    if (watch == EndpointWatch::Changed) return EndpointCacheStep::Refresh;
+    if (watch == EndpointWatch::Quiet)
+        return has_endpoint ? EndpointCacheStep::UseCached : EndpointCacheStep::Unavailable;
     // A failed lookup is not retried at once either: on a machine without the
     // device every 150 ms poll would load the audio driver again.
     if (now - refreshed_at <= kEndpointCacheSeconds)

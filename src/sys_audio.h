@@ -55,11 +55,17 @@ constexpr double kEndpointCacheSeconds = 3.0;
 constexpr float kUnmuteAbove = 0.005f;
 
 enum class EndpointCacheStep : uint8_t { Unavailable, UseCached, Refresh };
+// What the system reports about audio devices: nothing (no report is
+// registered, or the last read failed), no change since the last lookup, or a
+// change (a device added, removed, or a new default).
+enum class EndpointWatch : uint8_t { None, Quiet, Changed };
 // What endpoint_volume does at monotonic time `now`: nothing before the
-// stamp (a cache stamped in the future stays shut), the cached interface (or
-// nothing, when that lookup failed) for kEndpointCacheSeconds after the stamp
-// (inclusive), else a new lookup.
-EndpointCacheStep endpoint_cache_step(double now, double refreshed_at, bool has_endpoint);
+// stamp (a cache stamped in the future stays shut); with the system's device
+// reports the cached interface (or nothing) until a change is reported, then a
+// new lookup; without them the cached interface (or nothing, when that lookup
+// failed) for kEndpointCacheSeconds after the stamp (inclusive), else a new lookup.
+EndpointCacheStep endpoint_cache_step(double now, double refreshed_at, bool has_endpoint,
+                                      EndpointWatch watch = EndpointWatch::None);
 
 // Nothing when the device is unavailable or a read fails.
 std::optional<VolumeReading> get_master_volume(EndpointVolumeCache& cache);

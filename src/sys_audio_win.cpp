@@ -7,6 +7,7 @@
 //   Brightness
 //   Sounds
 #include <algorithm>
+#include <atomic>
 #include <memory>
 
 #include "sys_audio.h"
@@ -24,9 +25,66 @@ using Microsoft::WRL::ComPtr;
 
 // ---- Platform objects ------------------------------------------------------------
 
+namespace {
+
+// Counts the system's reports of device changes; they arrive on a thread of the
+// audio service, so the count is atomic. Property changes are not counted: a
+// level change is read by the poll itself.
+class DeviceChangeCounter final : public IMMNotificationClient {
+public:
+    uint32_t changes() const { return count_.load(std::memory_order_acquire); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IMMNotificationClient)) {
+            *out = static_cast<IMMNotificationClient*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs_.fetch_add(1) + 1; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG left = refs_.fetch_sub(1) - 1;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return changed(); }
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return changed(); }
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return changed(); }
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow, ERole, LPCWSTR) override { return changed(); }
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override { return S_OK; }
+
+private:
+    HRESULT changed() {
+        count_.fetch_add(1, std::memory_order_release);
+        return S_OK;
+    }
+    std::atomic<ULONG> refs_{1};
+    std::atomic<uint32_t> count_{0};
+};
+
+}  // namespace
+
 struct EndpointPlatform {
     ComPtr<IMMDeviceEnumerator> enumerator;  // created on first need and kept
     ComPtr<IAudioEndpointVolume> endpoint;   // from the last successful lookup
+    ComPtr<DeviceChangeCounter> reports;     // registered with the enumerator, or empty
+    uint32_t changes_seen = 0;               // the report count at the last lookup
+    bool read_failed = false;                // the last read failed: timed lookups again
+
+    EndpointPlatform() = default;
+    EndpointPlatform(const EndpointPlatform&) = delete;
+    EndpointPlatform& operator=(const EndpointPlatform&) = delete;
+    ~EndpointPlatform() {
+        if (enumerator && reports) enumerator->UnregisterEndpointNotificationCallback(reports.Get());
+    }
+
+    EndpointWatch watch() const {
+        if (!reports || read_failed) return EndpointWatch::None;
+        return reports->changes() != changes_seen ? EndpointWatch::Changed : EndpointWatch::Quiet;
+    }
 };
 
 struct BrightnessPlatform {
@@ -43,18 +101,25 @@ ComPtr<IAudioEndpointVolume> endpoint_volume(EndpointVolumeCache& cache) {
     if (!cache.platform) cache.platform = std::make_shared<EndpointPlatform>();
     EndpointPlatform& p = *cache.platform;
     double now = monotonic_seconds();
-    switch (endpoint_cache_step(now, cache.refreshed_at, p.endpoint != nullptr)) {
+    switch (endpoint_cache_step(now, cache.refreshed_at, p.endpoint != nullptr, p.watch())) {
         case EndpointCacheStep::Unavailable: return nullptr;
         case EndpointCacheStep::UseCached: return p.endpoint;
         case EndpointCacheStep::Refresh: break;
     }
     cache.refreshed_at = now;
     p.endpoint.Reset();
-    if (!p.enumerator &&
-        FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, IID_PPV_ARGS(&p.enumerator)))) {
-        p.enumerator.Reset();
-        return nullptr;
+    p.read_failed = false;
+    if (!p.enumerator) {
+        if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, IID_PPV_ARGS(&p.enumerator)))) {
+            p.enumerator.Reset();
+            return nullptr;
+        }
+        // Without the reports the lookup is repeated on a timer instead.
+        ComPtr<DeviceChangeCounter> reports;
+        reports.Attach(new DeviceChangeCounter());
+        if (SUCCEEDED(p.enumerator->RegisterEndpointNotificationCallback(reports.Get()))) p.reports = reports;
     }
+    if (p.reports) p.changes_seen = p.reports->changes();
     ComPtr<IMMDevice> device;
     if (FAILED(p.enumerator->GetDefaultAudioEndpoint(cache.flow == 1 ? eCapture : eRender, eConsole, &device)))
         return nullptr;
@@ -73,7 +138,10 @@ std::optional<VolumeReading> get_master_volume(EndpointVolumeCache& cache) {
     if (!v) return std::nullopt;
     float level = 0;
     BOOL muted = FALSE;
-    if (FAILED(v->GetMasterVolumeLevelScalar(&level)) || FAILED(v->GetMute(&muted))) return std::nullopt;
+    if (FAILED(v->GetMasterVolumeLevelScalar(&level)) || FAILED(v->GetMute(&muted))) {
+        cache.platform->read_failed = true;  // a device gone without a report: look again in a while
+        return std::nullopt;
+    }
     return VolumeReading{muted != FALSE, std::clamp(level, 0.0f, 1.0f)};
 }
 

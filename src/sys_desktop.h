@@ -22,6 +22,10 @@ bool read_caps_lock();
 // The two-letter upper-case code of the foreground window's keyboard-layout
 // language, "??" outside the known table, empty without a foreground window.
 std::string input_language_code();
+// The front window as the host last saw it (its foreground hook and one-second
+// check). Once one is noted, input_language_code reads that window's layout
+// instead of asking the system for the front window on every poll.
+void note_foreground_window(void* front);
 // The code for a keyboard layout's language identifier (its low 10 bits pick the row).
 const char* language_code_of(uint16_t language_id);
 // Keeps the system and the display awake (on) or lets them sleep again (off);

@@ -21,4 +21,6 @@ bool read_caps_lock() { return fake_desktop().caps_lock; }
 
 std::string input_language_code() { return fake_desktop().language; }
 
+void note_foreground_window(void*) {}
+
 void set_keep_awake(bool on) { fake_desktop().keep_awake = on; }

@@ -28,18 +28,39 @@ bool read_autostart() {
 
 bool read_caps_lock() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
+namespace {
+
+// The user-interface thread only.
+struct ForegroundNote {
+    bool noted = false;     // the host reports the front window
+    HWND window = nullptr;  // as last reported
+    HWND last_window = nullptr;
+    DWORD last_thread = 0;
+};
+
+ForegroundNote& foreground_note() {
+    static ForegroundNote note;
+    return note;
+}
+
+}  // namespace
+
+void note_foreground_window(void* front) {
+    ForegroundNote& note = foreground_note();
+    note.noted = true;
+    note.window = static_cast<HWND>(front);
+}
+
 std::string input_language_code() {
-    HWND fg = GetForegroundWindow();
+    ForegroundNote& note = foreground_note();
+    HWND fg = note.noted ? note.window : GetForegroundWindow();
     if (!fg) return {};
     // A window keeps its thread for life: ask the server only when the front window changed.
-    static HWND last_window = nullptr;  // the user-interface thread only
-    static DWORD last_thread = 0;
-    if (fg != last_window) {
-        last_thread = GetWindowThreadProcessId(fg, nullptr);
-        last_window = last_thread ? fg : nullptr;
+    if (fg != note.last_window) {
+        note.last_thread = GetWindowThreadProcessId(fg, nullptr);
+        note.last_window = note.last_thread ? fg : nullptr;
     }
-    DWORD thread = last_thread;
-    HKL layout = GetKeyboardLayout(thread);
+    HKL layout = GetKeyboardLayout(note.last_thread);
     return language_code_of(static_cast<uint16_t>(reinterpret_cast<uintptr_t>(layout) & 0xFFFF));
 }
 

@@ -66,9 +66,13 @@ struct ForegroundApp {
     bool is_self = false;  // the island (or another window of this process) is in front
 };
 ForegroundApp foreground_exe_name(WindowHandle island);
+// The same for a front window the caller already asked for.
+ForegroundApp front_exe_name(WindowHandle front, WindowHandle island);
 
 // Another application's window covers the whole monitor.
 bool is_foreground_fullscreen(WindowHandle island, const ScreenRect& monitor);
+// The same for a front window the caller already asked for.
+bool front_is_fullscreen(WindowHandle front, WindowHandle island, const ScreenRect& monitor);
 
 // ShellExecute "open"; true when the shell accepted it.
 bool shell_open(const std::string& target, const std::optional<std::string>& params = std::nullopt);

@@ -17,6 +17,10 @@ ForegroundApp foreground_exe_name(WindowHandle) { return {}; }
 
 bool is_foreground_fullscreen(WindowHandle, const ScreenRect&) { return false; }
 
+ForegroundApp front_exe_name(WindowHandle, WindowHandle) { return {}; }
+
+bool front_is_fullscreen(WindowHandle, WindowHandle, const ScreenRect&) { return false; }
+
 bool shell_open(const std::string& target, const std::optional<std::string>&) {
     fake_shell().opened.push_back(target);
     return true;

@@ -73,14 +73,19 @@ ForegroundNameCache& foreground_name_cache() {
 
 }  // namespace
 
-ForegroundApp foreground_exe_name(WindowHandle island) {
-    HWND front = GetForegroundWindow();
+ForegroundApp foreground_exe_name(WindowHandle island) { return front_exe_name(GetForegroundWindow(), island); }
+
+ForegroundApp front_exe_name(WindowHandle front_window, WindowHandle island) {
+    HWND front = static_cast<HWND>(front_window);
     if (!front) return {};
+    if (front == static_cast<HWND>(island)) return {"", true};
+    ForegroundNameCache& cache = foreground_name_cache();
+    // Window handles are not handed out again at once, so the same front window
+    // is the same program: no question to the system while it stays in front.
+    if (cache.window == front && cache.pid != 0) return {cache.name, false};
     DWORD pid = 0;
     GetWindowThreadProcessId(front, &pid);
-    if (front == static_cast<HWND>(island) || pid == GetCurrentProcessId()) return {"", true};
-    ForegroundNameCache& cache = foreground_name_cache();
-    if (cache.window == front && cache.pid == pid && pid != 0) return {cache.name, false};
+    if (pid == GetCurrentProcessId()) return {"", true};
     UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process.valid()) return {};
     wchar_t path[kImagePathUnits];
@@ -91,7 +96,11 @@ ForegroundApp foreground_exe_name(WindowHandle island) {
 }
 
 bool is_foreground_fullscreen(WindowHandle island, const ScreenRect& monitor) {
-    HWND front = GetForegroundWindow();
+    return front_is_fullscreen(GetForegroundWindow(), island, monitor);
+}
+
+bool front_is_fullscreen(WindowHandle front_window, WindowHandle island, const ScreenRect& monitor) {
+    HWND front = static_cast<HWND>(front_window);
     if (!front || front == static_cast<HWND>(island)) return false;
     // The desktop window itself is no application, whatever its class is called.
     if (front == GetDesktopWindow() || front == GetShellWindow()) return false;

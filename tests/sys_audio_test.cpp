@@ -44,3 +44,17 @@ TEST(EndpointCache, CachedForThreeSecondsAndShutBeforeItsStamp) {
     };
     for (const Case& c : cases) EXPECT_EQ(endpoint_cache_step(c.now, c.stamp, c.has), c.want) << c.now << " " << c.stamp;
 }
+
+TEST(EndpointCache, WithDeviceReportsLooksUpOnlyAfterAChange) {
+    struct Case { double now, stamp; bool has; EndpointWatch watch; EndpointCacheStep want; };
+    const Case cases[] = {
+        {500.0, 100.0, true, EndpointWatch::Quiet, EndpointCacheStep::UseCached},     // long after: still cached
+        {500.0, 100.0, false, EndpointWatch::Quiet, EndpointCacheStep::Unavailable},  // no device, none added
+        {100.5, 100.0, true, EndpointWatch::Changed, EndpointCacheStep::Refresh},     // a new default: at once
+        {100.5, 100.0, false, EndpointWatch::Changed, EndpointCacheStep::Refresh},    // a device arrived
+        {100.0, 100.0 + 31536000, true, EndpointWatch::Changed, EndpointCacheStep::Unavailable},  // quiet mode
+        {103.5, 100.0, true, EndpointWatch::None, EndpointCacheStep::Refresh},        // a failed read: timed again
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(endpoint_cache_step(c.now, c.stamp, c.has, c.watch), c.want) << c.now << " " << int(c.watch);
+}

@@ -181,3 +181,63 @@ TEST_F(UserFrame, PageChangeDrawsTheHeaderOnceAndKeepsOneDock) {
     EXPECT_EQ(drawn(title()), 1);
     EXPECT_EQ(dock_regions(), kPageCount);
 }
+
+// ---- The idle island -------------------------------------------------------------------------------
+
+#ifndef _WIN32
+// A closed island with nothing going on, driven as the host drives it: a device
+// poll every 150 ms, the power step every second. It draws once when the
+// minute changes and at no other time, and every wait is left to the host's
+// timers.
+TEST(IdleIsland, DrawsOnlyWhenTheMinuteChanges) {
+    ScopedDataDir data;
+    AppFixture::reset_fake_machine();
+    fake_desktop().language = "TR";
+    fake_audio().output = FakeAudioDevice{0.5f, false};
+    fake_audio().mic = FakeAudioDevice{0.8f, false};
+    Frame f;
+    App& a = *f.app;
+    a.wall_clock.unix_seconds = 1700000000;
+    a.wall_clock.minute_of_day = 600;
+    a.watch_hud_sources();
+    a.check_power_and_brief(false, true);
+    island_user::settle(a);
+
+    // 30 s in 150 ms steps; the host also reads the power status now and then.
+    auto idle_for = [&](int polls) {
+        bool all_left_to_timers = true;
+        for (int i = 1; i <= polls; ++i) {
+            a.watch_hud_sources();
+            if (i % 7 == 0) a.check_power_and_brief(false, i % 200 == 0);
+            App::TickResult r = a.tick(0.15f);
+            all_left_to_timers = all_left_to_timers && r.wait.left_to_timers();
+        }
+        return all_left_to_timers;
+    };
+    int before = f.rec->frames;
+    EXPECT_TRUE(idle_for(200));
+    EXPECT_EQ(f.rec->frames, before) << "nothing changed, nothing drawn";
+
+    a.wall_clock.minute_of_day = 601;
+    a.wall_clock.unix_seconds = 1700000060;
+    EXPECT_TRUE(idle_for(200));
+    EXPECT_EQ(f.rec->frames, before + 1) << "one frame for the new minute";
+
+    // A drawn value that changes is a frame as well: Caps Lock.
+    fake_desktop().caps_lock = true;
+    idle_for(1);
+    EXPECT_GT(f.rec->frames, before + 1);
+    AppFixture::reset_fake_machine();
+}
+#endif
+
+TEST(FrameWait, OnlyAWaitOfASecondOrMoreIsLeftToTheTimers) {
+    struct Case {
+        FrameWait wait;
+        bool left;
+    };
+    const Case cases[] = {{FrameWait::wait_ms(1000), true}, {FrameWait::wait_ms(2000), true},
+                          {FrameWait::wait_ms(999), false}, {FrameWait::wait_ms(5), false},
+                          {FrameWait::idle(), false},       {FrameWait::animate(), false}};
+    for (const Case& c : cases) EXPECT_EQ(c.wait.left_to_timers(), c.left) << int(c.wait.tag) << " " << c.wait.ms;
+}
