@@ -174,9 +174,12 @@ void settings_page(App& app, const RectF& island) {
 }  // namespace
 
 std::string settings_about_line(const App& app) {
-    const std::string_view update = app.update.status.empty() ? "bekliyor" : app.update.status;
-    const std::string_view hotkey = app.hotkeys.search.empty() ? "kısayol yok" : app.hotkeys.search;
-    const std::string_view notifs = app.notifs.status.empty() ? "—" : app.notifs.status;
+    auto or_word = [](const std::string& status, std::string_view word) {
+        return status.empty() ? word : std::string_view(status);
+    };
+    const std::string_view update = or_word(app.update.status, "bekliyor");
+    const std::string_view hotkey = or_word(app.hotkeys.search, "kısayol yok");
+    const std::string_view notifs = or_word(app.notifs.status, "—");
     return fmt::format("Vemo Ada {} · güncelleme: {} · Arama: {} · Bildirimler: {}", kAppVersion, update, hotkey,
                        notifs);
 }
