@@ -291,6 +291,10 @@ TEST_F(SearchSettingsPages, EachSwitchFlipsSavesAndSlides) {
         const SettingRow* row = setting_row(toggle);
         ASSERT_TRUE(row && row->label);
         SCOPED_TRACE(row->label);
+#ifdef _WIN32
+        // The Run key belongs to the machine the tests run on; natively it is the fake desktop's.
+        if (toggle == SettingToggle::Autostart) continue;
+#endif
         fresh_app(false);
         open(Page::Settings);
         const bool before = app->settings.*row->flag;
@@ -306,7 +310,9 @@ TEST_F(SearchSettingsPages, EachSwitchFlipsSavesAndSlides) {
         if (row->key) {
             EXPECT_NE(state_file().find(std::string(row->key) + "=" + (before ? "0" : "1") + "\n"), std::string::npos);
         } else {
+#ifndef _WIN32
             EXPECT_EQ(fake_desktop().autostart, !before);
+#endif
         }
         // The knob ends at the other end of the track.
         island_user::settle(*app);
