@@ -51,10 +51,12 @@ void App::draw_page(Page p, const RectF& rect) {
         case Page::Clip: draw_clip_page(rect); break;
         case Page::Notes: draw_notes_page(rect); break;
         case Page::Google: draw_google_page(*this, rect); break;
+        case Page::Search: draw_search_page(*this, rect); break;
+        case Page::Settings: draw_settings_page(*this, rect); break;
         // Pages whose bodies are not built yet draw nothing below their header.
         case Page::Media: case Page::Steam:
         case Page::Notifs: case Page::System: case Page::Calendar:
-        case Page::Gemini: case Page::Search: case Page::Settings:
+        case Page::Gemini:
             break;
     }
     if (drawing.renderer) drawing.renderer->global_alpha = saved_alpha;
