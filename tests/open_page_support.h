@@ -26,12 +26,12 @@ namespace open_page {
 using Effect = std::optional<WindowEffect>;
 
 // One clickable element: where its label was drawn (the occurrence nearest to
-// the text `near` when given), the Action its region must carry, the state
+// the text `beside` when given), the Action its region must carry, the state
 // set before the page is opened and what the click must leave.
 struct ClickCase {
     const char* name;
     std::string label;
-    std::string near;
+    std::string beside;
     Action action;
     std::function<void(App&)> before;
     std::function<void(App&, const Effect&)> check;
@@ -116,12 +116,12 @@ struct OpenPageTest : ::testing::Test {
         return c.transform.apply({c.rect.x + c.rect.w / 2, c.rect.y + c.rect.h / 2});
     }
 
-    // The window point of the drawn label: nearest to `near` when given, else
+    // The window point of the drawn label: nearest to `beside` when given, else
     // the first whose region carries `want`, else the first.
-    std::optional<PointF> where(const std::string& label, const std::string& near, const Action& want) const {
+    std::optional<PointF> where(const std::string& label, const std::string& beside, const Action& want) const {
         std::optional<PointF> anchor;
-        if (!near.empty()) {
-            const DrawCall* n = text(near);
+        if (!beside.empty()) {
+            const DrawCall* n = text(beside);
             if (!n) return std::nullopt;
             anchor = centre(*n);
         }
@@ -146,11 +146,11 @@ struct OpenPageTest : ::testing::Test {
         fresh_app();
         if (c.before) c.before(*app);
         open(page);
-        std::optional<PointF> p = where(c.label, c.near, c.action);
+        std::optional<PointF> p = where(c.label, c.beside, c.action);
         ASSERT_TRUE(p) << c.label << " not drawn";
         app->on_pointer_move(p->x, p->y);
         redraw();
-        p = where(c.label, c.near, c.action);
+        p = where(c.label, c.beside, c.action);
         ASSERT_TRUE(p) << c.label << " gone under the pointer";
         const Action under = app->hit_test(p->x, p->y);
         ASSERT_TRUE(action_eq(under, c.action)) << "region carries " << action_debug(under);
