@@ -69,10 +69,10 @@ constexpr float kHeaderH = 68, kBodyTop = 76;
 constexpr float kDiscR = 34, kTitleX = 104, kTitleMaxW = 360;
 constexpr float kChipW = 98, kChipH = 26, kChipGap = 6;
 constexpr float kSummaryW = 356;
-constexpr float kCardsW = 420, kCardH = 80, kCardPitch = 88, kColumnGap = 12;
-constexpr float kThumbW = 128, kThumbH = 60, kCardTextX = 150;
+constexpr float kCardsW = 440, kCardH = 80, kCardPitch = 88, kColumnGap = 12;
+constexpr float kThumbW = 112, kThumbH = 52, kCardTextX = 134;
 constexpr float kDownloadsChipW = 94, kDownloadsChipH = 24;
-constexpr float kTileGap = 12, kTileMinW = 112, kTilePictureH = 62;
+constexpr float kTileGap = 12, kTileMinW = 104, kTilePictureH = 62;
 
 Color white(float a) { return rgb(255, 255, 255, a); }
 
@@ -152,7 +152,7 @@ void card_background(Renderer& g, const RectF& r) { g.fill_rounded_rect(r, std::
 void playing_card(App& app, const SteamPlaying& p, const RectF& r) {
     Renderer& g = *app.drawing.renderer;
     card_background(g, r);
-    app.game_thumb(p.app_id, p.header.get(), {r.x + 10, r.y + 10, kThumbW, kThumbH}, 8);
+    app.game_thumb(p.app_id, p.header.get(), {r.x + 10, r.y + (r.h - kThumbH) / 2, kThumbW, kThumbH}, 8);
     const float tx = r.x + kCardTextX, tw = r.w - kCardTextX - 12;
     g.draw_text("Şimdi oynuyor", {tx, r.y + 8, tw, 18}, 12.5f, FontFamily::Text, 700, page_color::kGreen,
                 TextAlign::Left);
@@ -168,7 +168,7 @@ void playing_card(App& app, const SteamPlaying& p, const RectF& r) {
 void download_card(App& app, const SteamActiveDownload& d, const RectF& r) {
     Renderer& g = *app.drawing.renderer;
     card_background(g, r);
-    app.game_thumb(d.app_id, d.header.get(), {r.x + 10, r.y + 10, kThumbW, kThumbH}, 8);
+    app.game_thumb(d.app_id, d.header.get(), {r.x + 10, r.y + (r.h - kThumbH) / 2, kThumbW, kThumbH}, 8);
     const float tx = r.x + kCardTextX, tw = r.w - kCardTextX - 12, right = r.x + r.w - 12;
 
     // Row 1: name, the working indicator while it works, the state badge.
@@ -185,23 +185,23 @@ void download_card(App& app, const SteamActiveDownload& d, const RectF& r) {
     g.draw_text(d.name, {tx, r.y + 6, std::max(0.0f, name_right - tx), 26}, 17, FontFamily::Display, 700,
                 page_color::kPrimary, TextAlign::Left);
 
-    // Row 2: done and total with the whole percent; the rate and the time left at the right,
-    // cut short rather than run into the progress text.
+    // Row 2: done and total with the whole percent; the chip into Steam's downloads at the right.
+    const RectF chip{right - kDownloadsChipW, r.y + 32, kDownloadsChipW, kDownloadsChipH};
     const std::string progress = fmt::format("{} / {} · %{}", format_bytes(sat_u64(d.done)),
                                              format_bytes(sat_u64(d.total)), download_percent(d.done, d.total));
-    const float pw = std::min(g.measure_text(progress, 12.5f, FontFamily::Text, 600), tw);
-    g.draw_text(progress, {tx, r.y + 34, pw, 18}, 12.5f, FontFamily::Text, 600, page_color::kPrimary, TextAlign::Left);
-    const float rate_x = tx + pw + 10;
-    if (right > rate_x)
-        g.draw_text(fmt::format("{}{}", format_rate(d.rate), download_time_left(d.done, d.total, d.rate)),
-                    {rate_x, r.y + 34, right - rate_x, 18}, 12.5f, FontFamily::Text, 600, page_color::kSecondary,
-                    TextAlign::Right);
+    g.draw_text(progress, {tx, r.y + 35, std::max(0.0f, chip.x - 8 - tx), 18}, 12.5f, FontFamily::Text, 600,
+                page_color::kPrimary, TextAlign::Left);
 
-    // Row 3: the progress bar and the chip into Steam's downloads.
-    const RectF chip{right - kDownloadsChipW, r.y + r.h - 10 - kDownloadsChipH, kDownloadsChipW, kDownloadsChipH};
-    const float track = chip.x - 10 - tx;
+    // Row 3: the progress bar, then the rate and the time left, which take the room they need
+    // and leave the bar at least a fifth of the row.
+    const std::string rate = fmt::format("{}{}", format_rate(d.rate), download_time_left(d.done, d.total, d.rate));
+    const float rate_w = std::min(g.measure_text(rate, 12.5f, FontFamily::Text, 600), tw * 0.8f - 10);
+    const float row3 = r.y + r.h - 24;
+    g.draw_text(rate, {right - rate_w, row3, rate_w, 18}, 12.5f, FontFamily::Text, 600, page_color::kSecondary,
+                TextAlign::Right);
+    const float track = right - rate_w - 10 - tx;
     if (track > 0) {
-        const float bar_y = chip.y + chip.h / 2 - 3;
+        const float bar_y = row3 + 6;
         g.fill_rounded_rect({tx, bar_y, track, 6}, 3, white(0.12f));
         const float frac = static_cast<float>(download_percent(d.done, d.total)) / 100;
         g.fill_rounded_rect({tx, bar_y, std::max(6.0f, frac * track), 6}, 3, badge.color);

@@ -154,6 +154,7 @@ struct DataPageShots : ::testing::Test {
         s.found = true;
         s.client = running;
         s.persona = running ? "Kuzey Yıldızı" : "";
+        s.games.clear();
         const int64_t now = wall();
         auto add = [&](const char* name, uint32_t id, uint32_t minutes, int64_t ago_days, ImageRef pic) {
             SteamGameEntry e;

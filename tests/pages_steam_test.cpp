@@ -198,7 +198,15 @@ TEST_F(SteamPage, DownloadCardProgressRateAndTimeLeft) {
         ASSERT_TRUE(progress);
         ASSERT_TRUE(rate);
         EXPECT_TRUE(drawn(c.badge));
-        EXPECT_LE(progress->rect.x + progress->rect.w, rate->rect.x) << "the rate never runs into the progress";
+        const bool apart = progress->rect.x + progress->rect.w <= rate->rect.x ||
+                           progress->rect.y + progress->rect.h <= rate->rect.y;
+        EXPECT_TRUE(apart) << "the rate never runs into the progress";
+        const DrawCall* chip = nullptr;
+        for (const DrawCall* t : all_text("İndirmeler"))
+            if (t->rect.y > progress->rect.y - 10) chip = t;
+        ASSERT_TRUE(chip);
+        EXPECT_LE(progress->rect.x + progress->rect.w, chip->rect.x) << "nor the progress into the card's chip";
+        EXPECT_LE(rate->rect.x + rate->rect.w, chip->rect.x + chip->rect.w);
         EXPECT_EQ(rate->align, TextAlign::Right);
         expect_color(rate->color, 255, 255, 255, 0.62f);
     }
