@@ -53,9 +53,12 @@ void App::draw_page(Page p, const RectF& rect) {
         case Page::Google: draw_google_page(*this, rect); break;
         case Page::Search: draw_search_page(*this, rect); break;
         case Page::Settings: draw_settings_page(*this, rect); break;
+        case Page::Steam: draw_steam_page(*this, rect); break;
+        case Page::System: draw_system_page(*this, rect); break;
+        case Page::Calendar: draw_calendar_page(*this, rect); break;
         // Pages whose bodies are not built yet draw nothing below their header.
-        case Page::Media: case Page::Steam:
-        case Page::Notifs: case Page::System: case Page::Calendar:
+        case Page::Media:
+        case Page::Notifs:
         case Page::Gemini:
             break;
     }

@@ -60,6 +60,9 @@ void draw_home_page(App& app, const RectF& island);
 void draw_google_page(App& app, const RectF& island);
 void draw_search_page(App& app, const RectF& island);
 void draw_settings_page(App& app, const RectF& island);
+void draw_steam_page(App& app, const RectF& island);
+void draw_system_page(App& app, const RectF& island);
+void draw_calendar_page(App& app, const RectF& island);
 
 // The settings page's about line: the version, then the update, search hot-key
 // and notification-access statuses, each with its word for an empty status.
@@ -70,3 +73,45 @@ std::string settings_about_line(const App& app);
 std::string task_due_label(std::string_view due);
 // The first character of the name, else of the e-mail address, upper-cased; "G" when both are empty.
 std::string avatar_letter(std::string_view name, std::string_view email);
+
+// ---- System page texts ----------------------------------------------------------------------------------
+// "%46" for a load of 0.456: the load × 100 rounded, saturating, NaN as 0.
+std::string cpu_percent_text(float load);
+// "%12,5": a process's share with one decimal and a decimal comma.
+std::string process_share_text(float share);
+// "Açık kalma: 1 gün 0 sa" from a whole day on, else "Açık kalma: 23 sa 59 dk".
+std::string uptime_text(uint64_t seconds);
+// Bytes as gibibytes with one decimal and a comma ("12,5").
+std::string gigabytes_text(double bytes);
+// The used fraction of a drive, 1 − free / total; 0 without a positive total.
+double drive_use(double free, double total);
+// Red above 0.9, orange above 0.75, else light blue.
+Color drive_use_color(double use);
+
+// ---- Calendar page ----------------------------------------------------------------------------------------
+// Gregorian leap years: divisible by 4 and not by 100, or by 400.
+bool is_leap_year(int64_t year);
+// 28 to 31; 0 for a month outside 1..12.
+int days_in_month(int64_t year, int month);
+// Where day d (1-based) of a month whose first day falls on `first_weekday`
+// (0 = Sunday) sits in the Monday-first grid: row and column (0..6).
+struct GridCell {
+    int row = 0, column = 0;
+};
+GridCell calendar_cell(int day, int first_weekday);
+// The fixed national holidays, every year.
+bool is_holiday(int month, int day);
+// "%30" for a precipitation probability of at least 30, else empty.
+std::string precipitation_label(float percent);
+
+// ---- Steam page ---------------------------------------------------------------------------------------------
+// The badge of a download: its state's label and colour; a paused download reads "Duraklatıldı".
+struct DownloadBadge {
+    const char* label;
+    Color color;
+};
+DownloadBadge download_badge(uint8_t state, bool paused);
+// How long ago a game was last played: "3 gün önce" under a month, else "2 ay önce".
+std::string played_ago_text(int64_t last_played, int64_t now);
+// Play time in hours: one decimal with a comma under ten hours ("2,5"), whole hours above.
+std::string play_hours_text(uint32_t minutes);

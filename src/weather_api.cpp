@@ -13,6 +13,7 @@
 
 #include "net_encode.h"
 #include "net_json.h"
+#include "sys_num.h"
 #include "sys_text.h"
 
 using nlohmann::json;
@@ -99,6 +100,29 @@ int32_t saturate_i32(double v) {
     if (v >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
     if (v <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(v);
+}
+
+int32_t weekday_of_date(std::string_view date) {
+    static constexpr int64_t kMonthShift[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    int64_t parts[3] = {0, 0, 0};
+    size_t count = 0;
+    while (true) {
+        const size_t dash = date.find('-');
+        const std::optional<int64_t> n = parse_i64(date.substr(0, dash));
+        if (n && *n >= std::numeric_limits<int32_t>::min() && *n <= std::numeric_limits<int32_t>::max()) {
+            if (count == 3) return 0;
+            parts[count++] = *n;
+        }
+        if (dash == std::string_view::npos) break;
+        date.remove_prefix(dash + 1);
+    }
+    if (count != 3) return 0;
+    int64_t y = parts[0];
+    const int64_t m = parts[1], d = parts[2];
+    if (m < 1 || m > 12) return 0;
+    if (m < 3) y -= 1;
+    const int64_t w = (y + y / 4 - y / 100 + y / 400 + kMonthShift[m - 1] + d) % 7;
+    return static_cast<int32_t>(w < 0 ? w + 7 : w);
 }
 
 Result<WeatherPlace> parse_geocoding(std::string_view text, std::string_view city) {

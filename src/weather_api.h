@@ -65,6 +65,12 @@ struct WeatherReading {
 // Weekday (0 = Sunday) of a "YYYY-MM-DD" text, used for every forecast day.
 using WeekdayOfDate = int32_t (*)(std::string_view date);
 
+// The weekday (0 = Sunday) of a "YYYY-MM-DD" text by Sakamoto's rule. The
+// pieces between "-" that read as signed 32-bit numbers count; unless there
+// are exactly three, or when the month is outside 1..12, the answer is 0.
+// Dates come from the network, so any numbers are taken without overflow.
+int32_t weekday_of_date(std::string_view date);
+
 // Missing or non-numeric members read as 0 (false); a missing "current" fails.
 Result<WeatherReading> parse_forecast(std::string_view text, WeekdayOfDate weekday_of);
 

@@ -91,7 +91,8 @@ TEST_F(PageFrameTest, UnbuiltPagesDrawNothingAndTheAlphaComesBack) {
     // Pages whose bodies exist draw; every page hands the alpha back.
     auto built = [](Page p) {
         return p == Page::Control || p == Page::Time || p == Page::Shelf || p == Page::Clip || p == Page::Notes ||
-               p == Page::Google || p == Page::Search || p == Page::Settings;
+               p == Page::Google || p == Page::Search || p == Page::Settings || p == Page::Steam || p == Page::System ||
+               p == Page::Calendar;
     };
     for (int p = 1; p < kPageCount; ++p) {
         rec->global_alpha = 0.7f;

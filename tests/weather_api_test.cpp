@@ -373,4 +373,53 @@ TEST(WeatherPass, CityChangeNeverShowsTheOldCitysWeather) {
     EXPECT_EQ(ankara.wait_seconds, 90);
 }
 
+// ---- Weekday of a date text ----------------------------------------------------
+
+// Days since 1970-01-01 of a civil date, to check the weekday rule against.
+int64_t civil_days(int64_t y, int m, int d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+}
+
+TEST(WeekdayOfDate, SakamotoOnNetworkText) {
+    struct Case {
+        const char* text;
+        int32_t weekday;
+    } cases[] = {
+        {"2024-02-29", 4},  // a Thursday
+        {"1970-01-01", 4},
+        {"2000-01-01", 6},
+        {"2026-11-01", 0},
+        {"2026-12-31", 4},
+        {"2024-02", 0},      // two numbers
+        {"2024-02-29-1", 0}, // four numbers
+        {"2024-13-01", 0},   // no month 13
+        {"2024-00-10", 0},
+        {"", 0},
+        {"yıl-ay-gün", 0},
+        {"2024-x-03-01", 5},                 // a piece that does not read is skipped
+        {"2024-03-01T00:00", 0},             // neither does this one, so two numbers remain
+        {"99999999999-01-01", 0},            // not a 32-bit number: skipped
+        {"+2024-02-29", 4},
+    };
+    for (const Case& c : cases) EXPECT_EQ(weekday_of_date(c.text), c.weekday) << c.text;
+}
+
+// The largest dates the network could send do not overflow, and match the calendar.
+TEST(WeekdayOfDate, AgreesWithTheCalendarUpToTheLargestYear) {
+    struct Date {
+        int64_t y;
+        int m, d;
+    } dates[] = {{1900, 2, 28}, {1900, 3, 1}, {2000, 2, 29}, {2100, 3, 1}, {2147483647, 12, 31}, {2147483647, 1, 1}};
+    for (const Date& t : dates) {
+        const std::string text = std::to_string(t.y) + "-" + std::to_string(t.m) + "-" + std::to_string(t.d);
+        const int64_t expected = ((civil_days(t.y, t.m, t.d) + 4) % 7 + 7) % 7;
+        EXPECT_EQ(weekday_of_date(text), expected) << text;
+    }
+    EXPECT_EQ(weekday_of_date("2147483647-12-2147483647"), ((2147483647 + 0) % 7 + weekday_of_date("2147483647-12-0")) % 7);
+}
+
 }  // namespace
