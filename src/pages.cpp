@@ -51,9 +51,10 @@ void App::draw_page(Page p, const RectF& rect) {
         case Page::Clip: draw_clip_page(rect); break;
         case Page::Notes: draw_notes_page(rect); break;
         case Page::Google: draw_google_page(*this, rect); break;
+        case Page::Media: draw_media_page(*this, rect); break;
+        case Page::Notifs: draw_notifs_page(*this, rect); break;
         // Pages whose bodies are not built yet draw nothing below their header.
-        case Page::Media: case Page::Steam:
-        case Page::Notifs: case Page::System: case Page::Calendar:
+        case Page::Steam: case Page::System: case Page::Calendar:
         case Page::Gemini: case Page::Search: case Page::Settings:
             break;
     }
