@@ -44,12 +44,6 @@ std::string joined(const std::vector<std::string>& names) {
     return out;
 }
 
-// The last component of a Windows or POSIX path.
-std::string file_name_of(const std::string& path) {
-    const size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 std::string local_clock_text(int64_t unix_seconds) {
     LocalTime lt;
     if (!local_time_of(unix_seconds, lt)) return "00:00";
@@ -126,13 +120,13 @@ void App::on_sysmon_update() {
     if (!fresh.downloads.empty()) {
         const std::string clock = local_clock_text(wall_unix());
         for (const std::string& path : fresh.downloads)
-            sysmon.recent.insert(sysmon.recent.begin(), RecentDownload{file_name_of(path), clock});
+            sysmon.recent.insert(sysmon.recent.begin(), RecentDownload{path_last_component(path), clock});
         if (sysmon.recent.size() > kRecentDownloadsKept) sysmon.recent.resize(kRecentDownloadsKept);
         if (settings.auto_shelf) add_to_shelf(fresh.downloads, true);
         if (settings.dl_hud) {
             const size_t n = fresh.downloads.size();
             notices.title = n == 1 ? std::string("İndirme tamamlandı") : fmt::format("{} dosya indirildi", n);
-            notices.body = file_name_of(fresh.downloads.back());
+            notices.body = path_last_component(fresh.downloads.back());
             const float scale = drawing.renderer ? drawing.renderer->scale() : 1.0f;
             const auto side = static_cast<uint32_t>(std::lround(kDownloadThumbSide * scale));
             notices.picture = shell_thumbnail(fresh.downloads.back(), side, side, false);
