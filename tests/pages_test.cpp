@@ -91,6 +91,7 @@ TEST_F(PageFrameTest, UnbuiltPagesDrawNothingAndTheAlphaComesBack) {
     // Pages whose bodies exist draw; every page hands the alpha back.
     auto built = [](Page p) {
         return p == Page::Control || p == Page::Time || p == Page::Shelf || p == Page::Clip || p == Page::Notes ||
+               p == Page::Media || p == Page::Notifs ||
                p == Page::Google;
     };
     for (int p = 1; p < kPageCount; ++p) {
