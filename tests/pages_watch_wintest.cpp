@@ -164,6 +164,7 @@ TEST_F(WatchShots, NowPlayingPage) {
     app->on_media_update();
     app->audio.volume = 0.6f;
     ASSERT_TRUE(island_user::open_on_page(*app, Page::Media, 90)) << "the now-playing dock icon";
+    app->on_pointer_move(450, 460);  // off the dock, so its label does not cover the cover
     const RectF pill = shoot("open_media");
     const float bx = pill.x + 24, by = pill.y + 56;
     EXPECT_GT(ink(*g, pixel_box(*g, bx + 20, by + 20, 110, 110)), 5000) << "the cover";
@@ -182,6 +183,12 @@ TEST_F(WatchShots, NotificationsPage) {
                          "Yarınki toplantıyı öğleden sonraya alabilir miyiz? Herkesin katılabileceği bir saat bulalım.",
                          "14:05"),
         };
+    });
+    // Logos as the listener delivers them; one without an app id shows its letter tile.
+    app->notifs.shared.with([](NotificationState& s) {
+        s.items[0].logo = picture(64, 64, 230, 90);
+        s.items[1].logo = picture(64, 64, 60, 240);
+        s.items[2].app_id.clear();
     });
     app->on_notifications_update();
     ASSERT_TRUE(island_user::open_on_page(*app, Page::Notifs, 90)) << "the notifications dock icon";
