@@ -137,7 +137,9 @@ struct MediaLink {
     Shared<MediaSnapshot> shared;
     Sender<MediaCommand> tx;
     MediaSnapshot snap;
-    double changed = -100;
+    double changed = -100;  // the last copy from the watcher (the page extrapolates the position from it)
+    double active = -100;   // the last copy while something played
+    bool seen = false;      // a copy has arrived since start-up
 };
 
 // 4. Audio and brightness
@@ -156,10 +158,17 @@ struct HotkeyLabels {
     std::string voice;
 };
 
-// 6. System monitor
+// 6. System monitor, with the downloads it reported
+struct RecentDownload {
+    std::string name;  // the file name
+    std::string time;  // local "HH:MM" when it finished
+};
 struct SysmonLink {
     Shared<SysmonSnapshot> shared;
     SysmonSnapshot snap;
+    std::vector<RecentDownload> recent;  // newest first, at most 8
+    uint64_t mic_users = 0, cam_users = 0;  // the counts of the last copy
+    bool seen = false;                      // a copy has arrived since start-up
 };
 
 // 7. Weather
@@ -211,7 +220,9 @@ struct NotificationLink {
 struct SteamLink {
     Shared<SteamSnapshot> shared;
     std::optional<SteamActiveDownload> download;
+    std::vector<SteamDownload> downloads;
     SteamSnapshot snap;
+    bool found = false;
 };
 
 // 14. Update
@@ -584,6 +595,16 @@ struct App {
     std::optional<std::string> run_tool_call(const ToolCall& call);
     // The renderer's cache id of a profile picture, by the picture's identity.
     static uint64_t google_picture_id(const Image& picture);
+
+    // ---- Watcher updates (app_watch.cpp) -------------------------------------------------------
+    // The handlers of the watchers' window messages; a poisoned state changes nothing.
+    void on_media_update();          // WM_APP_MEDIA
+    void on_sysmon_update();         // WM_APP_SYSMON
+    void on_weather_update();        // WM_APP_WEATHER
+    void on_notifications_update();  // WM_APP_NOTIFS
+    void on_steam_update();          // WM_APP_STEAM
+    void on_update_event();          // WM_APP_UPDATE
+    void on_wake_heard();            // WM_APP_WAKE
 
     // ---- Voice (app_voice.cpp) ------------------------------------------------------------------
     // Starts or stops voice input for a question, or says why it cannot.

@@ -1,6 +1,8 @@
 // Weather texts, size and rate texts, weekday abbreviations.
 #include "app_format.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "sys_num.h"
@@ -53,3 +55,9 @@ std::string format_rate(double x) {
     return fixed_comma(x, 0) + " B/s";
 }
 
+// "{m} dk" (at least 1) below an hour, else "{h} sa {m} dk".
+std::string play_time_text(int64_t seconds) {
+    const int64_t s = std::max<int64_t>(0, seconds);
+    if (s < 3600) return fmt::format("{} dk", std::max<int64_t>(1, s / 60));
+    return fmt::format("{} sa {} dk", s / 3600, (s % 3600) / 60);
+}

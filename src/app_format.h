@@ -11,3 +11,5 @@
 const char* weather_code_text(uint32_t code);
 std::string format_bytes(uint64_t n);
 std::string format_rate(double bytes_per_second);
+// A play time: "{m} dk" (at least 1) below an hour, else "{h} sa {m} dk".
+std::string play_time_text(int64_t seconds);

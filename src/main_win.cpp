@@ -160,9 +160,13 @@ LRESULT handle_message(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_APP_GOOGLE:
             with_app([](App& app) { app.on_google_update(); });
             return 0;
-        case WM_APP_MEDIA: case WM_APP_SYSMON: case WM_APP_WEATHER: case WM_APP_NOTIFS:
-        case WM_APP_STEAM: case WM_APP_UPDATE: case WM_APP_WAKE:
-            return 0;
+        case WM_APP_MEDIA: with_app([](App& app) { app.on_media_update(); }); return 0;
+        case WM_APP_SYSMON: with_app([](App& app) { app.on_sysmon_update(); }); return 0;
+        case WM_APP_WEATHER: with_app([](App& app) { app.on_weather_update(); }); return 0;
+        case WM_APP_NOTIFS: with_app([](App& app) { app.on_notifications_update(); }); return 0;
+        case WM_APP_STEAM: with_app([](App& app) { app.on_steam_update(); }); return 0;
+        case WM_APP_UPDATE: with_app([](App& app) { app.on_update_event(); }); return 0;
+        case WM_APP_WAKE: with_app([](App& app) { app.on_wake_heard(); }); return 0;
         case WM_HOTKEY:
             if (wp == HOTKEY_VOICE) with_app([](App& app) { app.start_voice(); });
             else run_effect_if(window, toggle_search_hotkey());

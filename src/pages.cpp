@@ -51,14 +51,14 @@ void App::draw_page(Page p, const RectF& rect) {
         case Page::Clip: draw_clip_page(rect); break;
         case Page::Notes: draw_notes_page(rect); break;
         case Page::Google: draw_google_page(*this, rect); break;
+        case Page::Media: draw_media_page(*this, rect); break;
+        case Page::Notifs: draw_notifs_page(*this, rect); break;
         case Page::Search: draw_search_page(*this, rect); break;
         case Page::Settings: draw_settings_page(*this, rect); break;
         case Page::Steam: draw_steam_page(*this, rect); break;
         case Page::System: draw_system_page(*this, rect); break;
         case Page::Calendar: draw_calendar_page(*this, rect); break;
-        // Pages whose bodies are not built yet draw nothing below their header.
-        case Page::Media:
-        case Page::Notifs:
+        // The assistant's page body is not built yet: it draws nothing below its header.
         case Page::Gemini:
             break;
     }

@@ -41,6 +41,12 @@ struct MicCapture {
     std::string wav_bytes() const;
 };
 
+// The wake-hit slot: the recording the wake-word listener started after
+// hearing the wake word, waiting for the island (WM_APP_WAKE).
+void put_wake_hit(MicCapture capture);
+// Takes the waiting recording out of the slot; none when empty.
+std::optional<MicCapture> take_wake_hit();
+
 // Removes "#", "*", "_" and "`" before a text is spoken.
 std::string collect_speech_text(std::string_view text);
 

@@ -75,6 +75,23 @@ std::string MicCapture::wav_bytes() const {
     return out;
 }
 
+namespace {
+Shared<std::optional<MicCapture>>& wake_hit_slot() {
+    static Shared<std::optional<MicCapture>> slot;
+    return slot;
+}
+}  // namespace
+
+void put_wake_hit(MicCapture capture) {
+    wake_hit_slot().with([&](std::optional<MicCapture>& s) { s = std::move(capture); });
+}
+
+std::optional<MicCapture> take_wake_hit() {
+    std::optional<MicCapture> out;
+    wake_hit_slot().with([&](std::optional<MicCapture>& s) { out.swap(s); });
+    return out;
+}
+
 std::string collect_speech_text(std::string_view text) {
     std::string out;
     out.reserve(text.size());
