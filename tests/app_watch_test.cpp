@@ -1,7 +1,6 @@
 // The watchers' messages handled by the App: snapshots are built by hand in
 // the shared states, the handler is called as the window procedure calls it,
 // and the notices, lists and copies it leaves are checked.
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 
 #include "app_fixture.h"
 #include "sys_audio.h"
+#include "sys_os.h"
 #include "voice.h"
 
 namespace {
@@ -28,8 +28,9 @@ struct WatchTest : AppFixture {
     void clear_notice() { app->notices.shown = false; }
     // A real file in the data folder (the shelf takes only files that exist).
     std::string file(const std::string& name) {
-        const std::string path = fmt::format("{}/{}", data.dir, name);
-        std::ofstream(path) << "x";
+        // Through the system layer, so a non-ASCII name is the same file on Windows.
+        const std::string path = path_join(data.dir, name);
+        EXPECT_TRUE(write_file_atomic(path, "x").ok()) << path;
         return path;
     }
 };

@@ -23,36 +23,11 @@
 #include "sys_image.h"
 #include "sys_os.h"
 #include "sys_win.h"
+#include "shot_support.h"
 #include "test_support.h"
 #include "ui_frame.h"
 
 namespace {
-
-constexpr float kScale = 2.0f;
-
-struct Box {
-    int x0, y0, x1, y1;  // pixels, end exclusive
-};
-
-Box pixel_box(const Renderer& r, float x, float y, float w, float h) {
-    auto px = [&](float v, int limit) { return std::clamp(static_cast<int>(std::lround(v * kScale)), 0, limit); };
-    return {px(x, r.pixel_width()), px(y, r.pixel_height()), px(x + w, r.pixel_width()), px(y + h, r.pixel_height())};
-}
-
-const uint8_t* pixel_at(const Renderer& r, int x, int y) {
-    return r.pixels() + (static_cast<size_t>(y) * r.pixel_width() + x) * 4;
-}
-
-// Pixels whose brightest channel rises above `above`: ink on the black pill.
-int ink(const Renderer& r, const Box& b, int above = 40) {
-    int n = 0;
-    for (int y = b.y0; y < b.y1; ++y)
-        for (int x = b.x0; x < b.x1; ++x) {
-            const uint8_t* p = pixel_at(r, x, y);
-            if (std::max({p[0], p[1], p[2]}) > above) ++n;
-        }
-    return n;
-}
 
 // Pixels leaning to one colour: red channel well above blue, or blue well above red.
 int reddish(const Renderer& r, const Box& b) {
@@ -63,29 +38,6 @@ int reddish(const Renderer& r, const Box& b) {
             if (p[2] > 60 && p[2] > p[0] + 40) ++n;
         }
     return n;
-}
-
-std::string shots_dir() {
-    wchar_t exe[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe, n);
-    return path_join(narrow(path.substr(0, path.find_last_of(L"\\/"))), "island_shots");
-}
-
-void save_png(const Renderer& r, const Box& b, const std::string& name) {
-    const std::string dir = shots_dir();
-    create_dirs(dir);
-    const int w = b.x1 - b.x0, h = b.y1 - b.y0;
-    std::vector<uint8_t> px;
-    px.reserve(static_cast<size_t>(w) * h * 4);
-    for (int y = b.y0; y < b.y1; ++y)
-        for (int x = b.x0; x < b.x1; ++x) {
-            const uint8_t* p = pixel_at(r, x, y);
-            auto straight = [&](int c) { return static_cast<uint8_t>(p[3] ? std::min(255, c * 255 / p[3]) : 0); };
-            px.insert(px.end(), {straight(p[0]), straight(p[1]), straight(p[2]), p[3]});
-        }
-    Status s = encode_png(path_join(dir, name + ".png"), static_cast<uint32_t>(w), static_cast<uint32_t>(h), px);
-    EXPECT_TRUE(s) << name << ": " << (s ? "" : s.error().message);
 }
 
 // A soft two-colour picture standing in for a profile photo.
@@ -106,7 +58,7 @@ struct GooglePageShots : ::testing::Test {
     Renderer* g = nullptr;
 
     void SetUp() override {
-        auto made = create_renderer(static_cast<int>(900 * kScale), static_cast<int>(470 * kScale), kScale);
+        auto made = create_renderer(static_cast<int>(900 * kShotScale), static_cast<int>(470 * kShotScale), kShotScale);
         ASSERT_TRUE(made) << made.error().message;
         g = made.value().get();
         AppInit init;

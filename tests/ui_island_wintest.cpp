@@ -22,42 +22,20 @@
 #include "sys_image.h"
 #include "sys_os.h"
 #include "sys_win.h"
+#include "shot_support.h"
 #include "test_support.h"
 #include "ui_frame.h"
 #include "ui_island.h"
 
 namespace {
 
-constexpr float kScale = 2.0f;
-
 struct Bgra {
     int b = 0, g = 0, r = 0, a = 0;
 };
 
-Bgra pixel_at(const Renderer& r, int x, int y) {
+Bgra bgra_at(const Renderer& r, int x, int y) {
     const uint8_t* p = r.pixels() + (static_cast<size_t>(y) * r.pixel_width() + x) * 4;
     return {p[0], p[1], p[2], p[3]};
-}
-
-struct Box {
-    int x0, y0, x1, y1;  // pixels, end exclusive
-};
-
-// Island units to a pixel box, clipped to the bitmap.
-Box pixel_box(const Renderer& r, float x, float y, float w, float h) {
-    auto px = [&](float v, int limit) { return std::clamp(static_cast<int>(std::lround(v * kScale)), 0, limit); };
-    return {px(x, r.pixel_width()), px(y, r.pixel_height()), px(x + w, r.pixel_width()), px(y + h, r.pixel_height())};
-}
-
-// Pixels whose brightest channel rises above `above` (premultiplied, so on the black pill this is ink).
-int ink(const Renderer& r, const Box& b, int above = 40) {
-    int n = 0;
-    for (int y = b.y0; y < b.y1; ++y)
-        for (int x = b.x0; x < b.x1; ++x) {
-            Bgra p = pixel_at(r, x, y);
-            if (std::max({p.r, p.g, p.b}) > above) ++n;
-        }
-    return n;
 }
 
 // Pixels with any alpha outside the box.
@@ -66,34 +44,9 @@ int alpha_outside(const Renderer& r, const Box& b) {
     for (int y = 0; y < r.pixel_height(); ++y)
         for (int x = 0; x < r.pixel_width(); ++x) {
             if (x >= b.x0 && x < b.x1 && y >= b.y0 && y < b.y1) continue;
-            if (pixel_at(r, x, y).a != 0) ++n;
+            if (bgra_at(r, x, y).a != 0) ++n;
         }
     return n;
-}
-
-// island_shots/ beside the test program, inside the build tree.
-std::string shots_dir() {
-    wchar_t exe[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path(exe, n);
-    return path_join(narrow(path.substr(0, path.find_last_of(L"\\/"))), "island_shots");
-}
-
-// The box as a straight-alpha PNG.
-void save_png(const Renderer& r, const Box& b, const std::string& name) {
-    const std::string dir = shots_dir();
-    create_dirs(dir);
-    const int w = b.x1 - b.x0, h = b.y1 - b.y0;
-    std::vector<uint8_t> px;
-    px.reserve(static_cast<size_t>(w) * h * 4);
-    for (int y = b.y0; y < b.y1; ++y)
-        for (int x = b.x0; x < b.x1; ++x) {
-            Bgra p = pixel_at(r, x, y);
-            auto straight = [&](int c) { return static_cast<uint8_t>(p.a ? std::min(255, c * 255 / p.a) : 0); };
-            px.insert(px.end(), {straight(p.b), straight(p.g), straight(p.r), static_cast<uint8_t>(p.a)});
-        }
-    Status s = encode_png(path_join(dir, name + ".png"), static_cast<uint32_t>(w), static_cast<uint32_t>(h), px);
-    EXPECT_TRUE(s) << name << ": " << (s ? "" : s.error().message);
 }
 
 // A diagonal gradient picture standing in for artwork, thumbnails and headers.
@@ -155,7 +108,7 @@ struct IslandShots : ::testing::Test {
     Renderer* g = nullptr;
 
     void SetUp() override {
-        auto made = create_renderer(static_cast<int>(900 * kScale), static_cast<int>(470 * kScale), kScale);
+        auto made = create_renderer(static_cast<int>(900 * kShotScale), static_cast<int>(470 * kShotScale), kShotScale);
         ASSERT_TRUE(made) << made.error().message;
         g = made.value().get();
         fresh_app(std::move(made.value()));
@@ -241,9 +194,9 @@ struct IslandShots : ::testing::Test {
             EXPECT_GT(ink(*g, where), 20) << "no ink where the mode draws";
         }
         // Shadow and glow reach past the pill, never past the frame's own bounds.
-        const RectI d = frame_dirty_rect(*app, fg, kScale, g->pixel_width(), g->pixel_height());
+        const RectI d = frame_dirty_rect(*app, fg, kShotScale, g->pixel_width(), g->pixel_height());
         EXPECT_EQ(alpha_outside(*g, Box{d.left, d.top, d.right, d.bottom}), 0) << "drawing outside the frame";
-        EXPECT_EQ(pixel_at(*g, (inside.x0 + inside.x1) / 2, inside.y0 + 2).a, 255) << "the pill is opaque";
+        EXPECT_EQ(bgra_at(*g, (inside.x0 + inside.x1) / 2, inside.y0 + 2).a, 255) << "the pill is opaque";
         save_png(*g, pixel_box(*g, pill.x - 16, 0, pill.w + 32, pill.h + 24), name);
     }
 
