@@ -278,7 +278,9 @@ TEST_F(GoogleWorkerTest, TheThreadAnswersCommandsAndEndsWithItsSenders) {
     GoogleWorkerConfig config;
     config.net.urls = kUrls;
     GoogleWorker w = start_google_worker(config);
-    EXPECT_EQ(w.state.snapshot()->status, "başlatılıyor");
+    // The thread may already have finished its start-up by the time we look.
+    std::string first = w.state.snapshot()->status;
+    EXPECT_TRUE(first == "başlatılıyor" || first == "istemci dosyası yok") << first;
     ASSERT_TRUE(w.commands.send(gcmd::Ask{"x"}));
     bool answered = false;
     for (int i = 0; i < 200 && !answered; ++i) {
