@@ -2,8 +2,6 @@
 #include "google_signin.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include <fmt/format.h>
 
@@ -25,15 +23,6 @@ std::optional<std::string> string_member(const json& j, const char* key) {
     auto it = j.find(key);
     if (it == j.end() || !it->is_string()) return std::nullopt;
     return it->get<std::string>();
-}
-
-std::filesystem::path fs_path(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8_of(const std::filesystem::path& p) {
-    std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
 }
 
 // Client files are small; anything bigger is not one.
@@ -87,14 +76,11 @@ std::vector<std::string> find_client_files(const std::vector<std::string>& folde
     std::vector<std::string> out;
     for (const std::string& folder : folders) {
         std::vector<std::string> names;
-        std::error_code ec;
-        std::filesystem::directory_iterator it(fs_path(folder), ec), end;
-        for (; !ec && it != end; it.increment(ec)) {
-            std::string name = utf8_of(it->path().filename());
+        for (std::string& name : folder_names(folder)) {
             if (!is_client_file_name(name)) continue;
-            std::error_code fe;
-            if (!it->is_regular_file(fe)) continue;
-            names.push_back(name);
+            std::optional<FileInfo> info = file_info(path_join(folder, name));
+            if (!info || info->directory) continue;
+            names.push_back(std::move(name));
         }
         std::sort(names.begin(), names.end());
         for (auto& n : names) out.push_back(path_join(folder, n));

@@ -1,5 +1,7 @@
-// Locale-free number text: std::to_chars / std::from_chars give the same digits
-// on glibc and MinGW, unlike printf/strtod.
+// Locale-free number text: {fmt} writes and std::from_chars reads the same
+// digits on glibc and MinGW, unlike printf/strtod. Writing goes through {fmt},
+// which the program carries anyway, rather than std::to_chars for floating
+// point, which would add its own tables to the executable.
 #include "sys_num.h"
 
 #include <charconv>
@@ -7,10 +9,10 @@
 #include <limits>
 #include <system_error>
 
+#include <fmt/format.h>
+
 namespace {
 
-// Longest fixed form of a double before the decimals: sign and 309 integer digits.
-constexpr size_t kFixedIntegerMax = 320;
 // Caps a caller's decimals so the buffer stays bounded; far beyond any display need.
 constexpr int kMaxDecimals = 400;
 
@@ -18,10 +20,7 @@ std::string fixed_with(double v, int decimals, char point) {
     if (!std::isfinite(v)) return "0";
     if (decimals < 0) decimals = 0;
     if (decimals > kMaxDecimals) decimals = kMaxDecimals;
-    std::string out(kFixedIntegerMax + static_cast<size_t>(decimals), '\0');
-    auto r = std::to_chars(out.data(), out.data() + out.size(), v, std::chars_format::fixed, decimals);
-    if (r.ec != std::errc()) return "0";
-    out.resize(static_cast<size_t>(r.ptr - out.data()));
+    std::string out = fmt::format("{:.{}f}", v, decimals);
     if (point != '.') {
         for (char& ch : out)
             if (ch == '.') ch = point;
@@ -49,13 +48,11 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 template <class F>
 static std::string shortest_decimal_of(F v) {
     if (std::isnan(v)) return "nan";  // one spelling whatever the sign bit
-    // Shortest round-trip digits in scientific form, then written out with zeros:
-    // the plain and fixed forms print large whole numbers with all their binary
-    // digits (1.2345678901234568e20 as ...683968 instead of ...680000).
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
-    if (r.ec != std::errc()) return "0";
-    const std::string_view text(buf, static_cast<size_t>(r.ptr - buf));
+    // Shortest round-trip digits; an exponent form is written out with zeros
+    // (a fixed form with all binary digits would print 1.2345678901234568e20
+    // as ...683968 instead of ...680000).
+    const std::string shortest = fmt::format("{}", v);
+    const std::string_view text(shortest);
     const size_t e = text.find('e');
     if (e == std::string_view::npos || !std::isfinite(v)) return std::string(text);
 

@@ -56,6 +56,22 @@ TEST(ShortestDecimal, ExtremesReadBackExactly) {
     EXPECT_EQ(shortest_decimal(5e-324).size(), 2u + 324u);
 }
 
+// A float keeps the digits of a float: 0.1f is "0.1", not the double it widens to.
+TEST(ShortestDecimal, FloatsUseTheirOwnShortestDigits) {
+    struct Case {
+        float v;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.1f, "0.1"}, {1.12f, "1.12"}, {0.88f, "0.88"}, {16777216.0f, "16777216"},
+        {1e10f, "10000000000"}, {3.4028235e38f, "340282350000000000000000000000000000000"}, {1e-45f, "0.000000000000000000000000000000000000000000001"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(shortest_decimal(c.v), c.text);
+    }
+}
+
 TEST(FixedDecimals, CommaAndPointWithRoundToNearest) {
     struct Case {
         double v;
