@@ -1,5 +1,5 @@
-// The sign-in's loopback listener on POSIX sockets (the Linux build runs the
-// same sign-in against a local fake browser in its tests).
+// The loopback listener's socket calls on POSIX sockets (the Linux build runs
+// the same sign-in against a local fake browser in its tests).
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -9,111 +9,69 @@
 #include <cerrno>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
-#include <vector>
 
-#include "google_signin.h"
-#include "sys_os.h"
+#include "google_listen.h"
+
+namespace listen_socket {
 
 namespace {
 
-constexpr double kReadWaitSeconds = 5;   // a silent connection is dropped after this
-constexpr int kPollMs = 120;
-constexpr int kRequestMaxBytes = 8192;
+int fd_of(Handle s) { return static_cast<int>(s); }
 
-using SOCKET = int;
-constexpr SOCKET INVALID_SOCKET = -1;
-int closesocket(SOCKET s) { return close(s); }
-
-struct UniqueSocket {
-    SOCKET s = INVALID_SOCKET;
-    UniqueSocket() = default;
-    explicit UniqueSocket(SOCKET v) : s(v) {}
-    UniqueSocket(UniqueSocket&& o) noexcept : s(o.s) { o.s = INVALID_SOCKET; }
-    UniqueSocket& operator=(UniqueSocket&& o) noexcept {
-        std::swap(s, o.s);
-        return *this;
-    }
-    ~UniqueSocket() {
-        if (s != INVALID_SOCKET) closesocket(s);
-    }
-};
-
-struct Pending {
-    UniqueSocket socket;
-    double since = 0;
-};
-
-void set_blocking(SOCKET s, bool blocking) {
+void set_blocking(int s, bool blocking) {
     int flags = fcntl(s, F_GETFL, 0);
     if (flags < 0) return;
     fcntl(s, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK);
 }
 
-void send_all(SOCKET s, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = send(s, bytes.data(), std::min<size_t>(bytes.size(), 1 << 20), MSG_NOSIGNAL);
-        if (n <= 0) return;
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-}
-
 }  // namespace
 
-LoopbackListener::~LoopbackListener() {
-    if (socket_ != kNone) closesocket(static_cast<SOCKET>(socket_));
-}
-
-Result<LoopbackListener> LoopbackListener::open() {
-    UniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    if (s.s == INVALID_SOCKET) return make_error("dinleyici açılamadı");
+std::optional<Handle> open_loopback(uint16_t& port) {
+    int s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s < 0) return std::nullopt;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
-    if (bind(s.s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(s.s, 8) != 0)
-        return make_error("dinleyici açılamadı");
     socklen_t len = sizeof addr;
-    if (getsockname(s.s, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return make_error("dinleyici açılamadı");
-    set_blocking(s.s, false);
-    LoopbackListener l;
-    l.socket_ = static_cast<uint64_t>(s.s);
-    l.port_ = ntohs(addr.sin_port);
-    s.s = INVALID_SOCKET;
-    return l;
+    if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(s, 8) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        ::close(s);
+        return std::nullopt;
+    }
+    set_blocking(s, false);
+    port = ntohs(addr.sin_port);
+    return static_cast<Handle>(s);
 }
 
-Result<std::string> LoopbackListener::serve_one(double deadline, const std::function<std::string(std::string_view)>& answer) {
-    SOCKET listener = static_cast<SOCKET>(socket_);
-    std::vector<Pending> pending;
-    while (monotonic_seconds() < deadline) {
-        for (;;) {
-            SOCKET c = accept(listener, nullptr, nullptr);
-            if (c == INVALID_SOCKET) break;
-            set_blocking(c, false);
-            pending.push_back(Pending{UniqueSocket(c), monotonic_seconds()});
-        }
-        for (size_t i = 0; i < pending.size();) {
-            char buf[kRequestMaxBytes];
-            ssize_t n = recv(pending[i].socket.s, buf, sizeof buf, 0);
-            if (n > 0) {
-                SOCKET c = pending[i].socket.s;
-                std::string request(buf, static_cast<size_t>(n));
-                set_blocking(c, true);
-                send_all(c, answer(request));
-                shutdown(c, SHUT_WR);
-                return request;
-            }
-            bool waiting = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-            // Closed without a word, failed, or silent too long (a browser's speculative connection).
-            if (!waiting || monotonic_seconds() - pending[i].since > kReadWaitSeconds) {
-                pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
-                continue;
-            }
-            ++i;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
-    }
-    return make_error("giriş 5 dakikada tamamlanmadı");
+std::optional<Handle> accept_waiting(Handle listener) {
+    int c = accept(fd_of(listener), nullptr, nullptr);
+    if (c < 0) return std::nullopt;
+    set_blocking(c, false);
+    return static_cast<Handle>(c);
 }
+
+Read read_some(Handle s, char* buf, size_t& n) {
+    ssize_t got = recv(fd_of(s), buf, n, 0);
+    if (got > 0) {
+        n = static_cast<size_t>(got);
+        return Read::Data;
+    }
+    n = 0;
+    return got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) ? Read::Waiting : Read::Closed;
+}
+
+void answer_and_finish(Handle s, std::string_view bytes) {
+    int c = fd_of(s);
+    set_blocking(c, true);
+    while (!bytes.empty()) {
+        ssize_t n = send(c, bytes.data(), std::min<size_t>(bytes.size(), 1 << 20), MSG_NOSIGNAL);
+        if (n <= 0) return;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    shutdown(c, SHUT_WR);
+}
+
+void close(Handle s) { ::close(fd_of(s)); }
+
+}  // namespace listen_socket
