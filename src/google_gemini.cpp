@@ -8,7 +8,6 @@
 //   System text and request
 //   Reply
 //   Google tools (calendar_add, task_add)
-//   Addresses the assistant may open
 #include "google_gemini.h"
 
 #include <algorithm>
@@ -430,14 +429,4 @@ std::string calendar_insert_url(const GoogleEndpoints& urls) { return urls.calen
 std::string google_tool_failure(std::string_view label, std::string_view error) {
     if (error.substr(0, 3) == "403") return fmt::format("{}: izin yok. Google sayfasından “İzinleri güncelle”ye bas.", label);
     return fmt::format("{} ({}).", label, error);
-}
-
-// ---- Addresses the assistant may open ------------------------------------------------------
-
-bool assistant_may_open(std::string_view url) {
-    std::string_view u = trim(url);
-    auto starts = [&](std::string_view scheme) {
-        return u.size() > scheme.size() && equal_ignoring_ascii_case(u.substr(0, scheme.size()), scheme);
-    };
-    return starts("http://") || starts("https://");
 }

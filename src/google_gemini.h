@@ -10,7 +10,6 @@
 //   System text and request
 //   Reply
 //   Google tools (calendar_add, task_add)
-//   Addresses the assistant may open
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -131,9 +130,3 @@ Result<NewEvent> calendar_event_from_args(const nlohmann::json& args, const Offs
 std::string calendar_insert_url(const GoogleEndpoints& urls);
 // "{label} ({error})." or, for a 403, the permission sentence with the label.
 std::string google_tool_failure(std::string_view label, std::string_view error);
-
-// ---- Addresses the assistant may open ------------------------------------------------------
-
-// Only http:// and https:// addresses (letter case of the scheme ignored): the
-// model reads mail and calendar text written by others.
-bool assistant_may_open(std::string_view url);
