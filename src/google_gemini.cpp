@@ -327,18 +327,10 @@ int64_t month_days(int64_t y, int64_t m) {
     return m == 2 && leap_year(y) ? 29 : days[m - 1];
 }
 
-// "YYYY-MM-DD" of a day count from 1970-01-01 (proleptic Gregorian).
+// "YYYY-MM-DD" of a day count from 1970-01-01.
 std::string civil_date(int64_t days) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const int64_t doe = days - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-    const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t y = yoe + era * 400 + (m <= 2);
-    return fmt::format("{:04}-{:02}-{:02}", y, m, d);
+    const CivilDate d = civil_from_days(days);
+    return fmt::format("{:04}-{:02}-{:02}", d.year, d.month, d.day);
 }
 
 std::string string_arg(const json& args, const char* key) {

@@ -1,7 +1,8 @@
 // The Google worker over WinHTTP and Windows sockets against the scripted
 // server on 127.0.0.1: the whole sign-in with the test as the browser, the
 // token exchange, user info, one poll, the 401 refresh and the error texts;
-// then the assistant: one question to Gemini, its answer, the chat file.
+// then the assistant: one question to Gemini, its answer, the chat file, and
+// the answer's timer call carried out by the island.
 #include <winsock2.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app.h"
 #include "fake_server.h"
 #include "google_files.h"
 #include "google_gemini.h"
@@ -371,6 +373,44 @@ TEST_F(GoogleOnWine, AQuestionGoesToGeminiOnceAndTheChatSurvivesARestart) {
     std::optional<std::string> raw = read_file(data_file(kGeminiChatFile));
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->find("kuruyorum"), std::string::npos) << "the chat file is sealed";
+}
+
+// The whole road of a question: the island sends it, the worker asks Gemini,
+// the answer's timer_start call runs on the island and starts its countdown.
+TEST_F(GoogleOnWine, AnAnswerWithATimerStartsTheCountdownInTheApp) {
+    ComInit com;
+    put_account("", {});
+    AppInit init;
+    init.quiet = true;
+    App app(std::move(init));
+    app.now = 100;
+    auto [tx, rx] = channel<GoogleCommand>();
+    app.google.tx = tx;
+    app.google.shared = ctx.state;
+    google_start_up(ctx);
+    ASSERT_TRUE(ctx.session);
+    app.on_google_update();
+    ASSERT_FALSE(app.timers.countdown.running);
+
+    size_t asked = server_->records_for(kGenerate).size();
+    app.send_google_command(gcmd::Ask{"beş dakika kur"});
+    std::optional<GoogleCommand> command = rx.try_recv();
+    ASSERT_TRUE(command);
+    google_run_command(ctx, std::move(*command));
+    auto posts = server_->records_for(kGenerate);
+    ASSERT_EQ(posts.size(), asked + 1);
+    EXPECT_TRUE(posts.back()["headers"].dump().find("x-goog-user-project") == std::string::npos) << "no project";
+    std::string system = json::parse(posts.back()["body"].get<std::string>())["systemInstruction"]["parts"][0]["text"];
+    EXPECT_NE(system.find(" Ses düzeyi %"), std::string::npos) << "the island's context rides along";
+
+    app.on_google_update();
+    EXPECT_TRUE(app.timers.countdown.running);
+    EXPECT_DOUBLE_EQ(app.timers.countdown.length, 300);
+    EXPECT_DOUBLE_EQ(app.timers.countdown.remaining, 300);
+    EXPECT_DOUBLE_EQ(app.timers.countdown.end, 400);
+    ASSERT_FALSE(app.google.snap.chat.empty());
+    EXPECT_EQ(app.google.snap.chat.back().text, "Tamam, beş dakika kuruyorum.");
+    EXPECT_FALSE(app.google.snap.gemini_busy);
 }
 
 }  // namespace
