@@ -571,6 +571,11 @@ struct App {
     void watch_hud_sources();
     // One 1 s step: power source and low battery (unless `read_power` is false), then the full-screen flag.
     void check_power_and_brief(bool fullscreen, bool read_power = true);
+    // Once a day between 05:00 and 11:59, when the weather (and the mail) are in:
+    // the brief as a notice; the date is kept in state.txt.
+    void show_morning_brief();
+    // The morning brief's title and body (app_brief.cpp).
+    std::pair<std::string, std::string> day_summary_text() const;
     // True while what is drawn shows the battery (an open page's header, the peek, a battery notice).
     bool battery_shown() const;
     // A level the user sets; above the unmute threshold it unmutes the device and clears the flag.
@@ -591,7 +596,8 @@ struct App {
     // ---- Google updates (app_google.cpp) ------------------------------------------------------
     // WM_APP_GOOGLE: copies the worker's state and handles every item of its outbox.
     void on_google_update();
-    // Carries out one of the assistant's tool calls (all but screen_look); its reply sentence.
+    // Carries out one of the assistant's tool calls (all but screen_look); its reply
+    // sentence (app_tools.cpp).
     std::optional<std::string> run_tool_call(const ToolCall& call);
     // The renderer's cache id of a profile picture, by the picture's identity.
     static uint64_t google_picture_id(const Image& picture);
@@ -625,10 +631,13 @@ struct App {
     struct WallClockPin {
         std::optional<int64_t> unix_seconds;  // reminders, Steam play time, the context's day labels
         std::optional<int> minute_of_day;     // local hours × 60 + minutes for the display key
+        std::optional<int64_t> utc_offset;    // the local zone's offset in seconds (brief, reminders)
     };
     WallClockPin wall_clock;
     int64_t wall_unix() const;
     int wall_minute_of_day() const;
+    // The local zone's real offset from UTC at wall_unix(), in seconds (−14 h to +14 h).
+    int64_t wall_utc_offset() const;
     // One frame: dt is the seconds since the previous call.
     TickResult tick(float dt);
 
@@ -716,6 +725,13 @@ float read_ui_scale();
 float read_ui_scale_text(std::string_view text);
 // 0.88, 1.0 or 1.12 for the stored size.
 float scale_for_size(uint8_t size);
+
+// The events of the local day of `now` (zone `offset` seconds ahead of UTC), in
+// list order: all-day ones, and timed ones that began at most ten minutes ago.
+std::vector<const EventItem*> todays_events(const std::vector<EventItem>& events, int64_t now, int64_t offset);
+
+// Whether the assistant may open an address it names: only http:// and https:// pages.
+bool assistant_may_open(std::string_view target);
 
 struct FileInfo;
 // "Klasör", "{EXT} · {size}" or the size alone.

@@ -56,13 +56,6 @@ uint64_t App::google_picture_id(const Image& picture) {
     return image_id(kImageOwnerGoogle, static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&picture)));
 }
 
-std::optional<std::string> App::run_tool_call(const ToolCall& call) {
-    // The desktop tool executor is not here yet: a test may stand in for it;
-    // otherwise a call does nothing and says nothing.
-    if (google.tool_hook) return google.tool_hook(*this, call);
-    return std::nullopt;
-}
-
 namespace {
 
 // Takes the outbox and a copy of the rest; false when the state is poisoned.

@@ -14,6 +14,7 @@
 #include <fmt/format.h>
 
 #include "app.h"
+#include "google_text.h"
 #include "sys_audio.h"
 #include "sys_desktop.h"
 #include "sys_log.h"
@@ -217,6 +218,26 @@ bool App::battery_shown() const {
     return notices.shown && (notices.kind == HudKind::Battery || notices.kind == HudKind::LowBattery);
 }
 
+void App::show_morning_brief() {
+    constexpr int kFirstHour = 5, kLastHour = 11;
+    constexpr double kSettleSeconds = 20, kWaitAtMostSeconds = 90;
+    if (island.quiet || now < kSettleSeconds) return;
+    const int64_t t = wall_unix(), offset = wall_utc_offset();
+    const int64_t hour = ((t + offset) % 86400 + 86400) % 86400 / 3600;
+    if (hour < kFirstHour || hour > kLastHour) return;
+    const CivilDate d = civil_from_unix_at(t, offset);
+    std::string key = fmt::format("{}-{:02}-{:02}", d.year, d.month, d.day);
+    if (key == settings.brief) return;
+    // The first minute and a half waits for the weather and the mail to arrive.
+    const bool unready = !weather.snap.ok || (google.snap.signed_in && google.snap.mails.empty());
+    if (unready && now < kWaitAtMostSeconds) return;
+    auto [title, body] = day_summary_text();
+    settings.brief = std::move(key);
+    save_state();
+    write_log("günün özeti gösterildi");
+    notify(title, body);
+}
+
 void App::check_power_and_brief(bool fullscreen, bool read_power) {
     // A failed query says nothing about the charger or the battery, so it
     // must not pass for an unplugged, empty battery.
@@ -238,7 +259,7 @@ void App::check_power_and_brief(bool fullscreen, bool read_power) {
         notices.power_seen = true;
     }
 
-    // The once-a-day morning brief joins this step with its summary text.
+    show_morning_brief();
 
     // Only a change is worth a frame: an idle island draws nothing.
     if (fullscreen != island.fullscreen_front) {

@@ -22,6 +22,7 @@
 #include "app_time.h"
 #include "gfx_geom.h"
 #include "gfx_palette.h"
+#include "google_text.h"
 #include "remind.h"
 #include "sys_audio.h"
 #include "sys_log.h"
@@ -52,6 +53,10 @@ constexpr Color kCyan = kLightBlue;
 // ---- Wall clocks ---------------------------------------------------------------------------
 
 int64_t App::wall_unix() const { return wall_clock.unix_seconds ? *wall_clock.unix_seconds : unix_now_secs(); }
+
+int64_t App::wall_utc_offset() const {
+    return wall_clock.utc_offset ? *wall_clock.utc_offset : local_utc_offset(wall_unix());
+}
 
 int App::wall_minute_of_day() const {
     if (wall_clock.minute_of_day) return *wall_clock.minute_of_day;

@@ -16,6 +16,7 @@
 #include <fmt/format.h>
 
 #include "google_files.h"
+#include "google_gemini.h"
 #include "google_signin.h"
 #include "google_text.h"
 #include "sys_log.h"
@@ -42,6 +43,10 @@ std::string string_member(const json& j, const char* key) {
 }
 
 int64_t wall_now(const GoogleWorkerContext& ctx) { return ctx.config.wall_clock ? ctx.config.wall_clock() : unix_now(); }
+
+int64_t offset_at(const GoogleWorkerContext& ctx, int64_t at) {
+    return ctx.config.utc_offset ? ctx.config.utc_offset(at) : local_utc_offset(at);
+}
 
 void poll_everything_soon(GoogleWorkerContext& ctx) {
     double back = ctx.config.net.now() - kPollAgainSeconds;
@@ -224,14 +229,143 @@ void mail_change(GoogleWorkerContext& ctx, const std::string& id, bool archive) 
     else post(ctx, [&](GoogleState& s) { push_gmail_error(s, error); });
 }
 
-// The assistant's questions are answered by the Gemini conversation, which
-// this build does not carry yet: a signed-in question gets a plain error.
-void answer_question(GoogleWorkerContext& ctx) {
+// The assistant's questions.
+constexpr const char* kCalendarLabel = "Takvime ekleyemedim";
+constexpr const char* kTaskLabel = "Görev ekleyemedim";
+constexpr const char* kEmptyAnswer = "Gemini boş cevap verdi";
+constexpr const char* kScreenLookTool = "screen_look";
+
+// What one kind of question brings to the turn.
+struct Question {
+    std::optional<std::string> asked;  // the user line the request carries
+    std::string shown;                 // the line the chat shows for it
+    std::optional<json> attached;      // the recording or the screenshot
+    bool speak = false;
+    bool screen = false;  // the screen is already attached: no second look
+};
+
+Question question_of(const GoogleCommand& command) {
+    Question q;
+    if (const auto* c = std::get_if<gcmd::Ask>(&command)) {
+        q.asked = q.shown = c->question;
+    } else if (const auto* c = std::get_if<gcmd::AskVoice>(&command)) {
+        q.attached = gemini_inline_entry("audio/wav", c->wav, kVoicePrompt);
+        q.speak = true;
+    } else if (const auto* c = std::get_if<gcmd::AskScreen>(&command)) {
+        q.asked = q.shown = c->question;
+        q.attached = gemini_inline_entry(
+            "image/png", c->png, fmt::format("Bu kullanıcının şu anki ekran görüntüsü. Soru: {}", c->question));
+        q.speak = c->speak;
+        q.screen = true;
+    } else if (const auto* c = std::get_if<gcmd::AskLabelled>(&command)) {
+        q.asked = c->prompt;
+        q.shown = c->label;
+    }
+    return q;
+}
+
+std::string run_calendar_add(GoogleWorkerContext& ctx, const json& args) {
+    const GoogleNet& net = ctx.config.net;
+    Result<NewEvent> ev = calendar_event_from_args(args, [&](int64_t at) { return offset_at(ctx, at); });
+    if (!ev) return google_tool_failure(kCalendarLabel, ev.error().message);
+    if (!ctx.session) return google_tool_failure(kCalendarLabel, "oturum yok");
+    Result<json> r = api_request(net, *ctx.session, "POST", calendar_insert_url(net.urls), ev->body);
+    if (!r) {
+        std::string sentence = google_tool_failure(kCalendarLabel, r.error().message);
+        session_lost(ctx, r.error());
+        return sentence;
+    }
+    write_log(fmt::format("google: takvime eklendi ({})", string_member(*r, "id")));
+    ctx.calendar_clock = net.now() - kPollAgainSeconds;
+    const int64_t now = wall_now(ctx);
+    return fmt::format("Takvimine ekledim: {}, {}.", ev->title,
+                       day_time_text_at(ev->start, ev->all_day, now, offset_at(ctx, now)));
+}
+
+std::string run_task_add(GoogleWorkerContext& ctx, const json& args) {
+    const GoogleNet& net = ctx.config.net;
+    if (!ctx.session) return google_tool_failure(kTaskLabel, "oturum yok");
+    Result<std::string> r = tasks_insert(net, *ctx.session, args);
+    if (!r) {
+        std::string sentence = google_tool_failure(kTaskLabel, r.error().message);
+        session_lost(ctx, r.error());
+        return sentence;
+    }
+    ctx.calendar_clock = net.now() - kPollAgainSeconds;
+    return std::move(*r);
+}
+
+// One assistant turn: the request, the reply, the Google tools, the answer
+// item and the chat file.
+void answer_question(GoogleWorkerContext& ctx, const GoogleCommand& command) {
     if (!ctx.session) {
         post(ctx, [](GoogleState& s) { push_not_signed_in(s); });
         return;
     }
-    post(ctx, [](GoogleState& s) { push_gemini_error(s, "asistan henüz hazır değil"); });
+    const GoogleNet& net = ctx.config.net;
+    Question q = question_of(command);
+
+    std::vector<ChatLine> history;
+    AssistantFacts facts;
+    ctx.state.with([&](GoogleState& s) {
+        history = s.chat;
+        facts.name = s.name;
+        facts.signed_in = s.signed_in;
+        facts.unread = s.unread;
+        facts.mails = s.mails;
+        facts.events = s.events;
+        facts.tasks = s.tasks;
+        facts.island = s.context;
+    });
+    if (q.asked) {
+        history.push_back(ChatLine{*q.asked, true});
+        post(ctx, [&](GoogleState& s) { push_question_line(s, q.shown); });
+    } else {
+        post(ctx, [](GoogleState& s) { s.gemini_busy = true; });
+    }
+
+    if (ctx.gemini_model.empty())
+        ctx.gemini_model = gemini_model_from_list(api_request(net, *ctx.session, "GET", gemini_models_url(net.urls)));
+    const std::string model = ctx.gemini_model;
+
+    const int64_t now = wall_now(ctx);
+    LocalTime local;
+    if (!local_time_of(now, local)) local = LocalTime{};
+    json contents = history_to_contents(history, kChatRequestKeep);
+    if (q.attached) contents.push_back(std::move(*q.attached));
+    json body = gemini_request_body(std::move(contents), gemini_system_text(facts, local, now, offset_at(ctx, now)));
+    Result<json> r = api_request(net, *ctx.session, "POST", gemini_generate_url(net.urls, model), body);
+    if (!r) {
+        std::string error = r.error().message;
+        post(ctx, [&](GoogleState& s) { push_gemini_error(s, error); });
+        session_lost(ctx, r.error());
+        return;
+    }
+
+    GeminiReply reply = read_gemini_reply(*r);
+    // The model's own text is cleaned before the tools add their sentences.
+    AnswerText answer = clean_answer_text(reply.text);
+    std::vector<ToolCall> calls;
+    for (ToolCall& call : reply.calls) {
+        if (is_google_tool(call.name)) {
+            std::string sentence = call.name == "calendar_add" ? run_calendar_add(ctx, call.args) : run_task_add(ctx, call.args);
+            if (!answer.text.empty()) answer.text += ' ';
+            answer.text += sentence;
+        } else if (q.screen && call.name == kScreenLookTool) {
+            write_log("gemini: ekran zaten gönderildi, yeni bakış yok");
+        } else {
+            calls.push_back(std::move(call));
+        }
+    }
+    if (answer.text.empty() && calls.empty()) answer.text = kEmptyAnswer;
+
+    std::optional<std::vector<ChatLine>> chat;
+    post(ctx, [&](GoogleState& s) {
+        push_answer(s, model, answer.heard, answer.text, q.speak, calls);
+        chat = s.chat;
+    });
+    // A poisoned state keeps the file as it was; a failed write is not worth a word.
+    if (chat) (void)save_protected_json(kGeminiChatFile, history_to_file(*chat, kChatFileKeep));
 }
 
 }  // namespace
@@ -251,7 +385,7 @@ void google_run_command(GoogleWorkerContext& ctx, GoogleCommand command) {
                 post(ctx, [](GoogleState& s) { reset_google_state(s); });
             } else if constexpr (std::is_same_v<T, gcmd::Ask> || std::is_same_v<T, gcmd::AskVoice> ||
                                  std::is_same_v<T, gcmd::AskScreen> || std::is_same_v<T, gcmd::AskLabelled>) {
-                answer_question(ctx);
+                answer_question(ctx, command);
             } else if constexpr (std::is_same_v<T, gcmd::AddTask>) {
                 if (!ctx.session) return;
                 Result<std::string> r = tasks_insert(net, *ctx.session, json{{"title", c.title}});
@@ -307,7 +441,7 @@ void google_periodic_step(GoogleWorkerContext& ctx) {
 
     if (now - ctx.calendar_clock >= kCalendarPollSeconds) {
         ctx.calendar_clock = now;
-        Result<std::vector<EventItem>> events = calendar_fetch(net, *ctx.session, wall_now(ctx), local_utc_offset(wall_now(ctx)));
+        Result<std::vector<EventItem>> events = calendar_fetch(net, *ctx.session, wall_now(ctx), offset_at(ctx, wall_now(ctx)));
         if (events) {
             post(ctx, [&](GoogleState& s) { set_events(s, *events); });
         } else if (!session_lost(ctx, events.error())) {

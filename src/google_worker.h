@@ -30,6 +30,8 @@ struct GoogleWorkerConfig {
     std::function<ImageRef(std::string_view bytes)> decode_picture;
     // Unix seconds; empty: the system clock.
     std::function<int64_t()> wall_clock;
+    // Seconds east of UTC at a Unix time; empty: the system's zone (local_utc_offset).
+    std::function<int64_t(int64_t)> utc_offset;
 };
 
 struct GoogleWorker {
@@ -49,6 +51,7 @@ struct GoogleWorkerContext {
     double gmail_clock = 0, calendar_clock = 0;  // monotonic instants of the last polls
     std::unordered_set<std::string> announced;   // events already announced this run
     MailWatch mail_watch;
+    std::string gemini_model;  // chosen before the first question of the run
 };
 
 // Start-up: clocks, chat file, client, stored tokens and picture.

@@ -73,8 +73,8 @@ TEST(DayTimeText, OffsetOfTheSystemZoneGivesItsLocalTime) {
     const int64_t samples[] = {0, 1'700'000'000, 1'781'234'567, unix_now()};
     for (int64_t t : samples) {
         const int64_t offset = local_utc_offset(t);
-        EXPECT_GE(offset, -43200);
-        EXPECT_LT(offset, 43200);
+        EXPECT_GE(offset, -14 * 3600);
+        EXPECT_LE(offset, 14 * 3600);
         LocalTime lt;
         ASSERT_TRUE(local_time_of(t, lt));
         char want[16];

@@ -1,6 +1,8 @@
 // The Google worker over WinHTTP and Windows sockets against the scripted
 // server on 127.0.0.1: the whole sign-in with the test as the browser, the
-// token exchange, user info, one poll, the 401 refresh and the error texts.
+// token exchange, user info, one poll, the 401 refresh and the error texts;
+// then the assistant: one question to Gemini, its answer, the chat file, and
+// the answer's timer call carried out by the island.
 #include <winsock2.h>
 
 #include <gtest/gtest.h>
@@ -8,8 +10,10 @@
 #include <chrono>
 #include <thread>
 
+#include "app.h"
 #include "fake_server.h"
 #include "google_files.h"
+#include "google_gemini.h"
 #include "google_sha256.h"
 #include "google_signin.h"
 #include "google_worker.h"
@@ -94,6 +98,14 @@ struct FakeBrowser {
     }
 };
 
+const char* kGenerate = "/gemini/v1beta/models/gemini-flash-lite-latest:generateContent";
+const char* kModels =
+    R"({"models":[{"name":"models/gemini-flash-latest","supportedGenerationMethods":["generateContent"]},)"
+    R"({"name":"models/gemini-flash-lite-latest","supportedGenerationMethods":["generateContent","countTokens"]}]})";
+const char* kReply =
+    R"({"candidates":[{"content":{"role":"model","parts":[{"text":"**Tamam**, beş dakika kuruyorum."},)"
+    R"({"functionCall":{"name":"timer_start","args":{"minutes":5}}}]}}]})";
+
 class GoogleOnWine : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -112,6 +124,8 @@ protected:
             {"/gmail/v1/users/me/labels/STALE", {{"status", 401}, {"body", R"({"error":{"message":"stale"}})"}}},
             {"/tasks/v1/missing", {{"status", 404}, {"headers", headers_of({{"Content-Type", "application/json"}})},
                                    {"body", R"({"error":{"message":"x"}})"}}},
+            {"/gemini/v1beta/models", {{"body", kModels}}},
+            {kGenerate, {{"body", kReply}}},
         };
         server_ = new FakeServer(routes, 240);
     }
@@ -140,6 +154,13 @@ protected:
         ASSERT_TRUE(write_file_atomic(path_join(downloads, "client_secret_test.json"), doc.dump()).ok());
     }
     GoogleState state() { return *ctx.state.snapshot(); }
+    // A stored account as a previous run left it: client (with its project), tokens, chat.
+    void put_account(const std::string& project, const std::vector<ChatLine>& chat) {
+        ASSERT_TRUE(save_protected_json(kGoogleClientFile, client_to_stored({"cid", "sec", project})).ok());
+        json tokens = {{"refresh", "rt1"}, {"email", "ali@ornek.com"}, {"name", "Ali Veli"}, {"scope", kScope}};
+        ASSERT_TRUE(save_protected_json(kGoogleTokensFile, tokens).ok());
+        ASSERT_TRUE(save_protected_json(kGeminiChatFile, history_to_file(chat, kChatFileKeep)).ok());
+    }
 
     static FakeServer* server_;
     ScopedDataDir data;
@@ -283,6 +304,113 @@ TEST_F(GoogleOnWine, A401RefreshesOnceAndRetriesOnceAndErrorsCarryTheMessage) {
     auto missing = server_->records_for("/tasks/v1/missing");
     ASSERT_FALSE(missing.empty());
     EXPECT_EQ(header_of(missing.back(), "Accept"), "application/json");
+}
+
+// ---- The assistant ------------------------------------------------------------------------
+
+TEST_F(GoogleOnWine, AQuestionGoesToGeminiOnceAndTheChatSurvivesARestart) {
+    std::vector<ChatLine> earlier;
+    for (int i = 0; i < 12; ++i) earlier.push_back(ChatLine{"önceki " + std::to_string(i), i % 2 == 0});
+    put_account("proj", earlier);
+    google_start_up(ctx);
+    ASSERT_TRUE(ctx.session);
+    ASSERT_EQ(state().chat.size(), 12u) << "the chat file was read at start-up";
+
+    size_t asked = server_->records_for(kGenerate).size();
+    google_run_command(ctx, gcmd::Ask{"beş dakika kur"});
+    auto posts = server_->records_for(kGenerate);
+    ASSERT_EQ(posts.size(), asked + 1) << "one generateContent request";
+    EXPECT_EQ(posts.back()["method"], "POST");
+    EXPECT_EQ(header_of(posts.back(), "x-goog-user-project"), "proj");
+    EXPECT_EQ(header_of(posts.back(), "Authorization"), "Bearer at1");
+    EXPECT_EQ(header_of(posts.back(), "Content-Type"), "application/json; charset=utf-8");
+    json body = json::parse(posts.back()["body"].get<std::string>());
+    EXPECT_EQ(body.size(), 4u);
+    const json& contents = body["contents"];
+    ASSERT_EQ(contents.size(), 10u) << "the newest ten lines, the question being the last";
+    EXPECT_EQ(contents[0].dump(), R"({"parts":[{"text":"önceki 3"}],"role":"model"})");
+    EXPECT_EQ(contents[8].dump(), R"({"parts":[{"text":"önceki 11"}],"role":"model"})");
+    EXPECT_EQ(contents[9].dump(), R"({"parts":[{"text":"beş dakika kur"}],"role":"user"})");
+    std::string system = body["systemInstruction"]["parts"][0]["text"];
+    EXPECT_EQ(system.rfind(kGeminiPersona, 0), 0u);
+    EXPECT_NE(system.find(" Kullanıcının adı: Ali Veli."), std::string::npos);
+    EXPECT_EQ(body["generationConfig"].dump(), R"({"maxOutputTokens":800,"temperature":0.7})");
+    EXPECT_EQ(body["tools"], build_gemini_tools());
+    // The raw text lists the keys in byte order.
+    EXPECT_EQ(posts.back()["body"].get<std::string>().rfind(R"({"contents":[{"parts":[{"text":"önceki 3"}],"role":"model"})", 0), 0u);
+
+    GoogleState s = state();
+    ASSERT_EQ(s.outbox.size(), 1u);
+    const auto& answer = std::get<gupdate::Answer>(s.outbox[0]);
+    EXPECT_EQ(answer.text, "Tamam, beş dakika kuruyorum.");
+    ASSERT_EQ(answer.calls.size(), 1u);
+    EXPECT_EQ(answer.calls[0].name, "timer_start");
+    EXPECT_EQ(s.model, "gemini-flash-lite-latest");
+    ASSERT_EQ(s.chat.size(), 14u);
+
+    // Without a project the header is not sent.
+    ctx.session->project.clear();
+    google_run_command(ctx, gcmd::Ask{"bir daha"});
+    posts = server_->records_for(kGenerate);
+    ASSERT_EQ(posts.size(), asked + 2);
+    EXPECT_EQ(header_of(posts.back(), "x-goog-user-project"), "");
+    for (auto& h : posts.back()["headers"]) EXPECT_NE(h[0], "x-goog-user-project");
+
+    // A new run reads the conversation back from gemini-chat.bin.
+    std::vector<ChatLine> before = state().chat;
+    ASSERT_EQ(before.size(), 16u);
+    GoogleWorkerContext again;
+    again.config.net.urls = google_endpoints_at(server_->base_url());
+    again.state = Shared<GoogleState>();
+    google_start_up(again);
+    std::vector<ChatLine> after = again.state.snapshot()->chat;
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].text, before[i].text) << i;
+        EXPECT_EQ(after[i].user, before[i].user) << i;
+    }
+    EXPECT_EQ(after.back().text, "Tamam, beş dakika kuruyorum.");
+    std::optional<std::string> raw = read_file(data_file(kGeminiChatFile));
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->find("kuruyorum"), std::string::npos) << "the chat file is sealed";
+}
+
+// The whole road of a question: the island sends it, the worker asks Gemini,
+// the answer's timer_start call runs on the island and starts its countdown.
+TEST_F(GoogleOnWine, AnAnswerWithATimerStartsTheCountdownInTheApp) {
+    ComInit com;
+    put_account("", {});
+    AppInit init;
+    init.quiet = true;
+    App app(std::move(init));
+    app.now = 100;
+    auto [tx, rx] = channel<GoogleCommand>();
+    app.google.tx = tx;
+    app.google.shared = ctx.state;
+    google_start_up(ctx);
+    ASSERT_TRUE(ctx.session);
+    app.on_google_update();
+    ASSERT_FALSE(app.timers.countdown.running);
+
+    size_t asked = server_->records_for(kGenerate).size();
+    app.send_google_command(gcmd::Ask{"beş dakika kur"});
+    std::optional<GoogleCommand> command = rx.try_recv();
+    ASSERT_TRUE(command);
+    google_run_command(ctx, std::move(*command));
+    auto posts = server_->records_for(kGenerate);
+    ASSERT_EQ(posts.size(), asked + 1);
+    EXPECT_TRUE(posts.back()["headers"].dump().find("x-goog-user-project") == std::string::npos) << "no project";
+    std::string system = json::parse(posts.back()["body"].get<std::string>())["systemInstruction"]["parts"][0]["text"];
+    EXPECT_NE(system.find(" Ses düzeyi %"), std::string::npos) << "the island's context rides along";
+
+    app.on_google_update();
+    EXPECT_TRUE(app.timers.countdown.running);
+    EXPECT_DOUBLE_EQ(app.timers.countdown.length, 300);
+    EXPECT_DOUBLE_EQ(app.timers.countdown.remaining, 300);
+    EXPECT_DOUBLE_EQ(app.timers.countdown.end, 400);
+    ASSERT_FALSE(app.google.snap.chat.empty());
+    EXPECT_EQ(app.google.snap.chat.back().text, "Tamam, beş dakika kuruyorum.");
+    EXPECT_FALSE(app.google.snap.gemini_busy);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "google_fake_net.h"
 #include "google_files.h"
+#include "google_gemini.h"
 #include "google_signin.h"
 #include "google_worker.h"
 #include "sys_log.h"
@@ -31,6 +32,12 @@ constexpr int64_t kWall = 1'700'000'000;
 json message(const std::string& from, bool unread) {
     json labels = unread ? json::array({"INBOX", "UNREAD"}) : json::array({"INBOX"});
     return {{"snippet", "s"}, {"labelIds", labels}, {"payload", {{"headers", {{{"name", "From"}, {"value", from}}}}}}};
+}
+
+json text_part(const std::string& text) { return {{"text", text}}; }
+json call_part(const std::string& name, const json& args) { return {{"functionCall", {{"name", name}, {"args", args}}}}; }
+json reply(const std::vector<json>& parts) {
+    return {{"candidates", json::array({json{{"content", {{"role", "model"}, {"parts", parts}}}}})}};
 }
 
 class GoogleWorkerTest : public ::testing::Test {
@@ -247,9 +254,230 @@ TEST_F(GoogleWorkerTest, MailAndTaskCommands) {
     google_periodic_step(ctx);
     EXPECT_EQ(fake.count("GET", kUrls.tasks + "/lists/@default/tasks"), task_polls + 1) << "a new task polls Tasks soon";
 
-    // The assistant is not part of this build yet: a signed-in question gets a plain error.
+    // A signed-in question goes to Gemini and comes back as an answer.
+    fake.on("POST", gemini_generate_url(kUrls, kGeminiFallbackModel), 200, reply({text_part("Merhaba!")}));
     google_run_command(ctx, gcmd::Ask{"merhaba"});
-    EXPECT_EQ(error_of(drain()).substr(0, 8), "Gemini: ");
+    auto answer = drain();
+    ASSERT_EQ(answer.size(), 1u);
+    ASSERT_TRUE(std::holds_alternative<gupdate::Answer>(answer[0]));
+    EXPECT_EQ(std::get<gupdate::Answer>(answer[0]).text, "Merhaba!");
+}
+
+// ---- The assistant ------------------------------------------------------------------------
+
+class GeminiTurnTest : public GoogleWorkerTest {
+protected:
+    std::string generate = gemini_generate_url(kUrls, kGeminiFallbackModel);
+
+    void SetUp() override {
+        GoogleWorkerTest::SetUp();
+        json models = {{"models", json::array({{{"name", "models/gemini-flash-latest"}, {"supportedGenerationMethods", {"generateContent"}}},
+                                               {{"name", "models/gemini-flash-lite-latest"}, {"supportedGenerationMethods", {"generateContent"}}}})}};
+        fake.on("GET", kUrls.gemini + "/models", 200, models);
+        ctx.config.utc_offset = [](int64_t) { return int64_t{3 * 3600}; };  // Istanbul
+    }
+    void answer_with(const json& body, uint32_t status = 200) {
+        fake.clear("POST", generate);
+        fake.on("POST", generate, status, body);
+    }
+    // The body of the newest generateContent request.
+    json last_request() {
+        for (auto it = fake.requests.rbegin(); it != fake.requests.rend(); ++it)
+            if (it->url == generate) return json::parse(it->body.value_or("null"));
+        return json();
+    }
+    std::string header(const std::string& url, const std::string& name) {
+        for (auto it = fake.requests.rbegin(); it != fake.requests.rend(); ++it)
+            if (it->url == url) {
+                for (const HttpHeader& h : it->headers)
+                    if (h.name == name) return h.value;
+                return "(none)";
+            }
+        return "(no request)";
+    }
+    gupdate::Answer the_answer() {
+        auto items = drain();
+        if (items.size() != 1 || !std::holds_alternative<gupdate::Answer>(items[0])) {
+            ADD_FAILURE() << "expected one answer, got " << error_of(items);
+            return {};
+        }
+        return std::get<gupdate::Answer>(items[0]);
+    }
+};
+
+TEST_F(GeminiTurnTest, ATextQuestionCarriesTheNewestTenLinesAndTheAccount) {
+    signed_in();
+    ctx.state.with([](GoogleState& s) {
+        for (int i = 0; i < 40; ++i) s.chat.push_back(ChatLine{fmt::format("satır {}", i), i % 2 == 0});
+        s.unread = 2;
+        s.context = " Pil %50.";
+    });
+    fake.on("POST", tasks_insert_url(kUrls), 200, json{{"id", "t9"}});
+    answer_with(reply({text_part("**Tamam**, beş dakika"), text_part(" kurdum."), call_part("timer_start", {{"minutes", 5}}),
+                       call_part("task_add", {{"title", "Süt al"}})}));
+
+    std::vector<bool> busy_seen;
+    ctx.config.notify = [&] { busy_seen.push_back(ctx.state.snapshot()->gemini_busy); };
+    google_run_command(ctx, gcmd::Ask{"beş dakika kur"});
+    ASSERT_FALSE(busy_seen.empty());
+    EXPECT_TRUE(busy_seen.front()) << "the question line shows the page busy";
+    EXPECT_FALSE(busy_seen.back());
+
+    EXPECT_EQ(fake.count("GET", kUrls.gemini + "/models"), 1u);
+    EXPECT_EQ(fake.count("POST", generate), 1u);
+    json body = last_request();
+    ASSERT_TRUE(body.is_object());
+    ASSERT_EQ(body["contents"].size(), 10u) << "user and model lines count one each";
+    EXPECT_EQ(body["contents"][0].dump(), R"({"parts":[{"text":"satır 31"}],"role":"model"})");
+    EXPECT_EQ(body["contents"][9].dump(), R"({"parts":[{"text":"beş dakika kur"}],"role":"user"})");
+    std::string system = body["systemInstruction"]["parts"][0]["text"];
+    EXPECT_EQ(system.rfind(kGeminiPersona, 0), 0u);
+    EXPECT_NE(system.find(" Kullanıcının adı: Ali. Kullanıcının Gmail gelen kutusunda 2 okunmamış e-posta var."), std::string::npos);
+    EXPECT_EQ(system.substr(system.size() - 9), " Pil %50.");
+    EXPECT_EQ(body["generationConfig"].dump(), R"({"maxOutputTokens":800,"temperature":0.7})");
+    EXPECT_EQ(body["tools"], build_gemini_tools());
+    EXPECT_EQ(body.size(), 4u);
+    EXPECT_EQ(header(generate, "x-goog-user-project"), "proj");
+    EXPECT_EQ(header(generate, "Content-Type"), "application/json; charset=utf-8");
+
+    gupdate::Answer a = the_answer();
+    EXPECT_EQ(a.text, "Tamam, beş dakika kurdum. Görevlerine ekledim: Süt al.");
+    EXPECT_FALSE(a.heard);
+    EXPECT_FALSE(a.speak);
+    ASSERT_EQ(a.calls.size(), 1u) << "task_add stays on the worker";
+    EXPECT_EQ(a.calls[0].name, "timer_start");
+    EXPECT_EQ(a.calls[0].args, json({{"minutes", 5}}));
+
+    GoogleState s = state();
+    ASSERT_EQ(s.chat.size(), 40u);
+    EXPECT_EQ(s.chat[38].text, "beş dakika kur");
+    EXPECT_TRUE(s.chat[38].user);
+    EXPECT_EQ(s.chat[39].text, a.text);
+    EXPECT_FALSE(s.gemini_busy);
+    EXPECT_EQ(s.model, "gemini-flash-lite-latest");
+    auto file = load_protected_json(kGeminiChatFile);
+    ASSERT_TRUE(file && file->is_array());
+    ASSERT_EQ(file->size(), 30u);
+    EXPECT_EQ(file->back(), json({{"u", false}, {"t", a.text}}));
+    EXPECT_EQ((*file)[0], json({{"u", true}, {"t", "satır 12"}}));
+
+    // The next question: the model is known, and without a project the header stays home.
+    ctx.session->project.clear();
+    google_run_command(ctx, gcmd::Ask{"ikinci"});
+    EXPECT_EQ(fake.count("GET", kUrls.gemini + "/models"), 1u) << "the model is chosen once a run";
+    EXPECT_EQ(header(generate, "x-goog-user-project"), "(none)");
+    EXPECT_EQ(last_request()["contents"].size(), 10u);
+}
+
+TEST_F(GeminiTurnTest, VoiceScreenAndLabelledQuestions) {
+    signed_in();
+    // A voice question: the heard line comes from the model's own text, before the tool sentence.
+    fake.on("POST", kUrls.calendar + "/calendars/primary/events", 200, json{{"id", "ev1"}});
+    answer_with(reply({text_part("DUYDUM: **yarın** ders ekle\nTamam."),
+                       call_part("calendar_add", {{"title", "Ders"}, {"start", "2023-11-15T14:00"}})}));
+    size_t chat_before = state().chat.size();
+    google_run_command(ctx, gcmd::AskVoice{"RIFF"});
+    json body = last_request();
+    ASSERT_EQ(body["contents"].size(), 1u) << "no question line for a voice question";
+    EXPECT_EQ(body["contents"][0].dump(),
+              json({{"role", "user"},
+                    {"parts", {{{"inline_data", {{"mime_type", "audio/wav"}, {"data", "UklGRg=="}}}}, {{"text", kVoicePrompt}}}}})
+                  .dump());
+    gupdate::Answer a = the_answer();
+    EXPECT_EQ(a.heard, std::optional<std::string>("yarın ders ekle"));
+    // kWall is 2023-11-15 01:13 in Istanbul: 14:00 that day is today.
+    EXPECT_EQ(a.text, "Tamam. Takvimine ekledim: Ders, Bugün 14:00.");
+    EXPECT_TRUE(a.speak);
+    EXPECT_TRUE(a.calls.empty());
+    ASSERT_EQ(fake.requests.back().url, kUrls.calendar + "/calendars/primary/events");
+    json event = json::parse(fake.requests.back().body.value_or("null"));
+    EXPECT_EQ(event.dump(),
+              R"({"end":{"dateTime":"2023-11-15T12:00:00Z"},"start":{"dateTime":"2023-11-15T11:00:00Z"},"summary":"Ders"})")
+        << "a start without a zone is local time";
+    GoogleState s = state();
+    ASSERT_EQ(s.chat.size(), chat_before + 2);
+    EXPECT_EQ(s.chat[chat_before].text, "yarın ders ekle");
+    EXPECT_TRUE(s.chat[chat_before].user);
+
+    // A screen question asking for the screen again takes no second look.
+    answer_with(reply({text_part("Bir hata penceresi var."), call_part("screen_look", {{"question", "bu ne"}}),
+                       call_part("volume_set", {{"percent", 20}})}));
+    google_run_command(ctx, gcmd::AskScreen{"bu ne", "PNG", true});
+    body = last_request();
+    size_t n = body["contents"].size();
+    ASSERT_GE(n, 2u);
+    EXPECT_EQ(body["contents"][n - 2].dump(), R"({"parts":[{"text":"bu ne"}],"role":"user"})");
+    EXPECT_EQ(body["contents"][n - 1]["parts"][0]["inline_data"].dump(), R"({"data":"UE5H","mime_type":"image/png"})");
+    EXPECT_EQ(body["contents"][n - 1]["parts"][1]["text"], "Bu kullanıcının şu anki ekran görüntüsü. Soru: bu ne");
+    a = the_answer();
+    EXPECT_EQ(a.text, "Bir hata penceresi var.");
+    EXPECT_TRUE(a.speak);
+    ASSERT_EQ(a.calls.size(), 1u);
+    EXPECT_EQ(a.calls[0].name, "volume_set");
+    answer_with(reply({call_part("screen_look", {{"question", "yine"}})}));
+    google_run_command(ctx, gcmd::AskScreen{"bu ne", "PNG", false});
+    a = the_answer();
+    EXPECT_TRUE(a.calls.empty());
+    EXPECT_EQ(a.text, "Gemini boş cevap verdi");
+    EXPECT_FALSE(a.speak);
+    // An ordinary question may ask for a look: the island takes the screenshot then.
+    google_run_command(ctx, gcmd::Ask{"ekranıma bak"});
+    a = the_answer();
+    ASSERT_EQ(a.calls.size(), 1u);
+    EXPECT_EQ(a.calls[0].name, "screen_look");
+    EXPECT_EQ(a.text, "");
+
+    // A labelled question shows its label and sends its prompt.
+    answer_with(reply({text_part("Günün özeti burada.")}));
+    google_run_command(ctx, gcmd::AskLabelled{"Günün özeti", "Bugünü özetle: takvim, görevler, e-posta."});
+    body = last_request();
+    EXPECT_EQ(body["contents"].back()["parts"][0]["text"], "Bugünü özetle: takvim, görevler, e-posta.");
+    s = state();
+    ASSERT_GE(s.chat.size(), 2u);
+    EXPECT_EQ(s.chat[s.chat.size() - 2].text, "Günün özeti");
+    EXPECT_EQ(s.chat.back().text, "Günün özeti burada.");
+}
+
+TEST_F(GeminiTurnTest, FailuresEndTheTurnAndClearTheBusyMark) {
+    signed_in();
+    fake.clear("GET", kUrls.gemini + "/models");
+    fake.on("GET", kUrls.gemini + "/models", 500, json{{"error", {{"message", "down"}}}});
+    answer_with(json{{"error", {{"message", "boom"}}}}, 500);
+    google_run_command(ctx, gcmd::Ask{"merhaba"});
+    EXPECT_EQ(error_of(drain()), "Gemini: 500 boom");
+    EXPECT_FALSE(state().gemini_busy);
+    EXPECT_EQ(fake.count("POST", generate), 1u) << "a failed list chooses the lite alias";
+    ASSERT_EQ(state().chat.size(), 1u) << "the question stays in the chat";
+
+    struct Case {
+        const char* what;
+        json answer;
+        const char* text;
+        size_t calls;
+    } cases[] = {
+        {"no parts", json{{"candidates", json::array()}}, "Gemini boş cevap verdi", 0},
+        {"only a UI tool", reply({call_part("timer_start", {{"minutes", 1}})}), "", 1},
+        {"only a task", reply({call_part("task_add", {{"title", "Ekmek"}})}), "Görevlerine ekledim: Ekmek.", 0},
+        {"a refused task", reply({call_part("task_add", {{"title", "Yasak"}})}),
+         "Görev ekleyemedim: izin yok. Google sayfasından “İzinleri güncelle”ye bas.", 0},
+        {"a task without a title", reply({text_part("Olmadı."), call_part("task_add", json::object())}),
+         "Olmadı. Görev ekleyemedim (başlık yok).", 0},
+        {"an unreadable start", reply({call_part("calendar_add", {{"title", "X"}, {"start", "2023-11-15T26:00"}})}),
+         "Takvime ekleyemedim (saat anlaşılmadı).", 0},
+        {"a refused event", reply({call_part("calendar_add", {{"title", "X"}, {"start", "2023-11-15"}})}),
+         "Takvime ekleyemedim (500 takvim).", 0},
+    };
+    fake.on("POST", kUrls.calendar + "/calendars/primary/events", 500, json{{"error", {{"message", "takvim"}}}});
+    for (const Case& c : cases) {
+        fake.clear("POST", tasks_insert_url(kUrls));
+        fake.on("POST", tasks_insert_url(kUrls), std::string(c.what) == "a refused task" ? 403 : 200, json::object());
+        answer_with(c.answer);
+        google_run_command(ctx, gcmd::Ask{"x"});
+        gupdate::Answer a = the_answer();
+        EXPECT_EQ(a.text, c.text) << c.what;
+        EXPECT_EQ(a.calls.size(), c.calls) << c.what;
+        EXPECT_FALSE(state().gemini_busy);
+    }
 }
 
 TEST_F(GoogleWorkerTest, SignOutAndClearChatRemoveTheirFiles) {
