@@ -26,13 +26,13 @@
 
 namespace {
 
-// Pixels leaning to purple or blue: blue well above green.
+// Pixels leaning to purple or blue, also faint ones: blue well above green.
 int bluish(const Renderer& r, const Box& b) {
     int n = 0;
     for (int y = b.y0; y < b.y1; ++y)
         for (int x = b.x0; x < b.x1; ++x) {
             const uint8_t* p = pixel_at(r, x, y);
-            if (p[0] > 90 && p[0] > p[1] + 40) ++n;
+            if (p[0] > 45 && p[0] > p[1] + 25) ++n;
         }
     return n;
 }
