@@ -242,6 +242,9 @@ struct GoogleLink {
     std::string gemini_text;
     float chat_scroll = 0, chat_scroll_max = 0;
     bool chat_follow = true;  // the Gemini chat scrolls to its newest line
+    // What the Gemini page saw last frame: a change sends the chat to its newest line.
+    size_t chat_seen_lines = 0;
+    bool chat_seen_busy = false;
     bool assistant_thinking = false;
     // Stands in for the desktop tool executor in tests (see App::run_tool_call).
     std::function<std::optional<std::string>(App&, const ToolCall&)> tool_hook;

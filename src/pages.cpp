@@ -58,9 +58,7 @@ void App::draw_page(Page p, const RectF& rect) {
         case Page::Steam: draw_steam_page(*this, rect); break;
         case Page::System: draw_system_page(*this, rect); break;
         case Page::Calendar: draw_calendar_page(*this, rect); break;
-        // The assistant's page body is not built yet: it draws nothing below its header.
-        case Page::Gemini:
-            break;
+        case Page::Gemini: draw_gemini_page(*this, rect); break;
     }
     if (drawing.renderer) drawing.renderer->global_alpha = saved_alpha;
 }

@@ -58,6 +58,7 @@ inline bool list_item_visible(float top, float height, float clip_top, float cli
 // Each draws inside the content rectangle of the island rect it is given.
 void draw_home_page(App& app, const RectF& island);
 void draw_google_page(App& app, const RectF& island);
+void draw_gemini_page(App& app, const RectF& island);
 void draw_media_page(App& app, const RectF& island);
 void draw_notifs_page(App& app, const RectF& island);
 void draw_search_page(App& app, const RectF& island);

@@ -105,6 +105,7 @@ TEST_F(Brief, FarEastZonesCountTheLocalDay) {
 TEST_F(Brief, ShownOncePerLocalDayInTheMorning) {
     for (int64_t off : {3 * kHour, 13 * kHour, 14 * kHour, -11 * kHour}) {
         App& a = make(false);
+        a.settings.brief.clear();  // the earlier round's state.txt is read back
         a.wall_clock.utc_offset = off;
         a.weather.snap.ok = true;
         a.now = 30;

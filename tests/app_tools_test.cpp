@@ -251,7 +251,7 @@ TEST_F(ToolTest, AppOpenFindsAnInstalledApp) {
                                                               {"Spotify", "Spotify.exe"}})));
     EXPECT_EQ(run("app_open", {{"name", "hesap"}}), "Hesap Makinesi açılıyor.");
     auto [delay, target] = only_effect();
-    EXPECT_DOUBLE_EQ(delay, 0.3);
+    EXPECT_NEAR(delay, 0.3, 1e-9);
     EXPECT_EQ(target, "shell:AppsFolder\\Microsoft.WindowsCalculator!App");
     a.effects.pending.clear();
     EXPECT_EQ(run("app_open", {{"name", " Zzqx "}}), "Zzqx adında bir uygulama bulamadım.");
@@ -313,7 +313,7 @@ TEST_F(ToolTest, WebOpenOpensOnlyWebPages) {
             continue;
         }
         auto [delay, target] = only_effect();
-        EXPECT_DOUBLE_EQ(delay, 0.3);
+        EXPECT_NEAR(delay, 0.3, 1e-9);
         EXPECT_EQ(target, c.target);
     }
 }
@@ -376,7 +376,7 @@ TEST_F(ToolTest, SystemActionsWaitTheirDelay) {
             continue;
         }
         ASSERT_EQ(a.effects.pending.size(), 1u) << c.action;
-        EXPECT_DOUBLE_EQ(a.effects.pending[0].time - a.now, c.delay) << c.action;
+        EXPECT_NEAR(a.effects.pending[0].time - a.now, c.delay, 1e-9) << c.action;
         EXPECT_EQ(a.effects.pending[0].effect.index(), c.effect.index()) << c.action;
     }
     App& a = start();

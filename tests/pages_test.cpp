@@ -92,7 +92,7 @@ TEST_F(PageFrameTest, UnbuiltPagesDrawNothingAndTheAlphaComesBack) {
     auto built = [](Page p) {
         return p == Page::Control || p == Page::Time || p == Page::Shelf || p == Page::Clip || p == Page::Notes ||
                p == Page::Google || p == Page::Search || p == Page::Settings || p == Page::Steam || p == Page::System ||
-               p == Page::Calendar || p == Page::Media || p == Page::Notifs;
+               p == Page::Calendar || p == Page::Media || p == Page::Notifs || p == Page::Gemini;
     };
     for (int p = 1; p < kPageCount; ++p) {
         rec->global_alpha = 0.7f;
