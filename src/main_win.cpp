@@ -24,6 +24,7 @@
 #include "main.h"
 #include "main_win.h"
 #include "search.h"
+#include "steam_watch.h"
 #include "sys_audio.h"
 #include "sys_desktop.h"
 #include "sys_drop.h"
@@ -485,6 +486,7 @@ int run_main() {
     GoogleWorker google = start_google_worker(std::move(google_config));
     app->google.shared = google.state;
     app->google.tx = google.commands;
+    app->steam.shared = spawn_steam_watcher(steam_machine(), [window] { PostMessageW(window, WM_APP_STEAM, 0, 0); });
     if (choice.after_update) {
         app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kAppVersion + " çalışıyor", 1.5});
         write_log("started after update");

@@ -9,53 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "steam_files.h"
+#include "steam_tree_support.h"
 #include "sys_os.h"
-#include "test_support.h"
 
 namespace {
-
-// A Steam folder (and room for other libraries) in a fresh temporary folder.
-struct SteamTree {
-    std::string root = test_temp_dir("-steam-ğü");  // a non-ASCII path, as under a Turkish user name
-    std::string steam = path_join(root, "Steam");
-
-    static std::string join(std::string dir, std::initializer_list<std::string> parts) {
-        for (const std::string& p : parts) dir = path_join(dir, p);
-        return dir;
-    }
-    // Writes a file below `base`, creating its folders.
-    void write(const std::string& base, std::initializer_list<std::string> parts, const std::string& text) const {
-        std::string path = join(base, parts);
-        std::string dir = path.substr(0, path.size() - path_last_component(path).size());
-        create_dirs(dir);
-        ASSERT_TRUE(write_file_atomic(path, text)) << path;
-    }
-    void manifest(const std::string& library, const std::string& id, const std::string& name,
-                  const std::string& size = "1000", const std::string& flags = "4") const {
-        write(library, {"steamapps", "appmanifest_" + id + ".acf"},
-              "\"AppState\"\n{\n\t\"appid\"\t\t\"" + id + "\"\n\t\"name\"\t\t\"" + name + "\"\n\t\"StateFlags\"\t\t\"" +
-                  flags + "\"\n\t\"SizeOnDisk\"\t\t\"" + size + "\"\n}\n");
-    }
-    // libraryfolders.vdf as the client writes it: backslashes doubled.
-    void library_folders(const std::vector<std::string>& paths) const {
-        std::string text = "\"libraryfolders\"\n{\n";
-        for (size_t i = 0; i < paths.size(); ++i) {
-            std::string escaped;
-            for (char c : paths[i]) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-            text += "\t\"" + std::to_string(i) + "\"\n\t{\n\t\t\"path\"\t\t\"" + escaped + "\"\n\t}\n";
-        }
-        write(steam, {"steamapps", "libraryfolders.vdf"}, text + "}\n");
-    }
-};
-
-// Stands in for the image decoder: "IMG<n>" decodes to a picture n pixels wide.
-ImageRef fake_decode(std::string_view bytes) {
-    if (bytes.size() < 4 || bytes.substr(0, 3) != "IMG") return nullptr;
-    auto im = std::make_shared<Image>();
-    im->width = static_cast<uint32_t>(bytes[3] - '0');
-    im->height = 1;
-    return im;
-}
 
 std::vector<std::string> names(const std::vector<SteamGameEntry>& games) {
     std::vector<std::string> out;
