@@ -13,7 +13,7 @@ rm -rf "$out"
 mkdir -p "$out"
 data_unix="$(mktemp -d)"
 export VEMO_ISLAND_DATA="$(winepath -w "$data_unix" 2>/dev/null)"
-timeout 2400 wine "$exe" --shots "$(winepath -w "$out" 2>/dev/null)" >/dev/null 2>&1
+timeout 1750 wine "$exe" --shots "$(winepath -w "$out" 2>/dev/null)" >/dev/null 2>&1
 rc=$?
 check "--shots exits 0 (got $rc)" '[ "$rc" -eq 0 ]'
 
