@@ -57,7 +57,8 @@ void App::add_to_shelf(std::vector<std::string> paths, bool save) {
 
 void App::update_browser_hide(std::string_view exe_path, bool skip) {
     if (skip) return;
-    bool browser = contains_browser_word(exe_path);
+    // A full path is judged by its file name alone (a folder may be named "Browsers").
+    bool browser = contains_browser_word(path_last_component(exe_path));
     if (browser == island.browser_front) return;
     island.browser_front = browser;
     drawing.redraw = true;

@@ -24,6 +24,7 @@
 #include "main.h"
 #include "main_win.h"
 #include "search.h"
+#include "shots.h"
 #include "steam_watch.h"
 #include "sys_audio.h"
 #include "sys_desktop.h"
@@ -373,6 +374,9 @@ int run_local_mode(const LocalStart& mode, bool after_update) {
             run_wake_self_test(mode.output);
             return 0;
         }
+        case LocalMode::Shots:
+            run_shots(mode.output);
+            return 0;
         case LocalMode::UpdateNow: {
             UpdateOutcome outcome = check_and_install(process_check_setup(after_update));
             write_log("update-now: " + update_now_text(outcome));
