@@ -485,6 +485,10 @@ int run_main() {
     GoogleWorker google = start_google_worker(std::move(google_config));
     app->google.shared = google.state;
     app->google.tx = google.commands;
+    MediaWorker media = start_media_thread(window, WM_APP_MEDIA);
+    app->media.shared = media.state;
+    app->media.tx = media.commands;
+    app->notifs.shared = start_notification_thread(window, WM_APP_NOTIFS);
     if (choice.after_update) {
         app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kAppVersion + " çalışıyor", 1.5});
         write_log("started after update");
