@@ -60,8 +60,8 @@ TEST(WatchersWithoutRuntimeClasses, MediaWatcherPublishesNoSessionAndKeepsRunnin
     // Still running: a request is taken and answered by another pass.
     EXPECT_TRUE(media.commands.send(media_cmd::Refresh{}));
     EXPECT_TRUE(wait_for_message(window.get(), WM_APP_MEDIA, 5'000));
-    EXPECT_TRUE(media.commands.connected());
-    EXPECT_EQ(media.state.use_count(), 2);  // ours and the thread's
+    EXPECT_TRUE(media.commands.connected());  // the thread still holds the receiving end
+    EXPECT_GT(media.state.use_count(), 1);    // and a handle of the state
 }
 
 TEST(WatchersWithoutRuntimeClasses, NotificationThreadSaysNoListenerAndEnds) {

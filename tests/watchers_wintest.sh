@@ -13,6 +13,7 @@ export VEMO_ISLAND_DATA="$(winepath -w "$data_unix" 2>/dev/null)"
 log="$data_unix/log.txt"
 
 wine "$exe" >/dev/null 2>&1 &
+disown $!  # ended by taskkill below; no job notice
 for _ in $(seq 1 120); do
   grep -q 'monitor (' "$log" 2>/dev/null && break
   sleep 0.25
