@@ -50,6 +50,19 @@ std::string local_clock_text(int64_t unix_seconds) {
     return fmt::format("{:02}:{:02}", lt.hour, lt.minute);
 }
 
+// Two media copies that draw alike; the position counts, so a playing session always differs.
+bool media_shows_same(const MediaSnapshot& a, const MediaSnapshot& b) {
+    auto same_entry = [](const MediaSessionEntry& x, const MediaSessionEntry& y) {
+        return x.app_id == y.app_id && x.app_name == y.app_name && x.title == y.title && x.playing == y.playing;
+    };
+    return a.title == b.title && a.artist == b.artist && a.app == b.app && a.source_id == b.source_id &&
+           a.position == b.position && a.duration == b.duration && a.art == b.art && a.art_small == b.art_small &&
+           a.track_version == b.track_version && a.art_version == b.art_version && a.accent[0] == b.accent[0] &&
+           a.accent[1] == b.accent[1] && a.accent[2] == b.accent[2] && a.has == b.has && a.playing == b.playing &&
+           a.can_prev == b.can_prev && a.can_next == b.can_next && a.can_seek == b.can_seek &&
+           std::equal(a.sessions.begin(), a.sessions.end(), b.sessions.begin(), b.sessions.end(), same_entry);
+}
+
 }  // namespace
 
 // ---- Media -------------------------------------------------------------------------------------------------
@@ -59,6 +72,7 @@ void App::on_media_update() {
     if (!media.shared.with([&](MediaSnapshot& s) { fresh = s; })) return;
 
     const MediaSnapshot& old = media.snap;
+    const bool was_seen = media.seen;
     if (media.seen && fresh.track_version != old.track_version && fresh.has && fresh.playing) {
         if (hud_gate()) show_hud(HudKind::Track, hud_seconds(HudKind::Track));
     }
@@ -70,9 +84,11 @@ void App::on_media_update() {
     if (fresh.playing || old.playing) media.active = now;
     // A seek drag keeps the position the user is choosing.
     if (pointer.seek_drag) fresh.position = old.position;
+    // The watcher reports every pass; an idle one that changed nothing needs no frame.
+    const bool unchanged = was_seen && media_shows_same(fresh, old);
     media.snap = std::move(fresh);
     media.changed = now;
-    drawing.redraw = true;
+    if (!unchanged) drawing.redraw = true;
 }
 
 // ---- Weather -------------------------------------------------------------------------------------------------

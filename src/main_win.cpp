@@ -491,6 +491,10 @@ int run_main() {
     app->google.shared = google.state;
     app->google.tx = google.commands;
     app->steam.shared = spawn_steam_watcher(steam_machine(), [window] { PostMessageW(window, WM_APP_STEAM, 0, 0); });
+    MediaWorker media = start_media_thread(window, WM_APP_MEDIA);
+    app->media.shared = media.state;
+    app->media.tx = media.commands;
+    app->notifs.shared = start_notification_thread(window, WM_APP_NOTIFS);
     if (choice.after_update) {
         app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kAppVersion + " çalışıyor", 1.5});
         write_log("started after update");

@@ -102,6 +102,28 @@ TEST_F(WatchTest, MediaCopyKeepsTheDraggedPosition) {
     EXPECT_DOUBLE_EQ(a().media.active, a().now);
 }
 
+TEST_F(WatchTest, MediaCopiesThatChangeNothingDrawNothing) {
+    MediaSnapshot idle;
+    const struct {
+        const char* what;
+        MediaSnapshot snap;
+        bool redraw;
+    } steps[] = {
+        {"the first copy", idle, true},
+        {"the same idle copy", idle, false},
+        {"a track", track(1, true, "A"), true},
+        {"the track moved on", [] { MediaSnapshot m = track(1, true, "A"); m.position += 0.7; return m; }(), true},
+        {"nothing playing again", idle, true},
+        {"and again", idle, false},
+    };
+    for (const auto& s : steps) {
+        a().drawing.redraw = false;
+        a().media.shared.with([&](MediaSnapshot& m) { m = s.snap; });
+        a().on_media_update();
+        EXPECT_EQ(a().drawing.redraw, s.redraw) << s.what;
+    }
+}
+
 // ---- System monitor ----------------------------------------------------------------------------------------------
 
 TEST_F(WatchTest, SysmonFirstReadingRaisesNothingAndTakesUsersAsTheBaseline) {
