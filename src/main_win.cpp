@@ -34,8 +34,10 @@
 #include "sys_thread.h"
 #include "sys_version.h"
 #include "sys_win.h"
+#include "sysmon_sampler.h"
 #include "update.h"
 #include "wake.h"
+#include "weather_worker.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>
@@ -485,6 +487,13 @@ int run_main() {
     GoogleWorker google = start_google_worker(std::move(google_config));
     app->google.shared = google.state;
     app->google.tx = google.commands;
+    app->sysmon.shared = spawn_sysmon_thread([window] { PostMessageW(window, WM_APP_SYSMON, 0, 0); });
+    WeatherWorkerConfig weather_config;
+    weather_config.notify = [window] { PostMessageW(window, WM_APP_WEATHER, 0, 0); };
+    WeatherWorker weather = spawn_weather_thread(std::move(weather_config), app->settings.city);
+    app->weather.shared = weather.state;
+    app->weather.tx = weather.cities;
+    app->weather.snap = initial_weather_snapshot(app->settings.city);
     if (choice.after_update) {
         app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kAppVersion + " çalışıyor", 1.5});
         write_log("started after update");
