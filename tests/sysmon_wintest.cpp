@@ -49,6 +49,7 @@ TEST(SysmonOnWine, ThreadSamplesTheMachineAndReportsWhatIsMissing) {
 
     // Radios and the connection profile as this system has them: Wine 8 has
     // neither class, and then both radios and the connection read as absent.
+    RuntimeInit runtime;
     const std::optional<std::vector<RadioReading>> radios = list_radios();
     const std::optional<ConnectionReading> profile = internet_connection();
     std::cout << "[ sysmon   ] radios " << (radios ? "listed" : "absent") << ", connection profile "
