@@ -489,6 +489,7 @@ int run_main() {
     app->google.tx = google.commands;
     app->sysmon.shared = spawn_sysmon_thread([window] { PostMessageW(window, WM_APP_SYSMON, 0, 0); });
     WeatherWorkerConfig weather_config;
+    weather_config.bases = weather_bases(get_env(kWeatherTestBaseVariable));
     weather_config.notify = [window] { PostMessageW(window, WM_APP_WEATHER, 0, 0); };
     WeatherWorker weather = spawn_weather_thread(std::move(weather_config), app->settings.city);
     app->weather.shared = weather.state;
