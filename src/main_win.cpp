@@ -36,8 +36,10 @@
 #include "sys_thread.h"
 #include "sys_version.h"
 #include "sys_win.h"
+#include "sysmon_sampler.h"
 #include "update.h"
 #include "wake.h"
+#include "weather_worker.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>
@@ -495,6 +497,14 @@ int run_main() {
     app->media.shared = media.state;
     app->media.tx = media.commands;
     app->notifs.shared = start_notification_thread(window, WM_APP_NOTIFS);
+    app->sysmon.shared = spawn_sysmon_thread([window] { PostMessageW(window, WM_APP_SYSMON, 0, 0); });
+    WeatherWorkerConfig weather_config;
+    weather_config.bases = weather_bases(get_env(kWeatherTestBaseVariable));
+    weather_config.notify = [window] { PostMessageW(window, WM_APP_WEATHER, 0, 0); };
+    WeatherWorker weather = spawn_weather_thread(std::move(weather_config), app->settings.city);
+    app->weather.shared = weather.state;
+    app->weather.tx = weather.cities;
+    app->weather.snap = initial_weather_snapshot(app->settings.city);
     if (choice.after_update) {
         app->show_after_start(StartupNotice{"Vemo Ada güncellendi", std::string("v") + kAppVersion + " çalışıyor", 1.5});
         write_log("started after update");

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // An opaque window handle (HWND on Windows).
 using WindowHandle = void*;
@@ -40,6 +41,17 @@ struct RadioBackend {
 
 // Switches every radio of the wanted kind and names the outcome.
 RadioOutcome switch_radios(RadioBackend& backend, bool wifi, bool on);
+
+// One radio of the system's list; a member is absent when it could not be read.
+struct RadioReading {
+    std::optional<int32_t> kind;   // RadioKind
+    std::optional<int32_t> state;  // RadioState (1 on, 2 off)
+};
+constexpr int32_t kRadioStateOn = 1;
+
+// Windows: every radio's kind and state, read on the calling thread (which
+// must have the Windows Runtime initialised); none when the list cannot be read.
+std::optional<std::vector<RadioReading>> list_radios();
 
 // Wi-Fi (wifi) or Bluetooth on or off through the Windows Runtime; the result
 // text of the outcome. Never fails otherwise; never on the UI thread.

@@ -133,6 +133,13 @@ public:
         return k;
     }
 
+    // The state of the selected radio.
+    std::optional<int32_t> state() {
+        int32_t st = 0;
+        if (!current_ || FAILED(current_->get_State(&st))) return std::nullopt;
+        return st;
+    }
+
     std::optional<int32_t> set_state(bool on) override {
         if (!current_) return std::nullopt;
         ComPtr<radio_abi::IAsyncAccess> op;
@@ -156,6 +163,14 @@ std::string set_radio(bool wifi, bool on) {
     RuntimeInit runtime;
     RuntimeRadios radios;
     return radio_result_text(switch_radios(radios, wifi, on), wifi);
+}
+
+std::optional<std::vector<RadioReading>> list_radios() {
+    RuntimeRadios radios;
+    if (!radios.load_radios()) return std::nullopt;
+    std::vector<RadioReading> out;
+    for (uint32_t i = 0; radios.select(i); ++i) out.push_back({radios.kind(), radios.state()});
+    return out;
 }
 
 // ---- Posting the result --------------------------------------------------------------------

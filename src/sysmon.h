@@ -19,6 +19,7 @@ struct SysmonSnapshot {
     double down_rate = 0, up_rate = 0;   // bytes per second
     double disk_free = 0, disk_total = 0; // drive C:
     uint64_t uptime = 0;                  // seconds
+    uint64_t tick = 0;                    // samples taken, 1 after the first
     std::vector<std::string> mic_users, cam_users;
     std::string net_name;
     std::vector<std::string> downloads;   // newly finished downloads; taken by the App

@@ -185,6 +185,15 @@ void weather_city_changed(WeatherSnapshot& snapshot, std::string_view city) {
     snapshot = std::move(fresh);
 }
 
+WeatherBases weather_bases(const std::optional<std::string>& test_base) {
+    constexpr std::string_view kLoopback = "http://127.0.0.1:";
+    if (!test_base || test_base->size() <= kLoopback.size() || !test_base->starts_with(kLoopback)) return {};
+    // A port and nothing else: "127.0.0.1:80@host" would name another host.
+    for (size_t i = kLoopback.size(); i < test_base->size(); ++i)
+        if ((*test_base)[i] < '0' || (*test_base)[i] > '9') return {};
+    return {*test_base, *test_base};
+}
+
 double weather_next_wait(bool forecast_read) { return forecast_read ? kWeatherRefreshSeconds : kWeatherRetrySeconds; }
 
 WeatherPass run_weather_pass(const WeatherSnapshot& start, std::optional<WeatherPlace> place, std::string_view city,

@@ -95,6 +95,13 @@ struct WeatherBases {
     std::string forecast = kWeatherForecastBase;
 };
 
+// The variable that points both endpoints at a test server on this machine.
+inline constexpr const char* kWeatherTestBaseVariable = "VEMO_TEST_WEATHER_BASE";
+// The service's hosts, or the test base when it is a loopback address
+// ("http://127.0.0.1:" and digits, nothing more), so the variable can never send
+// the requests to another host.
+WeatherBases weather_bases(const std::optional<std::string>& test_base);
+
 struct WeatherPass {
     WeatherSnapshot snapshot;           // the next snapshot to publish (`loading` false)
     std::optional<WeatherPlace> place;  // kept until the city changes

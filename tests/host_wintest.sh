@@ -11,6 +11,8 @@ check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
 
 data_unix="$(mktemp -d)"
 export VEMO_ISLAND_DATA="$(winepath -w "$data_unix" 2>/dev/null)"
+# The weather thread asks a closed port on this machine, never the service.
+export VEMO_TEST_WEATHER_BASE="http://127.0.0.1:9"
 log="$data_unix/log.txt"
 screen="$(xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2}')"
 W="${screen%x*}"; H="${screen#*x}"

@@ -64,6 +64,29 @@ TEST(WeatherUrl, ForecastHasCoordinatesWithFourDecimals) {
     }
 }
 
+TEST(WeatherUrl, TestBaseTakenOnlyOnLoopback) {
+    struct Case {
+        std::optional<std::string> variable;
+        const char* geocoding;
+        const char* forecast;
+    };
+    const Case cases[] = {
+        {std::nullopt, kWeatherGeocodingBase, kWeatherForecastBase},
+        {"http://127.0.0.1:8080", "http://127.0.0.1:8080", "http://127.0.0.1:8080"},
+        {"http://127.0.0.1:", kWeatherGeocodingBase, kWeatherForecastBase},
+        {"http://127.0.0.1:80/evil", kWeatherGeocodingBase, kWeatherForecastBase},
+        {"http://127.0.0.1:80@example.com", kWeatherGeocodingBase, kWeatherForecastBase},  // user info, other host
+        {"https://127.0.0.1:443", kWeatherGeocodingBase, kWeatherForecastBase},
+        {"http://example.com:80", kWeatherGeocodingBase, kWeatherForecastBase},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variable.value_or("(none)"));
+        const WeatherBases b = weather_bases(c.variable);
+        EXPECT_EQ(b.geocoding, c.geocoding);
+        EXPECT_EQ(b.forecast, c.forecast);
+    }
+}
+
 TEST(WeatherAnswerText, StatusAndClientErrors) {
     HttpResponse ok{"{\"a\":1}", std::nullopt, 200};
     ASSERT_TRUE(weather_answer_text(ok).ok());
