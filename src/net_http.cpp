@@ -76,3 +76,11 @@ Result<HttpResponse> http_request(std::string_view method, std::string_view url,
     request.follow_redirects = follow_redirects;
     return http_send(request);
 }
+
+bool is_loopback_test_base(std::string_view base) {
+    constexpr std::string_view kLoopback = "http://127.0.0.1:";
+    if (base.size() <= kLoopback.size() || !base.starts_with(kLoopback)) return false;
+    for (char c : base.substr(kLoopback.size()))
+        if (c < '0' || c > '9') return false;
+    return true;
+}

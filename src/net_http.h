@@ -110,3 +110,8 @@ inline bool http_body_wants_more(size_t received, size_t cap) { return received 
 // The length a Content-Length header value announces; none for an absent or
 // unreadable value (the body then ends where the connection or chunks end).
 std::optional<uint64_t> http_content_length(std::string_view value);
+
+// A test's stand-in server address, taken only when it is exactly
+// "http://127.0.0.1:" and a port: "127.0.0.1:80@host" or a path would let the
+// variable send a request somewhere else.
+bool is_loopback_test_base(std::string_view base);

@@ -72,9 +72,7 @@ std::string running_version(bool after_update, const std::optional<std::string>&
 std::string update_api_base(const std::optional<std::string>& test_base) {
     // Only a loopback address is taken, so the variable can never send the
     // updater to another host.
-    constexpr std::string_view kLoopback = "http://127.0.0.1:";
-    if (test_base && test_base->starts_with(kLoopback) && test_base->find('/', kLoopback.size()) == std::string::npos)
-        return *test_base;
+    if (test_base && is_loopback_test_base(*test_base)) return *test_base;
     return kUpdateApiBase;
 }
 

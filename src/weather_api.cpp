@@ -6,6 +6,8 @@
 //   The watcher's state
 #include "weather_api.h"
 
+#include "net_http.h"
+
 #include <cmath>
 #include <limits>
 
@@ -186,11 +188,7 @@ void weather_city_changed(WeatherSnapshot& snapshot, std::string_view city) {
 }
 
 WeatherBases weather_bases(const std::optional<std::string>& test_base) {
-    constexpr std::string_view kLoopback = "http://127.0.0.1:";
-    if (!test_base || test_base->size() <= kLoopback.size() || !test_base->starts_with(kLoopback)) return {};
-    // A port and nothing else: "127.0.0.1:80@host" would name another host.
-    for (size_t i = kLoopback.size(); i < test_base->size(); ++i)
-        if ((*test_base)[i] < '0' || (*test_base)[i] > '9') return {};
+    if (!test_base || !is_loopback_test_base(*test_base)) return {};
     return {*test_base, *test_base};
 }
 

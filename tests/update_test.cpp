@@ -63,7 +63,8 @@ TEST(UpdateVersion, FakeVersionIsUsedUntrimmedExceptAfterAnUpdate) {
 TEST(UpdateChannel, OnlyALoopbackBaseReplacesTheApiHost) {
     EXPECT_EQ(update_api_base(std::nullopt), kUpdateApiBase);
     EXPECT_EQ(update_api_base(std::string("http://127.0.0.1:8123")), "http://127.0.0.1:8123");
-    for (const char* bad : {"https://example.com", "http://127.0.0.1.evil.com", "http://127.0.0.1:80/x", ""})
+    for (const char* bad : {"https://example.com", "http://127.0.0.1.evil.com", "http://127.0.0.1:80/x", "http://127.0.0.1:80@other.host",
+                            "http://127.0.0.1:", ""})
         EXPECT_EQ(update_api_base(std::string(bad)), kUpdateApiBase) << bad;
 }
 
