@@ -88,6 +88,13 @@ Image halve_image(const Image& image) {
     return out;
 }
 
+bool pixels_all_black(const std::vector<uint8_t>& pixels) {
+    size_t n = pixels.size() / 4 * 4;
+    for (size_t i = 0; i < n; i += 4)
+        if (pixels[i] != 0 || pixels[i + 1] != 0 || pixels[i + 2] != 0) return false;
+    return true;
+}
+
 void repair_alpha(std::vector<uint8_t>& pixels) {
     size_t n = pixels.size() / 4 * 4;
     for (size_t i = 3; i < n; i += 4)

@@ -63,6 +63,10 @@ Image halve_image(const Image& image);
 // Pixels with any non-zero alpha byte are left as they are.
 void repair_alpha(std::vector<uint8_t>& pixels);
 
+// True when no pixel has any colour: what a shell hands back for an item it
+// has no picture for (all zero, which the alpha repair turns opaque black).
+bool pixels_all_black(const std::vector<uint8_t>& pixels);
+
 // ---- Windows image services (COM initialised on the calling thread) -----------------------
 
 // One image per wanted longest side, in order (never enlarged); nothing when

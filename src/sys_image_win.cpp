@@ -164,7 +164,8 @@ ImageRef shell_thumbnail(const std::string& path, uint32_t width, uint32_t heigh
     if (FAILED(item->GetImage(size, fit ? SIIGBF_RESIZETOFIT : SIIGBF_ICONONLY, &raw)) || !raw) return nullptr;
     UniqueGdi<HBITMAP> bitmap(raw);
     auto image = wic_from_hbitmap(bitmap.get());
-    if (!image) return nullptr;
+    // An empty picture counts as none, so the caller shows its own placeholder.
+    if (!image || pixels_all_black(image->pixels)) return nullptr;
     return std::make_shared<const Image>(std::move(*image));
 }
 

@@ -109,6 +109,23 @@ TEST(HalveImage, TwoByTwoMeansDropTheOddEdge) {
     EXPECT_EQ(half.pixels.size(), size_t{1600} * 500 * 4);
 }
 
+// A shell picture with no colour at all is treated as no picture; any colour,
+// even in one channel of one pixel, is a picture.
+TEST(PixelsAllBlack, OnlyColourlessPixels) {
+    struct Case {
+        std::vector<uint8_t> pixels;
+        bool blank;
+    };
+    const Case cases[] = {
+        {{0, 0, 0, 0, 0, 0, 0, 0}, true},
+        {{0, 0, 0, 255, 0, 0, 0, 255}, true},  // after the alpha repair
+        {{}, true},
+        {{0, 0, 0, 255, 0, 0, 1, 255}, false},
+        {{0, 9, 0, 0}, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(pixels_all_black(c.pixels), c.blank);
+}
+
 TEST(RepairAlpha, OnlyAllZeroAlphaBecomesOpaque) {
     std::vector<uint8_t> none{1, 2, 3, 0, 4, 5, 6, 0};
     repair_alpha(none);
