@@ -380,10 +380,26 @@ FrameWait idle_wait(const App& a) {
 
 // ---- App::tick ------------------------------------------------------------------------------------
 
+namespace {
+
+// The sampler's newest sample when the island has not seen it yet.
+void catch_up_sysmon(App& a) {
+    uint64_t tick = 0;
+    if (!a.sysmon.shared.with([&](SysmonSnapshot& s) { tick = s.tick; })) return;
+    if (tick > a.sysmon.snap.tick) a.on_sysmon_update();
+}
+
+}  // namespace
+
 App::TickResult App::tick(float dt) {
     TickResult out;
     // 1. Clock.
     now += static_cast<double>(dt);
+    // The sampler walks the process list only while the system page shows it,
+    // and wakes a closed island only for what it shows. Its newest sample is
+    // taken at once when the island opens.
+    sysmon_top_wanted.store(island.open && island.page == Page::System, std::memory_order_relaxed);
+    if (!sysmon_live_wanted.exchange(island.open, std::memory_order_relaxed) && island.open) catch_up_sysmon(*this);
 
     // 2. Due effects, in queue order.
     if (!effects.pending.empty()) {

@@ -50,18 +50,6 @@ std::string local_clock_text(int64_t unix_seconds) {
     return fmt::format("{:02}:{:02}", lt.hour, lt.minute);
 }
 
-// Two media copies that draw alike; the position counts, so a playing session always differs.
-bool media_shows_same(const MediaSnapshot& a, const MediaSnapshot& b) {
-    auto same_entry = [](const MediaSessionEntry& x, const MediaSessionEntry& y) {
-        return x.app_id == y.app_id && x.app_name == y.app_name && x.title == y.title && x.playing == y.playing;
-    };
-    return a.title == b.title && a.artist == b.artist && a.app == b.app && a.source_id == b.source_id &&
-           a.position == b.position && a.duration == b.duration && a.art == b.art && a.art_small == b.art_small &&
-           a.track_version == b.track_version && a.art_version == b.art_version && a.accent[0] == b.accent[0] &&
-           a.accent[1] == b.accent[1] && a.accent[2] == b.accent[2] && a.has == b.has && a.playing == b.playing &&
-           a.can_prev == b.can_prev && a.can_next == b.can_next && a.can_seek == b.can_seek &&
-           std::equal(a.sessions.begin(), a.sessions.end(), b.sessions.begin(), b.sessions.end(), same_entry);
-}
 
 }  // namespace
 

@@ -157,7 +157,11 @@ struct MediaWatcher {
     int thumb_attempts = 0;
     double next_thumb = 0;
     int wait_ms = kMediaFirstWaitMs;  // the next receive time-out
+    std::optional<MediaSnapshot> reported;  // the snapshot of the last notification
 };
+
+// Two media copies that draw alike; the position counts, so a playing session always differs.
+bool media_shows_same(const MediaSnapshot& a, const MediaSnapshot& b);
 
 // One command as the thread handles it (SelectSource only chooses; the
 // others act on the picked session, or press the media key without one).

@@ -5,8 +5,10 @@
 // Index
 //   Picking the session
 //   Commands
+//   Comparing snapshots
 //   One pass
 //   The loop
+#include <algorithm>
 #include <chrono>
 #include <type_traits>
 
@@ -52,12 +54,32 @@ void media_handle_command(MediaWatcher& w, const MediaCommand& command) {
     if (w.config.sleep) w.config.sleep(kMediaAfterCommandMs);
 }
 
+// ---- Comparing snapshots ------------------------------------------------------------------------
+
+// Two media copies that draw alike; the position counts, so a playing session always differs.
+bool media_shows_same(const MediaSnapshot& a, const MediaSnapshot& b) {
+    auto same_entry = [](const MediaSessionEntry& x, const MediaSessionEntry& y) {
+        return x.app_id == y.app_id && x.app_name == y.app_name && x.title == y.title && x.playing == y.playing;
+    };
+    return a.title == b.title && a.artist == b.artist && a.app == b.app && a.source_id == b.source_id &&
+           a.position == b.position && a.duration == b.duration && a.art == b.art && a.art_small == b.art_small &&
+           a.track_version == b.track_version && a.art_version == b.art_version && a.accent[0] == b.accent[0] &&
+           a.accent[1] == b.accent[1] && a.accent[2] == b.accent[2] && a.has == b.has && a.playing == b.playing &&
+           a.can_prev == b.can_prev && a.can_next == b.can_next && a.can_seek == b.can_seek &&
+           std::equal(a.sessions.begin(), a.sessions.end(), b.sessions.begin(), b.sessions.end(), same_entry);
+}
+
 // ---- One pass -------------------------------------------------------------------------------------
 
 namespace {
 
 void store(MediaWatcher& w) {
     if (std::optional<Shared<MediaSnapshot>::Guard> g = w.shared.lock()) **g = w.snap;
+    // With nothing to show and nothing changed the island has nothing to learn;
+    // a shown session is always reported, since each report keeps it current.
+    const bool idle_again = w.reported && !w.snap.has && !w.reported->has && media_shows_same(w.snap, *w.reported);
+    if (idle_again) return;
+    w.reported = w.snap;
     if (w.config.notify) w.config.notify();
 }
 

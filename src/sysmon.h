@@ -1,5 +1,6 @@
 // System monitor: the sampler's shared snapshot.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,3 +27,12 @@ struct SysmonSnapshot {
     bool online = false, wireless = false, net_checked = false;
     RadioState wifi = RadioState::Unknown, bluetooth = RadioState::Unknown;
 };
+
+// Set by the island while the busiest programs are on screen; the process
+// walk, the sampler's costliest reading, is skipped while it is clear.
+extern std::atomic<bool> sysmon_top_wanted;
+// Set by the island while it is open. While it is clear the sampler still
+// publishes every sample but wakes the island only for what a closed island
+// shows or announces: the connection, the radios, microphone and camera users
+// and finished downloads.
+extern std::atomic<bool> sysmon_live_wanted;

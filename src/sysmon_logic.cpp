@@ -10,6 +10,9 @@
 
 #include "sys_text.h"
 
+std::atomic<bool> sysmon_top_wanted{false};
+std::atomic<bool> sysmon_live_wanted{false};
+
 namespace {
 
 bool ends_with(std::string_view s, std::string_view tail) {

@@ -47,14 +47,82 @@ void sysmon_start(SysmonSampler& s, SysmonProbe& probe) {
     s.prev_cpu = probe.cpu_times();
     s.prev_net = probe.network();
     s.prev_net_time = probe.now();
-    s.prev_processes = probe.processes();
-    s.prev_processes_time = probe.now();
+    if (!s.top_wanted || s.top_wanted()) {
+        s.prev_processes = probe.processes();
+        s.prev_processes_time = probe.now();
+        s.have_processes = true;
+    }
     s.downloads_folder = probe.downloads_folder();
-    if (s.downloads_folder) download_watch_start(s.downloads, probe.recent_downloads(*s.downloads_folder));
+    if (s.downloads_folder) {
+        s.downloads_stamp = probe.folder_stamp(*s.downloads_folder);
+        download_watch_start(s.downloads, probe.recent_downloads(*s.downloads_folder));
+    }
 }
+
+namespace {
+
+// The Downloads folder is listed again only when an entry came, went or was
+// renamed, or while a listed file still waits for its announcement (a file
+// that grows changes its own time, not the folder's).
+void scan_downloads(SysmonSampler& s, SysmonProbe& probe) {
+    const std::string& folder = *s.downloads_folder;
+    const std::optional<uint64_t> stamp = probe.folder_stamp(folder);
+    if (stamp && stamp == s.downloads_stamp && !s.downloads_pending) return;
+    s.downloads_stamp = stamp;
+    const std::vector<FileSize> files = probe.recent_downloads(folder);
+    // The island shelves and shows finished downloads, so they travel as paths.
+    for (std::string& name : download_watch_step(s.downloads, files)) s.announced.push_back(path_join(folder, name));
+    s.downloads_pending = std::any_of(files.begin(), files.end(), [&](const FileSize& f) {
+        auto seen = s.downloads.seen.find(f.name);
+        return seen != s.downloads.seen.end() && !seen->second.announced;
+    });
+}
+
+// The busiest programs, only while they are shown. Shares need two tables;
+// when the last one is too old a new base is taken and the shares follow one
+// sample later, so an opened page fills within two seconds.
+void sample_top(SysmonSampler& s, SysmonProbe& probe) {
+    if (s.top_wanted && !s.top_wanted()) return;
+    const double t = probe.now();
+    const bool stale = !s.have_processes || t - s.prev_processes_time > kSysmonTopStaleSeconds;
+    if (!s.shares_next && stale) {
+        s.prev_processes = probe.processes();
+        s.prev_processes_time = probe.now();
+        s.have_processes = true;
+        s.shares_next = true;
+        return;
+    }
+    if (!s.shares_next && s.n % 3 != 1) return;
+    s.shares_next = false;
+    ProcessTable table = probe.processes();
+    const double taken = probe.now();
+    s.snap.top = top_processes(s.prev_processes, table, taken - s.prev_processes_time, s.processors);
+    s.prev_processes = std::move(table);
+    s.prev_processes_time = taken;
+}
+
+}  // namespace
+
+namespace {
+
+// What a closed island shows or announces of a sample.
+struct ClosedView {
+    bool online, wireless, net_checked;
+    std::string net_name;
+    RadioState wifi, bluetooth;
+    std::vector<std::string> mic_users, cam_users;
+    bool operator==(const ClosedView&) const = default;
+};
+
+ClosedView closed_view(const SysmonSnapshot& s) {
+    return {s.online, s.wireless, s.net_checked, s.net_name, s.wifi, s.bluetooth, s.mic_users, s.cam_users};
+}
+
+}  // namespace
 
 void sysmon_sample(SysmonSampler& s, SysmonProbe& probe) {
     SysmonSnapshot& snap = s.snap;
+    const ClosedView before = closed_view(snap);
 
     // Processor: the idle share since the previous reading.
     if (std::optional<CpuTimes> now = probe.cpu_times(); now && s.prev_cpu && now->total > s.prev_cpu->total) {
@@ -98,25 +166,21 @@ void sysmon_sample(SysmonSampler& s, SysmonProbe& probe) {
     if (s.n % 2 == 0) {
         snap.mic_users = probe.capability_users(kCapabilityMicrophone);
         snap.cam_users = probe.capability_users(kCapabilityCamera);
-        if (s.downloads_folder) {
-            // The island shelves and shows finished downloads, so they travel as paths.
-            for (std::string& name : download_watch_step(s.downloads, probe.recent_downloads(*s.downloads_folder)))
-                s.announced.push_back(path_join(*s.downloads_folder, name));
-        }
+        if (s.downloads_folder) scan_downloads(s, probe);
     }
 
     if (s.n % 3 == 0) {
         apply_radios(snap, probe.radios());
         apply_connection(snap, probe.connection());
-    } else if (s.n % 3 == 1) {
-        ProcessTable table = probe.processes();
-        const double t = probe.now();
-        snap.top = top_processes(s.prev_processes, table, t - s.prev_processes_time, s.processors);
-        s.prev_processes = std::move(table);
-        s.prev_processes_time = t;
     }
+    sample_top(s, probe);
 
     snap.tick = s.n + 1;
+    s.closed_view_changed = !(before == closed_view(snap));
+}
+
+bool sysmon_post_due(const SysmonSampler& s, bool island_open) {
+    return island_open || s.n == 0 || s.closed_view_changed || !s.announced.empty();
 }
 
 void sysmon_publish(SysmonSampler& s, const Shared<SysmonSnapshot>& shared) {
@@ -128,11 +192,13 @@ void sysmon_publish(SysmonSampler& s, const Shared<SysmonSnapshot>& shared) {
 
 void sysmon_run(SysmonProbe& probe, const Shared<SysmonSnapshot>& shared, const std::function<void()>& notify) {
     SysmonSampler sampler;
+    sampler.top_wanted = [] { return sysmon_top_wanted.load(std::memory_order_relaxed); };
     sysmon_start(sampler, probe);
     for (;; ++sampler.n) {
         sysmon_sample(sampler, probe);
+        const bool post = sysmon_post_due(sampler, sysmon_live_wanted.load(std::memory_order_relaxed));
         sysmon_publish(sampler, shared);
-        if (notify) notify();
+        if (post && notify) notify();
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }
 }

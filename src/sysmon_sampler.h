@@ -54,6 +54,9 @@ struct SysmonProbe {
     virtual std::vector<std::string> capability_users(std::string_view capability) = 0;
     virtual std::optional<std::string> downloads_folder() = 0;
     virtual std::vector<FileSize> recent_downloads(const std::string& folder) = 0;
+    // A value that changes whenever an entry of the folder is added, removed or
+    // renamed (its last-write time); none when it cannot be read.
+    virtual std::optional<uint64_t> folder_stamp(const std::string& folder) = 0;
     virtual std::optional<std::vector<RadioReading>> radios() = 0;  // none: no list
     virtual std::optional<ConnectionReading> connection() = 0;      // none: no profile
     virtual double now() = 0;                                       // monotonic seconds
@@ -63,6 +66,8 @@ struct SysmonProbe {
 
 inline constexpr double kSysmonMinNetSeconds = 0.2;  // shortest interval a rate is taken over
 inline constexpr uint64_t kSysmonDiskEvery = 10;
+// A process table older than this is no base for shares: a new one is taken first.
+inline constexpr double kSysmonTopStaleSeconds = 6;
 
 // The sampler's own state between samples.
 struct SysmonSampler {
@@ -72,10 +77,16 @@ struct SysmonSampler {
     double prev_net_time = 0;
     ProcessTable prev_processes;
     double prev_processes_time = 0;
+    bool have_processes = false;    // prev_processes was taken (it may be stale)
+    bool shares_next = false;       // a fresh base was taken: shares at the next sample
+    std::function<bool()> top_wanted;  // whether the busiest programs are shown; empty: always
     std::optional<std::string> downloads_folder;
     DownloadWatch downloads;
+    std::optional<uint64_t> downloads_stamp;  // the folder's stamp at the last scan
+    bool downloads_pending = false;           // the last scan listed a file not yet announced
     std::vector<std::string> announced;  // full paths since the last store
     uint64_t n = 0;                      // samples taken
+    bool closed_view_changed = false;    // the last sample changed what a closed island shows
     SysmonSnapshot snap;                 // the private copy
 };
 
@@ -94,6 +105,10 @@ void sysmon_sample(SysmonSampler& sampler, SysmonProbe& probe);
 // Replaces the shared snapshot by the private copy, keeping the downloads the
 // App has not taken in front of the new ones; a poisoned state loses them.
 void sysmon_publish(SysmonSampler& sampler, const Shared<SysmonSnapshot>& shared);
+// Whether the island is to be woken after this sample (asked before publishing):
+// always while it is open, else for the first sample, a change of what a closed
+// island shows, or a finished download.
+bool sysmon_post_due(const SysmonSampler& sampler, bool island_open);
 
 // ---- The thread ---------------------------------------------------------------------------
 

@@ -260,6 +260,11 @@ public:
     }
     std::optional<std::string> downloads_folder() override { return ::downloads_folder(); }
     std::vector<FileSize> recent_downloads(const std::string& folder) override { return ::recent_downloads(folder); }
+    std::optional<uint64_t> folder_stamp(const std::string& folder) override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(widen(folder).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+        return filetime_value(data.ftLastWriteTime);
+    }
     std::optional<std::vector<RadioReading>> radios() override { return list_radios(); }
     std::optional<ConnectionReading> connection() override { return internet_connection(); }
     double now() override { return monotonic_seconds(); }

@@ -423,3 +423,27 @@ TEST(MediaWatchLoop, EndsWhenEverySenderIsGoneAndHandlesCommandsOnTheWay) {
 }
 
 }  // namespace
+
+namespace {
+
+// Nothing to show and nothing changed wakes the island once, not every pass;
+// a shown session, even paused, is reported after every pass.
+TEST_F(WatcherFixture, IdlePassesWakeTheIslandOnlyWhenSomethingChanged) {
+    fake.current.reset();
+    for (int i = 0; i < 3; ++i) media_pass(w);
+    EXPECT_EQ(notified, 1);
+
+    fake.sessions = {{"vlc.exe", song("Akşam", "", 200, false), std::nullopt}};
+    fake.current = 0;
+    for (int i = 0; i < 3; ++i) media_pass(w);
+    EXPECT_EQ(notified, 4);
+    EXPECT_TRUE(shared().has);
+
+    fake.sessions.clear();
+    fake.current.reset();
+    for (int i = 0; i < 10; ++i) media_pass(w);  // the session list is read again on the way
+    EXPECT_EQ(notified, 5);
+    EXPECT_FALSE(shared().has);
+}
+
+}  // namespace

@@ -208,3 +208,37 @@ TEST_F(SystemPage, TaskManagerButton) {
     redraw();
     EXPECT_GT(text("Görev Yön.")->color.a, 0.95f);
 }
+
+// The sampler's process walk is asked for only while the page that lists the
+// busiest programs is on screen.
+TEST_F(SystemPage, ProcessListWantedOnlyWhileThePageShows) {
+    sysmon_top_wanted = true;
+    app->tick(1.0f / 60);
+    EXPECT_FALSE(sysmon_top_wanted.load());  // closed island
+    open(Page::Home);
+    EXPECT_FALSE(sysmon_top_wanted.load());
+    open(Page::System);
+    EXPECT_TRUE(sysmon_top_wanted.load());
+    app->close_island();
+    for (int i = 0; i < 120; ++i) app->tick(1.0f / 60);
+    EXPECT_FALSE(sysmon_top_wanted.load());
+}
+
+// Opening the island takes the sampler's newest sample at once, without
+// waiting for its next wake-up; a snapshot no newer than the island's is left.
+TEST_F(SystemPage, OpeningTakesTheNewestSample) {
+    SysmonSnapshot newer;
+    newer.tick = 42;
+    newer.cpu = 0.5f;
+    app->sysmon.shared.with([&](SysmonSnapshot& s) { s = newer; });
+    sysmon_live_wanted = false;
+    open(Page::System);
+    EXPECT_EQ(app->sysmon.snap.tick, 42u);
+    EXPECT_FLOAT_EQ(app->sysmon.snap.cpu, 0.5f);
+
+    app->close_island();
+    for (int i = 0; i < 120; ++i) app->tick(1.0f / 60);
+    app->sysmon.snap.cpu = 0.25f;  // the island's copy is the newest
+    open(Page::System);
+    EXPECT_FLOAT_EQ(app->sysmon.snap.cpu, 0.25f);
+}

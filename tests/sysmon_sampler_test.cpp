@@ -3,6 +3,8 @@
 // the announcement of finished downloads through the shared snapshot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +33,7 @@ struct ScriptedProbe final : SysmonProbe {
     std::optional<std::vector<RadioReading>> radio_list;
     std::optional<ConnectionReading> profile;
     double clock = 100;
+    std::optional<uint64_t> stamp;  // none: the folder's time cannot be read
     std::vector<std::string> calls;
 
     uint32_t processors() override { return cpus; }
@@ -55,6 +58,7 @@ struct ScriptedProbe final : SysmonProbe {
         calls.push_back("downloads " + f);
         return recent_downloads_in(listing, wall);
     }
+    std::optional<uint64_t> folder_stamp(const std::string&) override { return stamp; }
     std::optional<std::vector<RadioReading>> radios() override {
         calls.push_back("radios");
         return radio_list;
@@ -319,6 +323,138 @@ TEST(SysmonDownloads, NoFolderNoAnnouncementsAndAPoisonedStateLosesTheSample) {
     g.sample();  // a.zip is announced into a poisoned state: lost, and never again
     EXPECT_TRUE(g.sampler.announced.empty());
     EXPECT_TRUE(g.sampler.downloads.seen.at("a.zip").announced);
+}
+
+}  // namespace
+
+namespace {
+
+size_t count_calls(const std::vector<std::string>& calls, const std::string& what) {
+    return static_cast<size_t>(std::count(calls.begin(), calls.end(), what));
+}
+
+// With a readable folder time the folder is listed again only when an entry
+// came or went, or while a listed file still grows; nothing is announced late.
+TEST(SysmonDownloads, ListedAgainOnlyWhenTheFolderChangedOrAFileIsPending) {
+    Fixture f;
+    const int64_t now = f.probe.wall;
+    f.probe.folder = "D";
+    f.probe.stamp = 1;
+    f.probe.listing = {{"there.pdf", 10, now - 60, false, false}};
+    sysmon_start(f.sampler, f.probe);
+
+    struct Step {
+        uint64_t stamp;
+        std::vector<FolderEntry> listing;
+        bool listed;
+        std::vector<std::string> announced;
+    };
+    const FolderEntry there{"there.pdf", 10, now - 60, false, false};
+    const std::vector<Step> steps = {
+        {1, {there}, false, {}},                                                          // n = 0: nothing changed
+        {2, {there, {"big.iso", 100, now, false, false}}, true, {}},                     // n = 2: a new file
+        {2, {there, {"big.iso", 900, now, false, false}}, true, {}},                     // n = 4: it grows
+        {2, {there, {"big.iso", 900, now, false, false}}, true, {"big.iso"}},            // n = 6: it held its size
+        {2, {there, {"big.iso", 900, now, false, false}}, false, {}},                    // n = 8: settled
+        {3, {there}, true, {}},                                                           // n = 10: it was removed
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(i);
+        f.probe.stamp = steps[i].stamp;
+        f.probe.listing = steps[i].listing;
+        f.sample();  // even: the downloads turn
+        EXPECT_EQ(count_calls(f.probe.calls, "downloads D"), steps[i].listed ? 1u : 0u);
+        std::vector<std::string> expected;
+        for (const std::string& name : steps[i].announced) expected.push_back(path_join("D", name));
+        EXPECT_EQ(f.seen().downloads, expected);
+        f.shared.with([](SysmonSnapshot& s) { s.downloads.clear(); });
+        f.sample();  // odd
+    }
+}
+
+// The process walk runs only while the busiest programs are shown. Shown again
+// after a while, a fresh base is taken first so the shares never average over
+// the time nobody looked.
+TEST(SysmonSampler, ProcessWalkOnlyWhileTheTopListIsShown) {
+    Fixture f;
+    bool shown = false;
+    f.sampler.top_wanted = [&] { return shown; };
+    f.probe.table = {{500, {"Code.exe", 10 * kSecond, 7}}};
+    sysmon_start(f.sampler, f.probe);
+    for (int i = 0; i < 9; ++i) {
+        f.sample();
+        EXPECT_EQ(count_calls(f.probe.calls, "processes"), 0u);
+    }
+    EXPECT_TRUE(f.seen().top.empty());
+
+    shown = true;  // n = 9
+    f.sample();
+    EXPECT_EQ(count_calls(f.probe.calls, "processes"), 1u);  // the base
+    EXPECT_TRUE(f.seen().top.empty());
+    f.probe.table = {{500, {"Code.exe", 12 * kSecond, 7}}};
+    f.sample();  // n = 10: 2 s of processor in 1 s on 4 processors
+    EXPECT_EQ(count_calls(f.probe.calls, "processes"), 1u);
+    ASSERT_EQ(f.seen().top.size(), 1u);
+    EXPECT_FLOAT_EQ(f.seen().top[0].cpu_percent, 50.f);
+    f.sample();  // n = 11
+    f.sample();  // n = 12
+    EXPECT_EQ(count_calls(f.probe.calls, "processes"), 0u);
+    f.probe.table = {{500, {"Code.exe", 15 * kSecond, 7}}};
+    f.sample();  // n = 13: the usual turn, 3 s of processor over 3 s
+    EXPECT_EQ(count_calls(f.probe.calls, "processes"), 1u);
+    EXPECT_FLOAT_EQ(f.seen().top[0].cpu_percent, 25.f);
+
+    shown = false;
+    for (int i = 0; i < 30; ++i) f.sample();
+    f.probe.table = {{500, {"Code.exe", 95 * kSecond, 7}}};  // 80 s used while hidden
+    shown = true;
+    f.sample();
+    EXPECT_EQ(count_calls(f.probe.calls, "processes"), 1u);
+    EXPECT_FLOAT_EQ(f.seen().top[0].cpu_percent, 25.f);  // the last shares stay until new ones exist
+    f.probe.table = {{500, {"Code.exe", 97 * kSecond, 7}}};
+    f.sample();
+    EXPECT_FLOAT_EQ(f.seen().top[0].cpu_percent, 50.f);
+}
+
+}  // namespace
+
+namespace {
+
+// A closed island is woken only for the first sample, for a change of what it
+// shows (connection, radios, microphone and camera users) and for finished
+// downloads; an open one after every sample.
+TEST(SysmonSampler, ClosedIslandIsWokenOnlyForWhatItShows) {
+    Fixture f;
+    f.probe.folder = "D";
+    sysmon_start(f.sampler, f.probe);
+    struct Step {
+        const char* what;
+        std::function<void(ScriptedProbe&)> change;
+        bool open;
+        bool woken;
+    };
+    const std::vector<Step> steps = {
+        {"first sample", nullptr, false, true},
+        {"nothing changed", nullptr, false, false},
+        {"only figures moved", [](ScriptedProbe& p) { p.mem = MemoryReading{8e9, 1e9}; }, false, false},
+        {"figures, island open", [](ScriptedProbe& p) { p.mem = MemoryReading{8e9, 2e9}; }, true, true},
+        {"microphone taken", [](ScriptedProbe& p) { p.users["microphone"] = {"Discord"}; }, false, true},
+        {"microphone still taken", nullptr, false, false},
+        {"went online", [](ScriptedProbe& p) { p.profile = ConnectionReading{kConnectivityInternet, "Ev", true}; }, false, true},
+        {"a download appears", [](ScriptedProbe& p) { p.listing = {{"a.zip", 5, p.wall, false, false}}; }, false, false},
+        {"first seen", nullptr, false, false},
+        {"odd sample", nullptr, false, false},
+        {"the download held its size", nullptr, false, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.change) step.change(f.probe);
+        f.probe.clock += 1;
+        sysmon_sample(f.sampler, f.probe);
+        EXPECT_EQ(sysmon_post_due(f.sampler, step.open), step.woken);
+        sysmon_publish(f.sampler, f.shared);
+        ++f.sampler.n;
+    }
 }
 
 }  // namespace
