@@ -23,6 +23,10 @@ namespace {
 TEST(SysmonOnWine, ThreadSamplesTheMachineAndReportsWhatIsMissing) {
     // The thread outlives the test: it shares the counter.
     auto notified = std::make_shared<std::atomic<int>>(0);
+    // As for an island open on the system page: every sample wakes it and the
+    // busiest programs are wanted.
+    sysmon_live_wanted = true;
+    sysmon_top_wanted = true;
     Shared<SysmonSnapshot> shared = spawn_sysmon_thread([notified] { ++*notified; });
     // Two samples: the second brings the busiest programs.
     for (int i = 0; i < 150 && notified->load() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
