@@ -41,14 +41,10 @@ std::string foreground_exe_path() {
     return narrow(std::wstring_view(path, units));
 }
 
-// The state's value under its lock, or nothing when the lock is poisoned.
-template <class T>
-std::optional<T> read_state(const Shared<T>& state) {
-    return state.snapshot();
-}
-
 }  // namespace
 
+// Each watcher's state is copied under its lock (snapshot); a poisoned lock
+// gives nothing and the report leaves that state's lines out.
 void run_system_probe(const std::string& path) {
     ComInit com;
     SystemProbe p;
@@ -73,7 +69,7 @@ void run_system_probe(const std::string& path) {
     } else {
         p.query_rows = search_rows(AppList{}, kProbeQuery, kProbeQueryRows);
     }
-    p.media = read_state(media.state);
+    p.media = media.state.snapshot();
 
     if (ImageRef icon = shell_thumbnail(kProbeShellIconPath, kProbeShellIconSize, kProbeShellIconSize, true))
         p.shell_icon = std::make_pair(icon->width, icon->height);
@@ -95,15 +91,15 @@ void run_system_probe(const std::string& path) {
     WeatherWorker weather = spawn_weather_thread(std::move(weather_config), Settings{}.city);
     std::this_thread::sleep_for(kSecondWait);
 
-    p.sysmon = read_state(sysmon);
-    p.weather = read_state(weather.state);
+    p.sysmon = sysmon.snapshot();
+    p.weather = weather.state.snapshot();
 
     Shared<SteamSnapshot> steam = spawn_steam_watcher(steam_machine(), [] {});
     Shared<NotificationState> notifications = start_notification_thread(nullptr, WM_NULL);
     std::this_thread::sleep_for(kThirdWait);
 
-    p.steam = read_state(steam);
-    if (auto state = read_state(notifications)) p.notifications_status = state->status;
+    p.steam = steam.snapshot();
+    if (auto state = notifications.snapshot()) p.notifications_status = state->status;
     for (size_t i = 0; i < kProbeBrowserNames.size(); ++i) p.is_browser[i] = is_browser_exe(kProbeBrowserNames[i]);
     p.google_line = google_status_line();
     p.microphones = collect_input_device_names(0, input_device_count());
