@@ -25,6 +25,7 @@
 #include "main_win.h"
 #include "search.h"
 #include "shots.h"
+#include "shots_probe.h"
 #include "steam_watch.h"
 #include "sys_audio.h"
 #include "sys_desktop.h"
@@ -378,6 +379,9 @@ int run_local_mode(const LocalStart& mode, bool after_update) {
         }
         case LocalMode::Shots:
             run_shots(mode.output);
+            return 0;
+        case LocalMode::Selftest:
+            run_system_probe(mode.output);
             return 0;
         case LocalMode::UpdateNow: {
             UpdateOutcome outcome = check_and_install(process_check_setup(after_update));

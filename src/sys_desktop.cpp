@@ -1,4 +1,4 @@
-// The keyboard-layout language table shared by both platforms.
+// The power-status rule and the keyboard-layout language table shared by both platforms.
 #include "sys_desktop.h"
 
 const char* language_code_of(uint16_t language_id) {
@@ -12,4 +12,12 @@ const char* language_code_of(uint16_t language_id) {
     for (const Row& r : rows)
         if (r.primary == primary) return r.code;
     return "??";
+}
+
+PowerStatus power_status_from(uint8_t ac_line_status, uint8_t battery_flag, uint8_t life_percent) {
+    PowerStatus p;
+    p.on_ac = ac_line_status == 1;
+    p.percent = life_percent > 100 ? 100 : life_percent;
+    p.has_battery = battery_flag != 128 && battery_flag != 255;
+    return p;
 }

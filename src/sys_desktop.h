@@ -11,6 +11,10 @@ struct PowerStatus {
     uint8_t percent = 0;  // 0..100
     bool has_battery = false;  // the battery flag names neither "no battery" nor "unknown"
 };
+// The system's power bytes as a status: AC line status 1 is mains, the
+// percentage is capped at 100 (255 means unknown), and battery flag 128 (no
+// system battery) or 255 (status unknown) means there is no battery.
+PowerStatus power_status_from(uint8_t ac_line_status, uint8_t battery_flag, uint8_t life_percent);
 // Nothing when the query fails.
 std::optional<PowerStatus> read_power_status();
 // Dark mode: the current user's AppsUseLightTheme reads as 0.

@@ -4,12 +4,7 @@
 std::optional<PowerStatus> read_power_status() {
     SYSTEM_POWER_STATUS s;
     if (!GetSystemPowerStatus(&s)) return std::nullopt;
-    PowerStatus p;
-    p.on_ac = s.ACLineStatus == 1;
-    p.percent = s.BatteryLifePercent > 100 ? 100 : s.BatteryLifePercent;
-    // 128: no system battery; 255: status unknown.
-    p.has_battery = s.BatteryFlag != 128 && s.BatteryFlag != 255;
-    return p;
+    return power_status_from(s.ACLineStatus, s.BatteryFlag, s.BatteryLifePercent);
 }
 
 bool read_dark_mode() {

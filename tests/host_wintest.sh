@@ -79,10 +79,6 @@ header="$(head -c 6 "$ico_unix" 2>/dev/null | od -An -tx1 | tr -d ' \n')"
 check "--make-icon writes a 9-image ICO (header $header)" '[ "$header" = "000001000900" ]'
 check "--make-icon makes no window" '[ "$(own_log)" = "$snapshot" ]'
 
-wine "$exe" --selftest >/dev/null 2>&1
-rc=$?
-check "a mode not in this build exits non-zero" '[ "$rc" -ne 0 ]'
-
 # Wine's shell accepts the icon on the Xvfb desktop (its system tray window).
 check "the shell took the tray icon" 'grep -q "; tray=true " "$log"'
 
