@@ -84,6 +84,7 @@ void run_system_probe(const std::string& path) {
     microphone.flow = 1;
     p.microphone = get_master_volume(microphone);
 
+    sysmon_top_wanted = true;  // the report lists the busiest programs
     Shared<SysmonSnapshot> sysmon = spawn_sysmon_thread([] {});
     WeatherWorkerConfig weather_config;
     weather_config.bases = weather_bases(get_env(kWeatherTestBaseVariable));
