@@ -68,7 +68,10 @@ def main():
     args = ap.parse_args()
     prefix = os.environ["WINEPREFIX"]
     for run in range(1, args.runs + 1):
-        procs = [subprocess.Popen(["wine", exe], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # The weather and update threads ask a closed loopback port instead of
+        # the real services, so the figure does not depend on the network.
+        env = dict(os.environ, VEMO_TEST_WEATHER_BASE="http://127.0.0.1:9", VEMO_TEST_UPDATE_BASE="http://127.0.0.1:9")
+        procs = [subprocess.Popen(["wine", exe], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
                  for exe in (args.island, args.bare)]
         try:
             time.sleep(args.settle)
