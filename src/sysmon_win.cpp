@@ -234,22 +234,26 @@ public:
         return MemoryReading{static_cast<double>(status.ullTotalPhys), static_cast<double>(status.ullAvailPhys)};
     }
     // The whole interface table is costly to build (over 10 ms under Wine), so
-    // it only finds the hardware interfaces; in between, those are read one by one.
+    // it is built every 30 s to find the hardware interfaces that are up; in
+    // between, those are read one by one (one that comes up later counts from
+    // the next listing).
     std::optional<NetCounters> network() override {
         const double now = monotonic_seconds();
-        if (!interfaces_.empty() && now - listed_at_ < kInterfaceListSeconds) {
+        if (listed_ && now - listed_at_ < kInterfaceListSeconds) {
             if (std::optional<NetCounters> sum = read_listed_interfaces()) return sum;
         }
         MIB_IF_TABLE2* table = nullptr;
         if (GetIfTable2(&table) != NO_ERROR || !table) return std::nullopt;
         interfaces_.clear();
+        listed_ = true;
         listed_at_ = now;
         NetCounters sum;
         for (ULONG i = 0; i < table->NumEntries; ++i) {
             const MIB_IF_ROW2& row = table->Table[i];
-            if (row.Type == IF_TYPE_SOFTWARE_LOOPBACK || !row.InterfaceAndOperStatusFlags.HardwareInterface) continue;
+            if (row.Type == IF_TYPE_SOFTWARE_LOOPBACK || row.OperStatus != IfOperStatusUp ||
+                !row.InterfaceAndOperStatusFlags.HardwareInterface)
+                continue;
             interfaces_.push_back(row.InterfaceLuid);
-            if (row.OperStatus != IfOperStatusUp) continue;
             sum.received += row.InOctets;
             sum.sent += row.OutOctets;
         }
@@ -294,7 +298,8 @@ private:
         return sum;
     }
 
-    std::vector<NET_LUID> interfaces_;  // hardware interfaces, not loopback, as last listed
+    std::vector<NET_LUID> interfaces_;  // hardware interfaces that were up, not loopback, as last listed
+    bool listed_ = false;  // even an empty list stands for its 30 s
     double listed_at_ = 0;
 };
 
