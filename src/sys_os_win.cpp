@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <vector>
 
 std::wstring widen(std::string_view utf8) {
@@ -86,22 +87,58 @@ int64_t unix_now() {
     return (static_cast<int64_t>(u.QuadPart) - kEpochDiff) / 10000000LL;
 }
 
-bool local_time_of(int64_t unix_seconds, LocalTime& out) {
-    if (unix_seconds < -11644473600LL || unix_seconds > 900000000000LL) return false;
+namespace {
+
+bool fill_local_time(const FILETIME& ft, LocalTime& out) {
+    SYSTEMTIME st;
+    if (!FileTimeToSystemTime(&ft, &st)) return false;
+    out.year = st.wYear;
+    out.month = st.wMonth;
+    out.day = st.wDay;
+    out.weekday = st.wDayOfWeek;
+    out.hour = st.wHour;
+    out.minute = st.wMinute;
+    out.second = st.wSecond;
+    return true;
+}
+
+FILETIME filetime_of_unix(int64_t unix_seconds) {
     ULARGE_INTEGER u;
     u.QuadPart = static_cast<ULONGLONG>(unix_seconds * 10000000LL + kEpochDiff);
-    FILETIME ft{u.LowPart, u.HighPart};
-    SYSTEMTIME utc, loc;
-    if (!FileTimeToSystemTime(&ft, &utc)) return false;
-    if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &loc)) return false;
-    out.year = loc.wYear;
-    out.month = loc.wMonth;
-    out.day = loc.wDay;
-    out.weekday = loc.wDayOfWeek;
-    out.hour = loc.wHour;
-    out.minute = loc.wMinute;
-    out.second = loc.wSecond;
-    return true;
+    return FILETIME{u.LowPart, u.HighPart};
+}
+
+// The zone's offset within one minute: every clock change (daylight saving,
+// a new zone chosen by the user) takes effect on a minute boundary or is
+// noticed within a minute. Asking the zone rules is costly (several registry
+// reads under Wine), and the island asks several times a second.
+struct ZoneOffsetCache {
+    int64_t minute = INT64_MIN;
+    int64_t offset = 0;  // seconds, local minus UTC
+};
+
+}  // namespace
+
+bool local_time_of(int64_t unix_seconds, LocalTime& out) {
+    if (unix_seconds < -11644473600LL || unix_seconds > 900000000000LL) return false;
+    thread_local ZoneOffsetCache cache;
+    const int64_t minute = unix_seconds >= 0 ? unix_seconds / 60 : -((-unix_seconds + 59) / 60);
+    if (minute != cache.minute) {
+        const FILETIME ft = filetime_of_unix(minute * 60);
+        SYSTEMTIME utc, loc;
+        FILETIME local_ft;
+        if (!FileTimeToSystemTime(&ft, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &loc) ||
+            !SystemTimeToFileTime(&loc, &local_ft))
+            return false;
+        ULARGE_INTEGER l;
+        l.LowPart = local_ft.dwLowDateTime;
+        l.HighPart = local_ft.dwHighDateTime;
+        cache.offset = (static_cast<int64_t>(l.QuadPart) - kEpochDiff) / 10000000LL - minute * 60;
+        cache.minute = minute;
+    }
+    const int64_t local = unix_seconds + cache.offset;
+    if (local < -11644473600LL) return false;
+    return fill_local_time(filetime_of_unix(local), out);
 }
 
 double monotonic_seconds() {
