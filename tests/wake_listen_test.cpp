@@ -75,6 +75,9 @@ TEST_F(WakeListener, HitsOnTheWordAndNothingElse) {
         {"another phrase", joined({silence(1), tone_voice("Merhaba nasılsın", 1.0), silence(2)}), 0},
         {"the word", joined({silence(1), word(), silence(3)}), 1},
         {"the word after a steady hum", joined({white_noise(64000, 60, 2), word(), silence(3)}), 1},
+        // 0.25 s of quiet ends the utterance, so the word is judged on its own.
+        {"the word, 0.3 s of quiet, more speech",
+         joined({silence(1), word(), silence(0.3), tone_voice("Merhaba nasılsın", 1.0), silence(3)}), 1},
     };
     for (const Case& c : cases) {
         ListenRun r;
@@ -89,7 +92,7 @@ TEST_F(WakeListener, HitsOnTheWordAndNothingElse) {
     const std::string log = log_text();
     EXPECT_EQ(count_of(log, "wake: model yüklendi"), cases.size());
     EXPECT_EQ(count_of(log, "wake: dinleniyor"), cases.size());
-    EXPECT_EQ(count_of(log, "wake: 'Hey Google' duyuldu (+0.0 sn)"), 2u);
+    EXPECT_EQ(count_of(log, "wake: 'Hey Google' duyuldu (+0.0 sn)"), 3u);
     EXPECT_EQ(count_of(log, "wake: mikrofon bırakıldı"), cases.size());
 }
 
