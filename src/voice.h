@@ -65,9 +65,11 @@ struct MicDevice {
     virtual void sleep_ms(uint32_t ms);
 };
 
-// Makes the device a recording or the wake listener opens. Tests replace it.
+// Makes the device a recording or the wake listener opens; tests replace the
+// maker (an empty one restores the platform's).
 using MicDeviceMaker = std::function<std::unique_ptr<MicDevice>()>;
-MicDeviceMaker& mic_device_maker();
+void set_mic_device_maker(MicDeviceMaker maker);
+std::unique_ptr<MicDevice> make_mic_device();
 // The platform's device (waveIn on Windows; natively one that never opens).
 std::unique_ptr<MicDevice> platform_mic_device();
 

@@ -25,9 +25,22 @@ double MicDevice::now() { return monotonic_seconds(); }
 
 void MicDevice::sleep_ms(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-MicDeviceMaker& mic_device_maker() {
-    static MicDeviceMaker maker = platform_mic_device;
+namespace {
+Shared<MicDeviceMaker>& device_maker() {
+    static Shared<MicDeviceMaker> maker{MicDeviceMaker(platform_mic_device)};
     return maker;
+}
+}  // namespace
+
+void set_mic_device_maker(MicDeviceMaker maker) {
+    if (!maker) maker = platform_mic_device;
+    device_maker().with([&](MicDeviceMaker& m) { m = std::move(maker); });
+}
+
+std::unique_ptr<MicDevice> make_mic_device() {
+    std::unique_ptr<MicDevice> dev;
+    device_maker().with([&](MicDeviceMaker& m) { dev = m(); });
+    return dev ? std::move(dev) : platform_mic_device();
 }
 
 // ---- The recording loop -------------------------------------------------------------------------
@@ -101,7 +114,7 @@ void mic_thread(MicDevice& dev, const MicCapture& producer) {
 MicCapture start_mic_capture() {
     auto [ui, producer] = MicCapture::new_pair();
     bool started = spawn_detached("mic", [producer = producer] {
-        std::unique_ptr<MicDevice> dev = mic_device_maker()();
+        std::unique_ptr<MicDevice> dev = make_mic_device();
         mic_thread(*dev, producer);
     });
     if (!started) {

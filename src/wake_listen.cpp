@@ -124,7 +124,7 @@ void wake_listener(MicDevice& dev, const WakeListenerHooks& hooks) {
 
 void start_wake_thread(std::function<void()> notify) {
     spawn_detached("wake", [notify = std::move(notify)] {
-        std::unique_ptr<MicDevice> dev = mic_device_maker()();
+        std::unique_ptr<MicDevice> dev = make_mic_device();
         WakeListenerHooks hooks;
         hooks.notify = notify;
         wake_listener(*dev, hooks);

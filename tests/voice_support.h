@@ -121,7 +121,7 @@ struct ScopedFakeMics {
     std::shared_ptr<Queue> q = std::make_shared<Queue>();
 
     ScopedFakeMics() {
-        mic_device_maker() = [q = q]() -> std::unique_ptr<MicDevice> {
+        set_mic_device_maker([q = q]() -> std::unique_ptr<MicDevice> {
             auto mic = std::make_unique<FakeMic>();
             std::lock_guard<std::mutex> lock(q->m);
             ++q->made;
@@ -131,9 +131,9 @@ struct ScopedFakeMics {
                 q->audio.pop_front();
             }
             return mic;
-        };
+        });
     }
-    ~ScopedFakeMics() { mic_device_maker() = platform_mic_device; }
+    ~ScopedFakeMics() { set_mic_device_maker(nullptr); }
     void push(std::vector<int16_t> audio) {
         std::lock_guard<std::mutex> lock(q->m);
         q->audio.push_back(std::move(audio));
