@@ -25,6 +25,7 @@
 #include "sys_os.h"
 #include "sys_shell.h"
 #include "sys_text.h"
+#include "wake.h"
 
 namespace {
 
@@ -377,7 +378,7 @@ std::optional<WindowEffect> App::dispatch(const Action& a) {
     case ActionKind::MicTest:
         if (voice.mic_test || island.quiet) return std::nullopt;
         voice.mic_test_peak = 0;
-        // Missing: mic_test = start_mic_capture(), once the recording thread exists.
+        voice.mic_test = start_mic_capture();
         return std::nullopt;
     case ActionKind::Website: return open_url(kWebsite);
     case ActionKind::GCopy:
@@ -512,9 +513,13 @@ std::vector<std::string> App::microphone_names() {
 
 void App::set_microphone(std::string name) {
     settings.mic = std::move(name);
+    set_chosen_mic(settings.mic);
+    wake_reload = true;  // the listener reopens on the new device
     save_state();
+    const std::string shown = settings.mic.empty() ? std::string("Windows varsayılanı") : settings.mic;
+    if (!island.quiet) write_log("mikrofon: " + shown);
+    if (!island.open) show_info("Mikrofon", shown);
     drawing.redraw = true;
-    // Missing: telling the recording side which device to open, once it exists.
 }
 
 void App::start_wake_teaching() {

@@ -1,10 +1,19 @@
-// The island's voice entry points that the tick and the pointer call.
-// The recording thread (start_mic_capture), the wake-word enrolment and the
-// wake listener's process-wide flags are not part of the program yet, so:
-// start_voice does everything but open the microphone, a teaching take is
-// never recorded, a finished take ends the run, and the wake flags go nowhere.
+// The island's voice entry points that the tick and the pointer call: starting
+// a spoken question, the takes of a wake-word teaching run and the flag that
+// holds the wake-word listener back while either is on.
+#include <fmt/format.h>
+
 #include "app.h"
 #include "sys_audio.h"
+#include "sys_log.h"
+#include "wake.h"
+
+namespace {
+
+constexpr double kRetryTakeDelay = 0.8, kNextTakeDelay = 0.6;
+constexpr uint32_t kTakes = 3, kAttemptsPerTake = 3;
+
+}  // namespace
 
 void App::start_voice() {
     if (!google.snap.signed_in) {
@@ -20,29 +29,64 @@ void App::start_voice() {
     voice.question.clear();
     voice.answer.clear();
     voice.level_history.fill(0);
-    // Missing: unless quiet, voice_capture = start_mic_capture() and the log
-    // line "voice: dinleniyor", once the recording thread exists.
+    if (!island.quiet) {
+        if (voice.capture) voice.capture->request_stop();
+        voice.capture = start_mic_capture();
+        write_log("voice: dinleniyor");
+    }
     voice.state = VoiceState::Listening;
     show_hud(HudKind::Voice);
 }
 
 void App::start_teaching_take() {
-    // Missing: voice_capture = start_mic_capture() for the next take, once the
-    // recording thread exists.
+    if (voice.capture) voice.capture->request_stop();
+    voice.capture = start_mic_capture();
 }
 
 void App::teaching_take_done(MicCapture capture) {
-    // Missing: keeping the take, retries and the enrolment with
-    // train_wake_model / save_wake_model. Until then a finished take ends the run.
-    capture.request_stop();
+    if (!voice.teaching.takes) return;
+    std::optional<std::string> error = capture.error();
+    WakeTeaching& t = voice.teaching;
+    drawing.redraw = true;
+    if (error) {
+        if (!island.quiet) write_log(fmt::format("wake: öğretme kaydı {}: {}", t.take + 1, *error));
+        if (t.retries + 1 >= kAttemptsPerTake) {
+            voice.teaching = WakeTeaching{};
+            voice.state = VoiceState::Idle;
+            notices.shown = false;
+            show_info("Öğretme durdu: " + *error, "Ayarlar'dan mikrofonu kontrol et (Dene), sonra tekrar başlat");
+            return;
+        }
+        ++t.retries;
+        t.next_take = now + kRetryTakeDelay;
+        return;
+    }
+    t.retries = 0;
+    t.takes->push_back(capture.samples_copy());
+    ++t.take;
+    if (t.takes->size() < kTakes) {
+        t.next_take = now + kNextTakeDelay;
+        return;
+    }
+
+    std::vector<std::vector<int16_t>> takes = std::move(*t.takes);
     voice.teaching = WakeTeaching{};
     voice.state = VoiceState::Idle;
     notices.shown = false;
-    drawing.redraw = true;
+    Result<WakeModel> model = train_wake_model(takes);
+    if (!model.ok()) {
+        show_info("Öğretilemedi: " + model.error().message, "Tekrar dene, üçünde de aynı şekilde söyle");
+        return;
+    }
+    if (!island.quiet) {
+        write_log(fmt::format("wake: öğretildi, eşik {:.3f}", model->threshold));
+        (void)save_wake_model(*model);  // a failed write is not reported
+    }
+    settings.wake_model_present = true;
+    settings.wake = true;
+    wake_enabled = true;
+    save_state();
+    notify("“Hey Google” hazır", "Artık “Hey Google” deyince dinlerim, sonra sorunu söyle");
 }
 
-void App::publish_wake_flags(bool paused) {
-    // Missing: wake_paused = paused and wake_enabled = wake, once the wake
-    // listener and its flags exist.
-    (void)paused;
-}
+void App::publish_wake_flags(bool paused) { wake_paused = paused; }

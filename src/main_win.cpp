@@ -40,6 +40,7 @@
 #include "sysmon_sampler.h"
 #include "update.h"
 #include "wake.h"
+#include "wake_listen.h"
 #include "weather_worker.h"
 
 #include <dwmapi.h>
@@ -496,6 +497,9 @@ int run_main() {
     GoogleWorker google = start_google_worker(std::move(google_config));
     app->google.shared = google.state;
     app->google.tx = google.commands;
+    set_chosen_mic(app->settings.mic);
+    wake_enabled = app->settings.wake;  // before the listener's first look
+    start_wake_thread([window] { PostMessageW(window, WM_APP_WAKE, 0, 0); });
     app->steam.shared = spawn_steam_watcher(steam_machine(), [window] { PostMessageW(window, WM_APP_STEAM, 0, 0); });
     MediaWorker media = start_media_thread(window, WM_APP_MEDIA);
     app->media.shared = media.state;

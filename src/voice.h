@@ -2,6 +2,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -40,6 +41,53 @@ struct MicCapture {
     // RIFF/WAVE, PCM 16 kHz mono 16-bit, 44-byte header.
     std::string wav_bytes() const;
 };
+
+// ---- Microphone capture (voice_mic*.cpp) ----------------------------------------------------
+
+constexpr size_t kMicBufferSamples = 1600;  // 0.1 s per driver buffer
+constexpr size_t kMicBuffers = 6;           // a recording keeps 0.6 s queued
+constexpr uint32_t kWaveMapper = 0xFFFFFFFF;  // the system's default input
+
+// A wave-input device polled without callbacks: a ring of buffers the driver
+// fills in queue order. voice_mic_win.cpp drives waveIn; tests script one.
+struct MicDevice {
+    virtual ~MicDevice() = default;
+    // Opens `device` for 16 kHz mono 16-bit input, queues `buffers` buffers of
+    // 1 600 samples and starts; 0, or the driver's result code.
+    virtual uint32_t open(uint32_t device, size_t buffers) = 0;
+    // When the driver has finished buffer `index`: its recorded samples into
+    // `out`, the buffer queued again, true. False while it is still filling.
+    virtual bool take(size_t index, std::vector<int16_t>& out) = 0;
+    // Stops, resets, unprepares and closes; nothing when not open.
+    virtual void close() = 0;
+    // The clock the polling loops run on (monotonic seconds, sleeping).
+    virtual double now();
+    virtual void sleep_ms(uint32_t ms);
+};
+
+// Makes the device a recording or the wake listener opens; tests replace the
+// maker (an empty one restores the platform's).
+using MicDeviceMaker = std::function<std::unique_ptr<MicDevice>()>;
+void set_mic_device_maker(MicDeviceMaker maker);
+std::unique_ptr<MicDevice> make_mic_device();
+// The platform's device (waveIn on Windows; natively one that never opens).
+std::unique_ptr<MicDevice> platform_mic_device();
+
+// One recording into the producer half: noise-floor speech detection, ending
+// 1.3 s after speech, at 25 s, or at 5 s when nothing was heard. Gives the
+// capture's error text: none on success, "ses duyulmadı" or "mikrofon açılamadı (N)".
+std::optional<std::string> mic_record(MicDevice& dev, uint32_t device, const MicCapture& producer);
+// mic_record, then the outcome, level 0 and done, in that order.
+void mic_thread(MicDevice& dev, const MicCapture& producer);
+// A new recording on a "mic" thread; returns the user-interface half at once.
+MicCapture start_mic_capture();
+
+// The chosen microphone by name; "" is the system default.
+void set_chosen_mic(std::string_view name);
+std::string chosen_mic();
+// The waveIn device whose name equals the chosen one (lowest id first);
+// kWaveMapper for "" or a microphone that is no longer there.
+uint32_t chosen_mic_device();
 
 // The wake-hit slot: the recording the wake-word listener started after
 // hearing the wake word, waiting for the island (WM_APP_WAKE).

@@ -13,6 +13,7 @@
 #include "sys_log.h"
 #include "test_support.h"
 #include "voice.h"
+#include "voice_support.h"
 #include "wake.h"
 
 namespace {
@@ -94,27 +95,6 @@ std::vector<int16_t> fixed_signal() {
         s[i] = static_cast<int16_t>(v);
     }
     return s;
-}
-
-// ---- A synthetic voice: one voiced tone burst per letter ----
-
-std::vector<int16_t> tone_voice(std::string_view text, double rate) {
-    std::vector<int16_t> out(1600, 0);
-    const size_t letter = static_cast<size_t>(1400 / rate);
-    for (unsigned char ch : text) {
-        if (ch == ' ' || ch == ',') {
-            out.insert(out.end(), letter / 2, 0);
-            continue;
-        }
-        const double f0 = 140 + (ch % 16) * 11, formant = 400 + (ch % 23) * 120;
-        for (size_t i = 0; i < letter; ++i) {
-            double t = i / 16000.0, env = std::sin(std::numbers::pi * i / letter);
-            double v = 5000 * std::sin(2 * std::numbers::pi * f0 * t) + 3000 * std::sin(2 * std::numbers::pi * formant * t);
-            out.push_back(static_cast<int16_t>(v * env));
-        }
-    }
-    out.insert(out.end(), 1600, 0);
-    return out;
 }
 
 // ---- wake.bin builders ----
