@@ -518,7 +518,6 @@ int run_main() {
         write_log("started after update");
     }
 
-    wake_enabled = app->settings.wake;
     app->set_wake_model_present(wake_model_exists());
 
     ui.island_window = window;
