@@ -14,9 +14,11 @@
 //   62-66b search, wake word, answer bubbles, clips and notes
 //   67-68 calendar, tools, quiet banners, morning brief, settings, sign-out
 #include <cmath>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include <fmt/format.h>
@@ -51,7 +53,11 @@ struct GoogleScript : ShotScript {
             if (const C* c = std::get_if<C>(&*cmd); c && (!ok || ok(*c))) found = true;
         return found;
     }
-    void drain() { (void)asked<gcmd::Refresh>(); }
+    // Forgets the requests that no check judges.
+    void drain() {
+        while (requests.try_recv()) {
+        }
+    }
     // The worker is asked a question: the question line goes to the chat and the worker is busy.
     void worker_answers(std::string_view question, std::string_view answer) {
         post([&](GoogleState& s) { push_question_line(s, question); });
