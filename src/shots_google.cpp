@@ -525,7 +525,11 @@ void run_shots_google_scenes(ShotsRun& run) {
     App& a = run.app;
     auto [tx, rx] = channel<GoogleCommand>();
     a.google.tx = tx;  // the App's old sending end is dropped
-    GoogleScript s{{run, a}, std::move(rx), a.wall_unix()};
+    // The wall clock stands still from here: event times, banners and the brief
+    // read one instant, and the scenes take as long as the renderer needs
+    // without a reminder of the earlier scenes falling due in the middle.
+    a.wall_clock.unix_seconds = a.wall_unix();
+    GoogleScript s{{run, a}, std::move(rx), *a.wall_clock.unix_seconds};
     s.stop_timer_alarm();
     sign_in_and_banners(s);
     chat_and_voice(s);
