@@ -34,6 +34,8 @@ namespace {
 
 // ---- Playing the worker ---------------------------------------------------------------------------
 
+constexpr const char* kModel = "gemini-2.5-flash";  // the model the worker names in its answers
+
 struct GoogleScript : ShotScript {
     Receiver<GoogleCommand> requests;
     int64_t now_unix = 0;
@@ -58,10 +60,10 @@ struct GoogleScript : ShotScript {
         while (requests.try_recv()) {
         }
     }
-    // The worker is asked a question: the question line goes to the chat and the worker is busy.
+    // The worker takes a question: its line goes to the chat, then the answer follows.
     void worker_answers(std::string_view question, std::string_view answer) {
         post([&](GoogleState& s) { push_question_line(s, question); });
-        post([&](GoogleState& s) { push_answer(s, "gemini-2.5-flash", std::nullopt, answer, false, {}); });
+        post([&](GoogleState& s) { push_answer(s, kModel, std::nullopt, answer, false, {}); });
     }
     bool voice_is(VoiceState v) const { return a.voice.state == v; }
     // A toast of a chat app, as the notification watcher hands it over.
@@ -86,7 +88,6 @@ struct GoogleScript : ShotScript {
 
 constexpr const char* kAccountName = "Deniz Yılmaz";
 constexpr const char* kAccountEmail = "deniz.yilmaz@example.com";
-constexpr const char* kModel = "gemini-2.5-flash";
 
 std::vector<MailItem> sample_inbox() {
     return {make_fake_mail('1', "GitHub", "[vemo-island] Yeni sürüm yayınlandı", true),

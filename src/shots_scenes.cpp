@@ -4,7 +4,6 @@
 // shot and its checks; checks after a shot belong to that scene.
 //
 // Index
-//   Script helpers
 //   01-09 the closed island, home, dock, media and control centre
 //   10-20 time, shelf, clipboard, notes, system, calendar, search, settings, browsers
 //   36-40 banners over browsers and games, notices, reminders
@@ -25,7 +24,7 @@
 
 namespace {
 
-using Script = ShotScript;
+using Script = ShotScript;  // the input and reads of shots_script.h
 
 MediaSnapshot playing_track() {
     MediaSnapshot m;
