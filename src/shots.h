@@ -47,6 +47,8 @@ std::vector<SteamGameEntry> make_fake_steam_games(const std::vector<std::pair<st
                                                   uint32_t first, int64_t now_unix);
 SysmonSnapshot make_fake_sysmon();
 WeatherSnapshot make_fake_weather();
+// Mail "m{digit}" from `from` with the fixed meeting snippet.
+MailItem make_fake_mail(char digit, std::string from, std::string subject, bool unread);
 // The mean colour of a picture, lifted toward a lively accent (0..1 per channel, r g b).
 std::array<float, 3> accent_of(const Image& image);
 
@@ -105,7 +107,7 @@ void run_shots(const std::string& dir);
 
 // Scenes 01 to 49 with the loop of heads-up notices.
 void run_shots_scenes(ShotsRun& run);
-// Scenes 50 to 68 (Google and the assistant): not part of this build yet.
+// Scenes 50 to 68: Google, the assistant and voice, with the script playing the Google worker.
 void run_shots_google_scenes(ShotsRun& run);
 // The icon font's 40 code points drawn into an 800 × 420 sheet, 99-glyphs.png.
 void write_glyph_sheet(const std::string& dir, const RendererMaker& make, ShotsReport& report);

@@ -133,6 +133,11 @@ WeatherSnapshot make_fake_weather() {
     return w;
 }
 
+MailItem make_fake_mail(char digit, std::string from, std::string subject, bool unread) {
+    return {std::string("m") + digit, std::move(from), std::move(subject), "Merhaba, haftaya planladığımız toplantı için",
+            unread};
+}
+
 std::array<float, 3> accent_of(const Image& image) {
     double sum[3] = {0, 0, 0};
     const size_t n = image.pixels.size() / 4;
@@ -336,6 +341,3 @@ ShotsReport run_shots_with(const std::string& dir, const RendererMaker& make, co
     return report;
 }
 
-void run_shots_google_scenes(ShotsRun& run) {
-    (void)run;  // the Google and assistant scenes join once their pages are reached by clicks
-}

@@ -4,7 +4,6 @@
 // shot and its checks; checks after a shot belong to that scene.
 //
 // Index
-//   Script helpers
 //   01-09 the closed island, home, dock, media and control centre
 //   10-20 time, shelf, clipboard, notes, system, calendar, search, settings, browsers
 //   36-40 banners over browsers and games, notices, reminders
@@ -19,54 +18,13 @@
 
 #include "gfx_geom.h"
 #include "shots.h"
+#include "shots_script.h"
 #include "sys_os.h"
 #include "sys_text.h"
 
 namespace {
 
-// ---- Script helpers ----------------------------------------------------------------------------
-
-constexpr uint16_t kReturnKey = 13;
-
-struct Script {
-    ShotsRun& run;
-    App& a;
-
-    void ticks(int n) { shot_ticks(a, n); }
-    void shot(const std::string& name) { capture_shot(a, run.dir, name, run.report); }
-    void check(std::string_view text, bool pass) { shot_check(run.report, text, pass); }
-    bool click(const Action& act) { return click_action(a, act, run.report); }
-    bool offers(const Action& act) const { return shot_region(a, act) != nullptr; }
-    bool dock(Page p) { return click(Action::byte(ActionKind::Dock, static_cast<uint8_t>(p))); }
-    // The island's pill is clicked where a user clicks it: its centre.
-    bool tap() { return simulate_click(a, kIslandCentreX, kIslandTop + a.anim.height.value / 2); }
-    // Opens the island with a click when closed, then picks the page on the dock.
-    void open_page(Page p) {
-        if (!a.island.open) {
-            tap();
-            ticks(72);
-        }
-        if (a.island.page != p) dock(p);
-    }
-    void focus(TextField f) {
-        if (a.island.focus != f) click(Action::byte(ActionKind::Field, static_cast<uint8_t>(f)));
-    }
-    void type(std::string_view text) {
-        for (size_t i = 0; i < text.size();) a.on_char(next_code_point(text, i));
-    }
-    void enter() { (void)a.on_key(kReturnKey, false); }
-    void foreground(const char* exe) { a.update_browser_hide(exe, false); }
-    float visibility() const { return a.anim.visibility.value; }
-    bool mode_is(const IslandMode& m) const { return a.island.mode == m; }
-    bool hud_is(HudKind k) const { return a.notices.shown && a.notices.kind == k; }
-    void stop_timer_alarm() {
-        if (hud_is(HudKind::TimerDone)) a.dismiss_timer_done();
-    }
-    void media(const std::function<void(MediaSnapshot&)>& change) {
-        run.media.with(change);
-        a.on_media_update();
-    }
-};
+using Script = ShotScript;  // the input and reads of shots_script.h
 
 MediaSnapshot playing_track() {
     MediaSnapshot m;

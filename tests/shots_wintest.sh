@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # "--shots": the island drives itself through every scene by clicks and writes
 # one PNG a scene, the glyph sheet and report.txt. Fails on any failed check,
-# any region a click could not find, a missing or wrongly sized picture.
+# any region a click could not find, a missing or wrongly sized picture, and
+# on any scene or check missing from, added to or out of the order that
+# shots_expected.txt (beside this script) lists.
 # Run by CTest under the Wine prefix and Xvfb display that tools/test prepared.
 set -u
 exe="$1"
@@ -26,9 +28,16 @@ check "every click found its region (no !! line)" '! grep -q "!!" "$report"'
 grep -E "FAIL|!!" "$report" 2>/dev/null | sed 's/^/     /'
 
 size() { identify -format "%wx%h" "$1" 2>/dev/null; }
-scenes="$(sed -n 's/^shot \([^:]*\): .*/\1/p' "$report" 2>/dev/null)"
+expected="$(dirname "$0")/shots_expected.txt"
+# The report's outline: "shot {id}", "check {text}" and "brief", in order.
+outline="$(tr -d '\r' <"$report" 2>/dev/null | sed -n -e 's/^shot \([^:]*\): .*/shot \1/p' \
+  -e 's/^  \[OK\] /check /p' -e 's/^  \[FAIL\] /check /p' -e 's/^ brief: .*/brief/p')"
+want="$(grep -v -e '^#' -e '^$' "$expected")"
+check "every scene and every check of shots_expected.txt, in order" '[ "$outline" = "$want" ]'
+[ "$outline" = "$want" ] || diff <(printf '%s\n' "$want") <(printf '%s\n' "$outline") | sed 's/^/     /'
+scenes="$(printf '%s\n' "$want" | sed -n 's/^shot //p')"
 count="$(printf '%s\n' "$scenes" | grep -c .)"
-check "every scene 01-49 with its variants and the notice loop is shot ($count)" '[ "$count" -eq 51 ]'
+check "the list holds the numbered scenes, the variants and the notice loop ($count)" '[ "$count" -eq 74 ]'
 for s in $scenes; do
   got="$(size "$out/$s.png")"
   [ "$got" = "800x370" ] || { echo "FAIL $s.png is $got, not 800x370"; fail=1; }
