@@ -32,6 +32,7 @@ bool pick_media_session(MediaSessions& sessions, const std::optional<std::string
 // ---- Commands -------------------------------------------------------------------------------------
 
 void media_handle_command(MediaWatcher& w, const MediaCommand& command) {
+    w.reported.reset();  // whoever sent a command hears back after the next pass, changed or not
     if (const auto* select = std::get_if<media_cmd::SelectSource>(&command)) {
         w.chosen = select->app_id;
         w.pass = 0;  // the next pass rebuilds the session list

@@ -432,17 +432,20 @@ TEST_F(WatcherFixture, IdlePassesWakeTheIslandOnlyWhenSomethingChanged) {
     fake.current.reset();
     for (int i = 0; i < 3; ++i) media_pass(w);
     EXPECT_EQ(notified, 1);
+    media_handle_command(w, media_cmd::Refresh{});  // a command is always answered
+    media_pass(w);
+    EXPECT_EQ(notified, 2);
 
     fake.sessions = {{"vlc.exe", song("Akşam", "", 200, false), std::nullopt}};
     fake.current = 0;
     for (int i = 0; i < 3; ++i) media_pass(w);
-    EXPECT_EQ(notified, 4);
+    EXPECT_EQ(notified, 5);
     EXPECT_TRUE(shared().has);
 
     fake.sessions.clear();
     fake.current.reset();
     for (int i = 0; i < 10; ++i) media_pass(w);  // the session list is read again on the way
-    EXPECT_EQ(notified, 5);
+    EXPECT_EQ(notified, 6);
     EXPECT_FALSE(shared().has);
 }
 
